@@ -1,0 +1,18 @@
+// What the program's windows and workflows share for the whole run.
+#pragma once
+
+#include "app/app_state.h"
+#include "app/clock.h"
+#include "app/prompter.h"
+#include "app/settings_store.h"
+
+namespace zelkor {
+
+struct AppContext {
+  AppState& state;
+  SettingsStore& store;
+  Prompter& prompter;
+  Clock& clock;
+};
+
+}  // namespace zelkor

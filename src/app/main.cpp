@@ -1,0 +1,87 @@
+// NVKZelkor: the desktop companion of the GPS collar.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/access_file.h"
+#include "app/clock.h"
+#include "app/command_ids.h"
+#include "app/paths.h"
+#include "main_frame.h"
+#include "main_view.h"
+#include "message_box_prompter.h"
+#include "qt_settings_store.h"
+#include "shell_registration.h"
+
+using namespace zelkor;
+
+int main(int argc, char** argv) {
+  // Registration ends the program at once, without a window.
+  for (int i = 1; i < argc; ++i) {
+    bool unregister = false;
+    if (IsRegistrationSwitch(QString::fromLocal8Bit(argv[i]), &unregister)) {
+      QCoreApplication core(argc, argv);
+      QCoreApplication::setOrganizationName("Nalvik, Inc");
+      QCoreApplication::setApplicationName("Zelkor");
+      QString error;
+      const bool ok = unregister ? UnregisterShellEntries(&error)
+                                 : RegisterShellEntries(QCoreApplication::applicationFilePath(), &error);
+      if (!ok) std::fprintf(stderr, "%s\n", qPrintable(error));
+      return ok ? 0 : 1;
+    }
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Nalvik, Inc");
+  QApplication::setApplicationName("Zelkor");
+  QApplication::setApplicationVersion("1.2.3");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("GPS collar interface and data offload");
+  parser.addHelpOption();
+  QCommandLineOption dataDir("data-dir", "Folder holding the program's data folders.", "DIR");
+  QCommandLineOption smoke("smoke-test", "Start, check that the main window shows, and quit.");
+  parser.addOption(dataDir);
+  parser.addOption(smoke);
+  parser.addPositionalArgument("file", "A \".gps\" file to open.", "[file]");
+  parser.process(app);
+
+  QtSettingsStore store;
+  MessageBoxPrompter prompter;
+  SystemClock clock;
+  AppState state;
+  AppContext context{state, store, prompter, clock};
+
+  MainFrame frame(context);
+  prompter.setOwner(&frame);
+
+  if (parser.isSet(smoke)) {
+    // Checked from inside whatever modal loop start-up is in.
+    QTimer::singleShot(1500, [&frame] {
+      const bool shown = frame.isVisible();
+      std::printf("%s\n", shown ? "main window shown" : "main window not shown");
+      std::fflush(stdout);
+      QCoreApplication::exit(shown ? 0 : 1);
+    });
+  }
+
+  frame.showMaximized();
+
+  ProgramDirectoryInputs in;
+  in.optionDir = parser.value(dataDir).toStdString();
+  in.envDir = qEnvironmentVariable("ZELKOR_DATA_DIR").toStdString();
+  in.exeDir = QCoreApplication::applicationDirPath().toStdString();
+  in.userDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+  state.programDirectory = ResolveProgramDirectory(in);
+  std::string error;
+  if (!PrepareDataFolders(state.programDirectory, &error))
+    prompter.notify(error, "Error", PromptIcon::Error);
+
+  LoadAccessLevels(state, prompter);
+  frame.view()->postCommand(kCmdInitializeComPort);
+  return app.exec();
+}

@@ -1,0 +1,26 @@
+// The settings store on QSettings: the native registry on Windows
+// (HKEY_CURRENT_USER\Software\Nalvik, Inc\Zelkor), a per-user file elsewhere.
+#pragma once
+
+#include <QSettings>
+#include <memory>
+
+#include "app/settings_store.h"
+
+namespace zelkor {
+
+class QtSettingsStore : public SettingsStore {
+ public:
+  QtSettingsStore();
+  bool keyExists(const std::string& key) const override;
+  bool createKey(const std::string& key) override;
+  SettingsValue read(const std::string& key, const std::string& name) const override;
+  bool write(const std::string& key, const std::string& name, const std::string& value) override;
+
+  QSettings& settings() { return *settings_; }
+
+ private:
+  std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace zelkor

@@ -1,0 +1,27 @@
+// The start-up settings pass: first-run detection, the defaults of a first
+// run, and the serial port of a normal start.
+#pragma once
+
+#include <functional>
+
+#include "app/app_state.h"
+#include "app/command_ids.h"
+#include "app/prompter.h"
+#include "app/settings_store.h"
+
+namespace zelkor {
+
+inline const char kRegistryWriteFailedFirstRun[] =
+    "There was an error writing to the registry.  You will be asked to select a com port next "
+    "time the program starts.";
+
+enum class StartKind { Normal, FirstRun };
+
+// Runs the pass. On a first run it queues the port dialog, writes the ten
+// defaults, runs the UTC offset dialog through runUtcOffsetDialog and
+// reports any failed write once. On a normal start it loads comPort and
+// queues the Collar Commands dialog.
+StartKind LoadSettings(AppState& state, SettingsStore& store, Prompter& prompter,
+                       CommandSink& commands, const std::function<void()>& runUtcOffsetDialog);
+
+}  // namespace zelkor

@@ -1,0 +1,33 @@
+// The per-user settings store: string values under key paths such as
+// "Software\Nalvik, Inc\Zelkor\Settings". The program implements it on
+// QSettings; tests use an in-memory store.
+#pragma once
+
+#include <string>
+
+namespace zelkor {
+
+inline const char kTopKey[] = "Software\\Nalvik, Inc\\Zelkor";
+inline const char kSettingsKey[] = "Software\\Nalvik, Inc\\Zelkor\\Settings";
+inline const char kPrintSettingsKey[] = "Software\\Nalvik, Inc\\Zelkor\\Print Settings";
+
+enum class ReadStatus { Present, Missing, Unreadable };
+
+struct SettingsValue {
+  ReadStatus status = ReadStatus::Missing;
+  std::string text;
+  bool present() const { return status == ReadStatus::Present; }
+};
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual bool keyExists(const std::string& key) const = 0;
+  // Creates the key if it is missing; false when that fails.
+  virtual bool createKey(const std::string& key) = 0;
+  virtual SettingsValue read(const std::string& key, const std::string& name) const = 0;
+  // Writes a string value, creating the key as needed; false on failure.
+  virtual bool write(const std::string& key, const std::string& name, const std::string& value) = 0;
+};
+
+}  // namespace zelkor

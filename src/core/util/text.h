@@ -1,0 +1,23 @@
+// Small text helpers shared by the settings, the dialogs' models and the CLI.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zelkor {
+
+// The C library's atoi rules: leading white space, an optional sign, then
+// decimal digits; anything else stops the number, and no digits give 0.
+// Values beyond the 32-bit range saturate instead of overflowing.
+int AtoiRules(const std::string& text);
+
+// snprintf into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+std::string ToUpperAscii(std::string text);
+
+// Splits on '\n'. A text ending in '\n' yields a final empty piece, an
+// empty text yields one empty piece.
+std::vector<std::string> SplitLines(const std::string& text);
+
+}  // namespace zelkor
