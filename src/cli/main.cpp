@@ -1,12 +1,35 @@
 // zelkor-cli: headless jobs on the same core as the desktop program.
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+#include "cli_commands.h"
+
+namespace {
+void Usage(std::FILE* to) {
+  std::fputs(
+      "usage: zelkor-cli COMMAND ...\n"
+      "  translate IN OUT [--utm] [--offset H] [--trailer TEXT]\n"
+      "  config show FILE\n"
+      "  config rewrite IN OUT\n"
+      "Every command accepts --data-dir DIR.\n",
+      to);
+}
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zelkor-cli COMMAND ...\n");
+    Usage(stderr);
     return 64;
   }
-  std::fprintf(stderr, "zelkor-cli: unknown command '%s'\n", argv[1]);
+  const std::string command = argv[1];
+  if (command == "--help" || command == "-h" || command == "help") {
+    Usage(stdout);
+    return 0;
+  }
+  if (command == "translate") return zelkor::cli::RunTranslate(argc, argv);
+  if (command == "config") return zelkor::cli::RunConfig(argc, argv);
+  std::fprintf(stderr, "zelkor-cli: unknown command '%s'\n", command.c_str());
+  Usage(stderr);
   return 64;
 }

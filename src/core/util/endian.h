@@ -39,3 +39,20 @@ inline uint32_t ReadBits(const uint8_t* p, unsigned firstBit, unsigned width) {
 }
 
 }  // namespace zelkor
+
+namespace zelkor {
+
+// Writes the low `width` bits of v into a big-endian bit string, bit 0 being
+// the most significant bit of p[0].
+inline void WriteBits(uint8_t* p, unsigned firstBit, unsigned width, uint32_t v) {
+  for (unsigned i = 0; i < width; ++i) {
+    const unsigned bit = firstBit + i;
+    const uint8_t mask = static_cast<uint8_t>(1u << (7 - (bit & 7)));
+    if ((v >> (width - 1 - i)) & 1u)
+      p[bit >> 3] = static_cast<uint8_t>(p[bit >> 3] | mask);
+    else
+      p[bit >> 3] = static_cast<uint8_t>(p[bit >> 3] & ~mask);
+  }
+}
+
+}  // namespace zelkor

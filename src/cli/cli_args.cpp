@@ -1,0 +1,59 @@
+#include "cli_args.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace zelkor::cli {
+
+Args::Args(int argc, char** argv, int first, const std::set<std::string>& valueOptions,
+           const std::set<std::string>& flagOptions) {
+  for (int i = first; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      std::string name = a.substr(2);
+      std::optional<std::string> inlineValue;
+      if (auto eq = name.find('='); eq != std::string::npos) {
+        inlineValue = name.substr(eq + 1);
+        name = name.substr(0, eq);
+      }
+      if (flagOptions.count(name)) {
+        flags_.insert(name);
+      } else if (valueOptions.count(name)) {
+        if (inlineValue) {
+          values_[name] = *inlineValue;
+        } else if (i + 1 < argc) {
+          values_[name] = argv[++i];
+        } else {
+          error_ = "option --" + name + " needs a value";
+          return;
+        }
+      } else {
+        error_ = "unknown option --" + name;
+        return;
+      }
+    } else {
+      positional_.push_back(a);
+    }
+  }
+}
+
+std::optional<std::string> Args::value(const std::string& name) const {
+  auto it = values_.find(name);
+  if (it == values_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<long> Args::number(const std::string& name) {
+  auto v = value(name);
+  if (!v) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const long n = std::strtol(v->c_str(), &end, 10);
+  if (v->empty() || *end != '\0' || errno != 0) {
+    error_ = "--" + name + " takes a whole number, not '" + *v + "'";
+    return std::nullopt;
+  }
+  return n;
+}
+
+}  // namespace zelkor::cli

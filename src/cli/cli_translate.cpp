@@ -1,0 +1,52 @@
+#include <cstdio>
+
+#include "cli_args.h"
+#include "cli_commands.h"
+#include "gpsdata/translate.h"
+
+namespace zelkor::cli {
+
+int RunTranslate(int argc, char** argv) {
+  Args args(argc, argv, 2, {"offset", "trailer", "data-dir"}, {"utm"});
+  const auto offset = args.number("offset");
+  if (!args.ok() || args.positional().size() != 2) {
+    std::fprintf(stderr, "%s\nusage: zelkor-cli translate IN OUT [--utm] [--offset H] [--trailer TEXT]\n",
+                 args.ok() ? "translate needs an input and an output file" : args.error().c_str());
+    return 64;
+  }
+  const std::string& in = args.positional()[0];
+  const std::string& out = args.positional()[1];
+  const OutputForm form = args.flag("utm") ? OutputForm::Utm : OutputForm::LatLon;
+  Translation details;
+  const TranslateResult r = TranslateGpsData(in, out, form, static_cast<int>(offset.value_or(0)),
+                                             args.value("trailer").value_or(""), &details);
+  switch (r) {
+    case TranslateResult::Ok:
+      if (details.headerBlocks == 0)
+        std::fprintf(stderr, "%s holds no GPS data; %s was not written.\n", in.c_str(), out.c_str());
+      else
+        std::fprintf(stderr, "%u blocks translated to %s.\n", details.rows, out.c_str());
+      if (details.rows < details.headerBlocks)
+        std::fprintf(stderr, "warning: the header announces %u blocks but the file holds only %u.\n",
+                     details.headerBlocks, details.rows);
+      return 0;
+    case TranslateResult::InputOpenFailed:
+      std::fprintf(stderr, "error: cannot read GPS data from %s (missing, unreadable, or shorter than its 64-byte header).\n",
+                   in.c_str());
+      return 1;
+    case TranslateResult::OutputOpenFailed:
+      std::fprintf(stderr, "error: cannot create %s.\n", out.c_str());
+      return 2;
+    case TranslateResult::WriteFailed:
+      std::fprintf(stderr, "error: writing %s failed; nothing was written under that name.\n", out.c_str());
+      return 3;
+    case TranslateResult::ChecksumMismatch:
+      std::fprintf(stderr,
+                   "%u blocks translated to %s, but %u had a bad check byte; their rows end with ,*SUM,STORED.\n",
+                   details.rows, out.c_str(), details.badChecks);
+      return 4;
+  }
+  return 1;
+}
+
+}  // namespace zelkor::cli

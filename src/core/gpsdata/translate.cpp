@@ -1,0 +1,265 @@
+#include "gpsdata/translate.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdarg>
+#include <algorithm>
+#include <charconv>
+
+#include "gpsdata/utm.h"
+#include "util/text.h"
+
+namespace zelkor {
+
+bool IsLeapTwoDigitYear(int year) {
+  const int full = 2000 + year;
+  return (full % 4 == 0 && full % 100 != 0) || full % 400 == 0;
+}
+
+int DaysInMonth(int month, int year) {
+  switch (month) {
+    case 1: case 3: case 5: case 7: case 8: case 10: case 12: return 31;
+    case 2: return IsLeapTwoDigitYear(year) ? 29 : 28;
+    default: return 30;
+  }
+}
+
+FixTime ApplyUtcOffset(FixTime t, int offsetHours) {
+  const int h = t.hour + offsetHours;
+  if (h >= 24) {
+    t.hour = h - 24;
+    t.day += 1;
+  } else if (h < 0) {
+    t.hour = h + 24;
+    t.day -= 1;
+  } else {
+    t.hour = h;
+  }
+  if (t.day < 1) {
+    t.month -= 1;
+    if (t.month < 1) {
+      t.month = 12;
+      t.year -= 1;
+      t.day = DaysInMonth(12, t.year);
+    } else {
+      t.day = DaysInMonth(t.month, t.year);
+    }
+  } else if (t.day > DaysInMonth(t.month, t.year)) {
+    t.day = 1;
+    t.month += 1;
+    if (t.month > 12) {
+      t.month = 1;
+      t.year += 1;
+    }
+  }
+  return t;
+}
+
+namespace {
+void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void Append(std::string& out, const char* fmt, ...) {
+  char buffer[256];
+  va_list args;
+  va_start(args, fmt);
+  const int n = std::vsnprintf(buffer, sizeof buffer, fmt, args);
+  va_end(args);
+  if (n > 0 && static_cast<size_t>(n) < sizeof buffer) {
+    out.append(buffer, static_cast<size_t>(n));
+  } else if (n > 0) {
+    std::string big(static_cast<size_t>(n) + 1, '\0');
+    va_start(args, fmt);
+    std::vsnprintf(big.data(), big.size(), fmt, args);
+    va_end(args);
+    out.append(big.data(), static_cast<size_t>(n));
+  }
+}
+}  // namespace
+
+namespace {
+// Appends numbers the way printf would, without parsing a format each time:
+// integers as "%d" or "%02d", doubles as "%.Nf" (std::to_chars gives the
+// same correctly rounded digits as the C library's printf).
+class RowBuilder {
+ public:
+  explicit RowBuilder(std::string& out) : out_(out) {}
+  RowBuilder& integer(long v, int minDigits = 1) {
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, v < 0 ? -v : v);
+    const int digits = static_cast<int>(r.ptr - buf);
+    if (v < 0) out_.push_back('-');
+    for (int i = digits; i < minDigits; ++i) out_.push_back('0');
+    out_.append(buf, r.ptr);
+    return *this;
+  }
+  RowBuilder& fixed(double v, int precision) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
+    if (r.ec == std::errc()) {
+      out_.append(buf, r.ptr);
+    } else {
+      Append(out_, "%.*f", precision, v);
+    }
+    return *this;
+  }
+  RowBuilder& text(const char* s) {
+    out_ += s;
+    return *this;
+  }
+  RowBuilder& ch(char c) {
+    out_.push_back(c);
+    return *this;
+  }
+
+ private:
+  std::string& out_;
+};
+}  // namespace
+
+void AppendCsvRow(std::string& row, const GpsFix& f, OutputForm form, int utcOffsetHours) {
+  FixTime t{f.month, f.day, f.year, f.hour, f.minute, f.second};
+  t = ApplyUtcOffset(t, utcOffsetHours);
+  RowBuilder b(row);
+  if (t.year < 0) {
+    // 1 January 2000 shifted back lands in 1999.
+    b.integer(2000 + t.year);
+  } else {
+    b.text("20").integer(t.year, 2);
+  }
+  b.ch(',').integer(t.month).ch(',').integer(t.day).ch(',').integer(t.hour, 2).ch(',');
+  b.integer(t.minute, 2).ch(',').integer(t.second, 2).ch(',');
+  if (form == OutputForm::LatLon) {
+    b.fixed(f.latitude, 8).ch(',').ch(f.northSouth).ch(',').fixed(f.longitude, 8).ch(',').ch(f.eastWest).ch(',');
+  } else {
+    const UtmPosition u = LatLonToUtm(f.latitude, f.northSouth, f.longitude, f.eastWest);
+    b.fixed(u.easting, 1).ch(',').fixed(u.northing, 1).ch(',').integer(u.zone).ch(',');
+  }
+  if (f.hasAltitude)
+    b.integer(f.altitude).ch(',');
+  else
+    b.text("***,");
+  b.integer(f.statusCode);
+  for (int sat : f.satellites) b.ch(',').integer(sat);
+  b.ch(',').integer(f.bcd15Whole).ch('.').integer(f.bcd15Tenths);
+  b.ch(',').integer(f.bcd25 / 10).ch('.').integer(f.bcd25 % 10);
+  b.ch(',').fixed(f.sixteenths22, 2);
+  b.ch(',').integer(static_cast<long>(f.word20)).ch(',').integer(static_cast<long>(f.byte19));
+  b.ch(',').integer(static_cast<long>(f.byte27));
+  if (f.checkGood()) {
+    b.text("\r\n");
+  } else {
+    b.text(",*").integer(static_cast<long>(f.computedCheck)).ch(',').integer(static_cast<long>(f.storedCheck));
+    b.text("\r\n");
+  }
+}
+
+std::string FormatCsvRow(const GpsFix& fix, OutputForm form, int utcOffsetHours) {
+  std::string row;
+  row.reserve(200);
+  AppendCsvRow(row, fix, form, utcOffsetHours);
+  return row;
+}
+
+std::string FormatCsvRowWithPrintf(const GpsFix& f, OutputForm form, int utcOffsetHours) {
+  FixTime t{f.month, f.day, f.year, f.hour, f.minute, f.second};
+  t = ApplyUtcOffset(t, utcOffsetHours);
+  std::string row;
+  if (t.year < 0) {
+    Append(row, "%d,%d,%d,%02d,%02d,%02d,", 2000 + t.year, t.month, t.day, t.hour, t.minute, t.second);
+  } else {
+    Append(row, "20%02d,%d,%d,%02d,%02d,%02d,", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  }
+  if (form == OutputForm::LatLon) {
+    const char ns[2] = {f.northSouth, 0};
+    const char ew[2] = {f.eastWest, 0};
+    Append(row, "%2.8f,%s,%3.8f,%s,", f.latitude, ns, f.longitude, ew);
+  } else {
+    const UtmPosition u = LatLonToUtm(f.latitude, f.northSouth, f.longitude, f.eastWest);
+    Append(row, "%.1f,%.1f,%d,", u.easting, u.northing, u.zone);
+  }
+  if (f.hasAltitude)
+    Append(row, "%d,", f.altitude);
+  else
+    row += "***,";
+  const auto& s = f.satellites;
+  Append(row, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d.%d,%d.%d,%3.2f,%d,%d,%d", f.statusCode, s[0], s[1],
+         s[2], s[3], s[4], s[5], s[6], s[7], s[8], s[9], s[10], s[11], f.bcd15Whole, f.bcd15Tenths,
+         f.bcd25 / 10, f.bcd25 % 10, f.sixteenths22, static_cast<int>(f.word20), static_cast<int>(f.byte19),
+         static_cast<int>(f.byte27));
+  if (f.checkGood())
+    row += "\r\n";
+  else
+    Append(row, ",*%d,%d\r\n", static_cast<int>(f.computedCheck), static_cast<int>(f.storedCheck));
+  return row;
+}
+
+Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form,
+                              int utcOffsetHours, const std::string& trailerText) {
+  Translation t;
+  if (image.size() < kGpsHeaderSize) {
+    t.result = TranslateResult::InputOpenFailed;
+    return t;
+  }
+  t.headerBlocks = HeaderBlockCount(image.data());
+  if (t.headerBlocks == 0) return t;
+  const size_t present = (image.size() - kGpsHeaderSize) / kGpsBlockSize;
+  t.rows = static_cast<uint32_t>(std::min<size_t>(t.headerBlocks, present));
+  t.csv.reserve(t.rows * 160u + 200u + trailerText.size());
+  for (uint32_t i = 0; i < t.rows; ++i) {
+    const GpsFix fix = DecodeGpsBlock(image.data() + kGpsHeaderSize + i * kGpsBlockSize);
+    if (!fix.checkGood()) ++t.badChecks;
+    AppendCsvRow(t.csv, fix, form, utcOffsetHours);
+  }
+  Append(t.csv, "\r\n%d blocks translated ", static_cast<int>(t.rows));
+  t.csv += form == OutputForm::LatLon ? "to Latitude and Longitude format.\r\n" : "to UTM format.\r\n";
+  t.csv += "\r\n";
+  t.csv += trailerText;
+  t.csv += "\r\n";
+  t.result = t.badChecks ? TranslateResult::ChecksumMismatch : TranslateResult::Ok;
+  return t;
+}
+
+AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return AtomicWrite::OpenFailed;
+  std::random_device rd;
+  const std::string temp = path + Format(".part-%u-%u", static_cast<unsigned>(getpid()), rd());
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) return AtomicWrite::OpenFailed;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok &= std::fflush(f) == 0;
+  ok &= fsync(fileno(f)) == 0;
+  ok &= std::fclose(f) == 0;
+  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) std::remove(temp.c_str());
+  return ok ? AtomicWrite::Ok : AtomicWrite::WriteFailed;
+}
+
+TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
+                                 OutputForm form, int utcOffsetHours,
+                                 const std::string& trailerText, Translation* details) {
+  std::ifstream in(inputPath, std::ios::binary);
+  Translation local;
+  Translation& t = details ? *details : local;
+  if (!in) {
+    t = Translation{};
+    t.result = TranslateResult::InputOpenFailed;
+    return t.result;
+  }
+  const std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  t = TranslateGpsImage(image, form, utcOffsetHours, trailerText);
+  if (t.result == TranslateResult::InputOpenFailed || t.headerBlocks == 0) return t.result;
+
+  switch (WriteFileAtomically(outputPath, t.csv)) {
+    case AtomicWrite::OpenFailed: return TranslateResult::OutputOpenFailed;
+    case AtomicWrite::WriteFailed: return TranslateResult::WriteFailed;
+    case AtomicWrite::Ok: break;
+  }
+  return t.result;
+}
+
+}  // namespace zelkor

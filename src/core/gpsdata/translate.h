@@ -1,0 +1,76 @@
+// Translation of a GPS data file into CSV rows, one per stored fix, with
+// times shifted to a time zone and positions as latitude/longitude or UTM.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gpsdata/gps_fix.h"
+
+namespace zelkor {
+
+enum class OutputForm { LatLon = 0, Utm = 1 };
+
+enum class TranslateResult {
+  Ok = 0,
+  InputOpenFailed = -1,
+  OutputOpenFailed = -2,
+  WriteFailed = -3,
+  ChecksumMismatch = -4,
+};
+
+struct FixTime {
+  int month = 0;
+  int day = 0;
+  int year = 0;  // two-digit year; -1 after 1 January 2000 shifted back
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  bool operator==(const FixTime& o) const {
+    return month == o.month && day == o.day && year == o.year && hour == o.hour &&
+           minute == o.minute && second == o.second;
+  }
+};
+
+bool IsLeapTwoDigitYear(int year);
+int DaysInMonth(int month, int year);
+// Shifts by whole hours, with at most one day of rollover.
+FixTime ApplyUtcOffset(FixTime t, int offsetHours);
+
+// One CSV row, ending in CR LF.
+std::string FormatCsvRow(const GpsFix& fix, OutputForm form, int utcOffsetHours);
+void AppendCsvRow(std::string& out, const GpsFix& fix, OutputForm form, int utcOffsetHours);
+// The same row built field by field with the C library's printf formats;
+// the reference the fast row is checked against.
+std::string FormatCsvRowWithPrintf(const GpsFix& fix, OutputForm form, int utcOffsetHours);
+
+struct Translation {
+  TranslateResult result = TranslateResult::Ok;
+  uint32_t headerBlocks = 0;  // what the header announces
+  uint32_t rows = 0;          // rows written: complete blocks present
+  uint32_t badChecks = 0;
+  std::string csv;  // empty when there is nothing to write
+};
+
+// Translates a whole file image held in memory. A header that is not
+// complete gives InputOpenFailed; an announced count of 0 gives Ok with no
+// text. A file shorter than its header says is translated up to its last
+// complete block.
+Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form,
+                              int utcOffsetHours, const std::string& trailerText);
+
+// Reads inputPath, translates it and writes outputPath. The text goes to a
+// temporary file in the same folder that replaces outputPath only when it is
+// complete, so a failure never leaves a partial file under that name. With
+// 0 blocks the output is left untouched.
+TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
+                                 OutputForm form, int utcOffsetHours,
+                                 const std::string& trailerText, Translation* details = nullptr);
+
+// Writes bytes to path through a temporary file in the same folder and a
+// rename; on failure nothing is left behind and the old file stands.
+enum class AtomicWrite { Ok, OpenFailed, WriteFailed };
+AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+}  // namespace zelkor
