@@ -5,5 +5,8 @@ namespace zelkor::cli {
 
 int RunTranslate(int argc, char** argv);
 int RunConfig(int argc, char** argv);
+int RunPorts(int argc, char** argv);
+int RunSend(int argc, char** argv);
+int RunOffloadCommand(int argc, char** argv);
 
 }  // namespace zelkor::cli

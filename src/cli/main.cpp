@@ -12,6 +12,9 @@ void Usage(std::FILE* to) {
       "  translate IN OUT [--utm] [--offset H] [--trailer TEXT]\n"
       "  config show FILE\n"
       "  config rewrite IN OUT\n"
+      "  ports\n"
+      "  offload --port N --out NAME [--utm] [--zone INDEX] [--blocks K] [--reset]\n"
+      "  send reset|almanac|twoway --port N [--yes]\n"
       "Every command accepts --data-dir DIR.\n",
       to);
 }
@@ -29,6 +32,9 @@ int main(int argc, char** argv) {
   }
   if (command == "translate") return zelkor::cli::RunTranslate(argc, argv);
   if (command == "config") return zelkor::cli::RunConfig(argc, argv);
+  if (command == "ports") return zelkor::cli::RunPorts(argc, argv);
+  if (command == "send") return zelkor::cli::RunSend(argc, argv);
+  if (command == "offload") return zelkor::cli::RunOffloadCommand(argc, argv);
   std::fprintf(stderr, "zelkor-cli: unknown command '%s'\n", command.c_str());
   Usage(stderr);
   return 64;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 
 #include "app/prompter.h"
 
@@ -19,11 +20,13 @@ class StderrPrompter : public Prompter {
   PromptAnswer ask(const std::string& text, const std::string& caption, PromptIcon icon,
                    PromptButtons) override {
     notify(text, caption, icon);
-    std::fprintf(stderr, "  -> %s\n", answerName(nextAnswer));
-    return nextAnswer;
+    const PromptAnswer a = answer ? answer(text) : PromptAnswer::No;
+    std::fprintf(stderr, "  -> %s\n", answerName(a));
+    return a;
   }
 
-  PromptAnswer nextAnswer = PromptAnswer::No;
+  // Answers questions from the command line's choices; No when unset.
+  std::function<PromptAnswer(const std::string& question)> answer;
 
  private:
   static const char* answerName(PromptAnswer a) {

@@ -11,6 +11,7 @@
 #include <charconv>
 
 #include "gpsdata/utm.h"
+#include "util/atomic_file.h"
 #include "util/text.h"
 
 namespace zelkor {
@@ -196,6 +197,16 @@ std::string FormatCsvRowWithPrintf(const GpsFix& f, OutputForm form, int utcOffs
   return row;
 }
 
+std::string SummaryLines(uint32_t rows, OutputForm form, const std::string& trailerText) {
+  std::string s;
+  Append(s, "\r\n%d blocks translated ", static_cast<int>(rows));
+  s += form == OutputForm::LatLon ? "to Latitude and Longitude format.\r\n" : "to UTM format.\r\n";
+  s += "\r\n";
+  s += trailerText;
+  s += "\r\n";
+  return s;
+}
+
 Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form,
                               int utcOffsetHours, const std::string& trailerText) {
   Translation t;
@@ -213,29 +224,9 @@ Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form
     if (!fix.checkGood()) ++t.badChecks;
     AppendCsvRow(t.csv, fix, form, utcOffsetHours);
   }
-  Append(t.csv, "\r\n%d blocks translated ", static_cast<int>(t.rows));
-  t.csv += form == OutputForm::LatLon ? "to Latitude and Longitude format.\r\n" : "to UTM format.\r\n";
-  t.csv += "\r\n";
-  t.csv += trailerText;
-  t.csv += "\r\n";
+  t.csv += SummaryLines(t.rows, form, trailerText);
   t.result = t.badChecks ? TranslateResult::ChecksumMismatch : TranslateResult::Ok;
   return t;
-}
-
-AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return AtomicWrite::OpenFailed;
-  std::random_device rd;
-  const std::string temp = path + Format(".part-%u-%u", static_cast<unsigned>(getpid()), rd());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return AtomicWrite::OpenFailed;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok &= std::fflush(f) == 0;
-  ok &= fsync(fileno(f)) == 0;
-  ok &= std::fclose(f) == 0;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok ? AtomicWrite::Ok : AtomicWrite::WriteFailed;
 }
 
 TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,

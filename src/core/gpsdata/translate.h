@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gpsdata/gps_fix.h"
+#include "util/atomic_file.h"
 
 namespace zelkor {
 
@@ -45,6 +46,10 @@ void AppendCsvRow(std::string& out, const GpsFix& fix, OutputForm form, int utcO
 // the reference the fast row is checked against.
 std::string FormatCsvRowWithPrintf(const GpsFix& fix, OutputForm form, int utcOffsetHours);
 
+// The lines after the rows: an empty line, "N blocks translated to ...",
+// an empty line, the trailer.
+std::string SummaryLines(uint32_t rows, OutputForm form, const std::string& trailerText);
+
 struct Translation {
   TranslateResult result = TranslateResult::Ok;
   uint32_t headerBlocks = 0;  // what the header announces
@@ -68,9 +73,6 @@ TranslateResult TranslateGpsData(const std::string& inputPath, const std::string
                                  OutputForm form, int utcOffsetHours,
                                  const std::string& trailerText, Translation* details = nullptr);
 
-// Writes bytes to path through a temporary file in the same folder and a
-// rename; on failure nothing is left behind and the old file stands.
-enum class AtomicWrite { Ok, OpenFailed, WriteFailed };
-AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes);
+
 
 }  // namespace zelkor

@@ -1,0 +1,158 @@
+// The commands that talk to a collar: ports, send, offload.
+#include <cstdio>
+#include <map>
+
+#include "app/utc_offset.h"
+#include "cli_args.h"
+#include "cli_commands.h"
+#include "cli_setup.h"
+#include "config/config_file.h"
+#include "gpsdata/offload_workflow.h"
+#include "link/collar_sequences.h"
+#include "link/port_map.h"
+#include "stderr_prompter.h"
+
+namespace zelkor::cli {
+
+namespace {
+
+class MemoryStore : public SettingsStore {
+ public:
+  bool keyExists(const std::string&) const override { return true; }
+  bool createKey(const std::string&) override { return true; }
+  SettingsValue read(const std::string&, const std::string&) const override { return {}; }
+  bool write(const std::string&, const std::string&, const std::string&) override { return true; }
+};
+
+class NextCommand : public CommandSink {
+ public:
+  void postCommand(int id) override { last = id; }
+  int last = 0;
+};
+
+}  // namespace
+
+int RunPorts(int argc, char** argv) {
+  Args args(argc, argv, 2, {"data-dir"}, {});
+  if (!args.ok()) {
+    std::fprintf(stderr, "error: %s\n", args.error().c_str());
+    return 64;
+  }
+  PosixSerialPort serial(CliPortDevice);
+  for (int i = 0; i < kPortCount; ++i) {
+    const std::string device = serial.device(i);
+    const bool free = serial.probePort(i) == 1;
+    const PortProblem problem = serial.lastProblem(i);
+    if (problem == PortProblem::Missing) continue;
+    std::printf("COM%-3d %-28s %s\n", i + 1, device.c_str(),
+                free ? "free" : DescribePortProblem(problem, device).c_str());
+  }
+  return 0;
+}
+
+int RunSend(int argc, char** argv) {
+  Args args(argc, argv, 3, {"port", "data-dir"}, {"yes"});
+  const std::string what = argc > 2 ? argv[2] : "";
+  const int port = PortIndexFrom(args);
+  if (port < 0) return 64;
+  if (what != "reset" && what != "almanac" && what != "twoway") {
+    std::fprintf(stderr, "usage: zelkor-cli send reset|almanac|twoway --port N [--yes]\n");
+    return 64;
+  }
+  const std::string dir = ProgramDirectoryFor(args);
+  if (dir.empty()) return 1;
+  StderrPrompter prompter;
+  CollarLink link = MakeCollarLink(prompter, dir);
+  LinkParams p;
+  p.port = port;
+  if (what == "reset") {
+    // Erasing a collar is asked for explicitly.
+    if (!args.flag("yes")) {
+      std::fprintf(stderr, "%s\nAdd --yes to erase the collar's data.\n", kResetQuestion);
+      return 1;
+    }
+    p.request = LinkRequest::ResetDataPointer;
+  } else {
+    p.request = what == "almanac" ? LinkRequest::LoadAlmanac : LinkRequest::TwoWayGps;
+  }
+  const LinkResult r = link.runner->run(p);
+  if (!r.commandReceived) {
+    std::fprintf(stderr, "error: the collar did not receive the command.\n");
+    return 1;
+  }
+  if (what == "reset") std::fprintf(stderr, "All data in the collar has been erased.\n");
+  else if (what == "almanac") std::fprintf(stderr, "Load almanac command has been sent\n");
+  else std::fprintf(stderr, "Two way GPS command has been sent.\n");
+  return 0;
+}
+
+int RunOffloadCommand(int argc, char** argv) {
+  Args args(argc, argv, 2, {"port", "out", "zone", "blocks", "data-dir"}, {"utm", "reset"});
+  const int port = PortIndexFrom(args);
+  if (port < 0) return 64;
+  const auto zone = args.number("zone");
+  const auto blocks = args.number("blocks");
+  const auto out = args.value("out");
+  if (!args.ok() || !out || out->empty()) {
+    std::fprintf(stderr, "%s\nusage: zelkor-cli offload --port N --out NAME [--utm] [--zone INDEX] [--blocks K] [--reset]\n",
+                 args.ok() ? "error: --out NAME is required" : ("error: " + args.error()).c_str());
+    return 64;
+  }
+  const int zoneIndex = static_cast<int>(zone.value_or(kUtcDefaultIndex));
+  if (zoneIndex < 0 || zoneIndex >= static_cast<int>(TimeZoneEntries().size())) {
+    std::fprintf(stderr, "error: --zone takes 0 to %zu\n", TimeZoneEntries().size() - 1);
+    return 64;
+  }
+  const std::string dir = ProgramDirectoryFor(args);
+  if (dir.empty()) return 1;
+
+  StderrPrompter prompter;
+  const bool reset = args.flag("reset");
+  prompter.answer = [reset](const std::string& question) {
+    if (question.find("datapointer") != std::string::npos || question.find("erase all data") != std::string::npos)
+      return reset ? PromptAnswer::Yes : PromptAnswer::No;
+    return PromptAnswer::No;  // never overwrite an existing file
+  };
+  CollarLink link = MakeCollarLink(prompter, dir);
+  AppState state;
+  state.programDirectory = dir;
+  state.comPort = port;
+
+  ConfigDownloadState download;
+  NextCommand next;
+  std::fprintf(stderr, "Reading the collar's configuration on COM%d...\n", port + 1);
+  RunConfigDownloadChoice(CollarChoice::OffloadGpsData, port, dir, download, *link.runner, prompter, next);
+  if (next.last != kCmdOffloadGpsData) return 1;
+  CollarConfig config;
+  if (ReadConfig(download.downloadedConfigPath, config, prompter) != ConfigFileStatus::Ok) return 1;
+  std::fprintf(stderr, "Collar %u holds %u data blocks.\n", config.collarId, config.dataBlockCount);
+
+  OffloadChoice choice;
+  choice.blocks = blocks.value_or(static_cast<long>(config.dataBlockCount));
+  choice.initialCount = config.dataBlockCount;
+  choice.fileName = *out;
+  choice.form = args.flag("utm") ? OutputForm::Utm : OutputForm::LatLon;
+  choice.zoneText = TimeZoneEntries()[static_cast<size_t>(zoneIndex)];
+  choice.collarId = config.collarId;
+  MemoryStore store;
+  SystemClock clock;
+  OffloadContext context{state, store, prompter, *link.runner, clock, {}};
+  const OffloadReport report = RunOffload(choice, context);
+  switch (report.outcome) {
+    case OffloadOutcome::Viewed:
+      std::fprintf(stderr, "%u blocks translated to %s\nBackup copy: %s\n", report.translation.rows,
+                   report.receivedPath.c_str(), report.backupPath.c_str());
+      if (reset && !report.resetDone) {
+        std::fprintf(stderr, "error: the collar's data pointer was not reset.\n");
+        return 5;
+      }
+      return 0;
+    case OffloadOutcome::OverwriteDeclined:
+      std::fprintf(stderr, "error: %s exists; choose another name with --out.\n", report.receivedPath.c_str());
+      return 1;
+    default:
+      return 1;
+  }
+}
+
+}  // namespace zelkor::cli

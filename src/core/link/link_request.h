@@ -1,0 +1,49 @@
+// The seven collar requests and what each one sends and receives.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zelkor {
+
+enum class LinkRequest : int32_t {
+  Offload = 0,
+  ResetDataPointer = 1,
+  LoadAlmanac = 2,
+  DownloadConfig = 3,
+  DownloadConfigNoTrailer = 4,
+  UploadConfig = 5,
+  TwoWayGps = 6,
+};
+
+// What the caller gives a link dialog before it runs.
+struct LinkParams {
+  LinkRequest request = LinkRequest::ResetDataPointer;
+  int32_t port = 0;          // 0-based, normally comPort
+  std::string fileName;      // name of the file to receive, without folder
+  int32_t datablocks = 0;    // Offload only
+  int32_t selectFlag = 0;    // Offload: 1 = only datablocks blocks
+  std::array<uint8_t, 66> uploadRecord{};  // UploadConfig: ID high, ID low, 64 bytes
+  std::string uploadPathText;
+};
+
+// The request table, resolved against the program directory.
+struct RequestSetup {
+  std::string status;           // status text at start
+  std::string commandFile;      // name in "Commands"
+  std::string commandPath;      // full path
+  bool transferExpected = false;
+  std::string receivePath;      // empty when nothing is received
+  int32_t packetCount = 1;
+  uint32_t selectedByteCount = 0;  // Offload with selectFlag 1
+  bool deleteOldReceiveFile = false;
+};
+
+RequestSetup SetUpRequest(const LinkParams& params, const std::string& programDirectory);
+
+// The Offload trailer for a byte count: three bytes, most significant
+// first, then their sum modulo 256.
+std::array<uint8_t, 4> SelectTrailer(uint32_t byteCount);
+
+}  // namespace zelkor

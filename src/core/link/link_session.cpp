@@ -1,0 +1,272 @@
+#include "link/link_session.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "util/text.h"
+
+namespace zelkor {
+
+LinkDisplay LinkShared::display() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return display_;
+}
+
+void LinkShared::update(const std::function<void(LinkDisplay&)>& change) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  change(display_);
+}
+
+void LinkShared::postMessage(LinkMessage message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  messages_.push_back(std::move(message));
+}
+
+std::optional<LinkMessage> LinkShared::takeMessage() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (messages_.empty()) return std::nullopt;
+  LinkMessage m = messages_.front();
+  messages_.pop_front();
+  return m;
+}
+
+bool LinkShared::hasMessages() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !messages_.empty();
+}
+
+bool ParseProgressLine(const std::string& line, int* done, int* total) {
+  int d = 0, t = 0;
+  if (std::sscanf(line.c_str(), "packet %d of %d", &d, &t) == 2) {
+    *done = d;
+    *total = t;
+    return true;
+  }
+  if (std::sscanf(line.c_str(), "packet %d", &d) == 1) {
+    *done = d;
+    *total = 0;
+    return true;
+  }
+  return false;
+}
+
+namespace {
+
+// Waits until pred() holds or `limit` ticks have passed since the reset.
+template <typename Pred>
+void WaitTicks(LinkShared& shared, int limit, Pred pred) {
+  shared.ticks = 0;
+  while (shared.ticks < limit && !pred()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+void WaitTicks(LinkShared& shared, int limit) {
+  WaitTicks(shared, limit, [] { return false; });
+}
+
+void SendByte(SerialPort& serial, int port, uint8_t b) { serial.writeByte(port, b); }
+
+void PatchPointer(const std::string& path, const std::array<uint8_t, 4>& trailer) {
+  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  if (!f) return;
+  if (std::fseek(f, 1, SEEK_SET) == 0) std::fwrite(trailer.data(), 1, 3, f);
+  std::fclose(f);
+}
+
+}  // namespace
+
+void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& params,
+                   const RequestSetup& setup, const std::string& programDirectory, XmodemLauncher& launcher) {
+  const int port = params.port & 0xFF;
+  const int previous = serial.setPortOption(port, 128, 0);
+  shared.update([&](LinkDisplay& d) {
+    d.fileLabel = "Transmitting File";
+    d.fileName = setup.commandFile;
+  });
+
+  auto finish = [&] {
+    serial.setPortOption(port, previous, 0);
+    serial.closePort(port);
+    shared.closeRequested = true;
+    shared.workerDone = true;
+  };
+
+  std::FILE* command = std::fopen(setup.commandPath.c_str(), "rb");
+  if (!command) {
+    shared.postMessage({kCommandFileMissing, kCommandFileMissingCaption, PromptIcon::Error});
+    finish();  // the port is closed here too, not left to the next request
+    return;
+  }
+  int sent = 0;
+  for (int c; (c = std::fgetc(command)) != EOF;) {
+    SendByte(serial, port, static_cast<uint8_t>(c));
+    ++sent;
+    shared.update([&](LinkDisplay& d) { d.bytesSent = Format("%d", sent); });
+  }
+  std::fclose(command);
+
+  WaitTicks(shared, 80, [&] { return serial.outputDrained(port, 1) & 0xFF; });
+
+  const std::array<uint8_t, 4> select = SelectTrailer(setup.selectedByteCount);
+  switch (params.request) {
+    case LinkRequest::Offload:
+      WaitTicks(shared, 5);
+      if (params.selectFlag == 1)
+        for (uint8_t b : select) SendByte(serial, port, b);
+      break;
+    case LinkRequest::DownloadConfig:
+      WaitTicks(shared, 5);
+      for (uint8_t b : {0x00, 0x00, 0x0E, 0x0E}) SendByte(serial, port, b);
+      WaitTicks(shared, 80, [&] { return serial.outputDrained(port, 1) & 0xFF; });
+      break;
+    case LinkRequest::UploadConfig: {
+      WaitTicks(shared, 5);
+      uint8_t sum = static_cast<uint8_t>(params.uploadRecord[0] + params.uploadRecord[1]);
+      SendByte(serial, port, params.uploadRecord[0]);
+      SendByte(serial, port, params.uploadRecord[1]);
+      for (int i = 0; i < 64; ++i) {
+        const uint8_t b = params.uploadRecord[static_cast<size_t>(2 + i)];
+        SendByte(serial, port, b);
+        sum = static_cast<uint8_t>(sum + b);
+        shared.update([&](LinkDisplay& d) { d.bytesSent = Format("%d", i + 1); });
+      }
+      SendByte(serial, port, sum);
+      WaitTicks(shared, 10);
+      break;
+    }
+    default:
+      break;
+  }
+
+  WaitTicks(shared, 80, [&] { return serial.bytesWaiting(port, 0) != 0; });
+  int reply = -1;
+  if (serial.bytesWaiting(port, 0) == 0) {
+    shared.postMessage({kNoReply, kNoReplyCaption, PromptIcon::Error});
+  } else {
+    uint8_t b = 0;
+    if (serial.readByte(port, &b) == 0) reply = b;
+  }
+
+  if (reply == 0x06) {
+    shared.commandReceived = true;
+    if (setup.transferExpected) {
+      shared.update([](LinkDisplay& d) { d.status = "Request accepted. . ."; });
+      serial.closePort(port);  // the helper opens the port itself
+      const std::vector<std::string> args = {
+          Format("%d", port + 1), "4800", "8", "2",
+          setup.packetCount ? Format("%d", setup.packetCount) : std::string(), "N", programDirectory,
+          setup.receivePath};
+      const auto started = std::chrono::steady_clock::now();
+      shared.update([&](LinkDisplay& d) {
+        d.transferring = true;
+        d.packetTotal = setup.packetCount;
+      });
+      const int status = launcher.run(args, programDirectory, [&](const std::string& line) {
+        int done = 0, total = 0;
+        if (!ParseProgressLine(line, &done, &total)) return;
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        shared.update([&](LinkDisplay& d) {
+          d.packetsDone = done;
+          if (total > 0) d.packetTotal = total;
+          d.bytesPerSecond = seconds > 0 ? done * 128.0 / seconds : 0;
+          d.secondsLeft = d.bytesPerSecond > 0 && d.packetTotal >= done
+                              ? static_cast<int>((d.packetTotal - done) * 128.0 / d.bytesPerSecond + 0.5)
+                              : -1;
+        });
+      });
+      shared.update([](LinkDisplay& d) { d.transferring = false; });
+      if (status == -1) {
+        shared.fileReceived = false;
+      } else {
+        shared.fileReceived = true;
+        if (params.request == LinkRequest::Offload && params.selectFlag == 1)
+          PatchPointer(setup.receivePath, select);
+      }
+    } else {
+      shared.update([](LinkDisplay& d) { d.status = "Command received!"; });
+    }
+  } else {
+    shared.commandReceived = false;
+    shared.update([](LinkDisplay& d) { d.status = kNotReceivedStatus; });
+  }
+  finish();
+}
+
+LinkDriver::LinkDriver(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter, LinkParams params,
+                       std::string programDirectory)
+    : serial_(serial),
+      launcher_(launcher),
+      prompter_(prompter),
+      params_(std::move(params)),
+      programDirectory_(std::move(programDirectory)) {}
+
+LinkDriver::~LinkDriver() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void LinkDriver::start() {
+  shared_.closeRequested = false;
+  const int port = params_.port & 0xFF;
+  shared_.update([&](LinkDisplay& d) { d.portText = Format("Com %d", port + 1); });
+  serial_.closePort(port);
+  serial_.openPort(port);
+  bool failed = false;
+  if (serial_.checkPort(port) & 0xFFFF) {
+    shared_.postMessage({kPortInUse, kPortInUseCaption, PromptIcon::Error});
+    failed = true;
+  } else {
+    serial_.configurePort(port, 4800, 8, 2, 'N', 0);
+  }
+  shared_.commandReceived = false;
+  shared_.fileReceived = false;
+  if (failed) {
+    shared_.closeRequested = true;
+    shared_.workerDone = true;
+    return;
+  }
+  const RequestSetup setup = SetUpRequest(params_, programDirectory_);
+  shared_.update([&](LinkDisplay& d) {
+    d.status = setup.status;
+    d.fileLabel = params_.uploadPathText.empty() ? d.fileLabel : params_.uploadPathText;
+  });
+  if (setup.deleteOldReceiveFile) {
+    std::error_code ec;
+    std::filesystem::remove(setup.receivePath, ec);
+  }
+  worker_ = std::thread([this, setup] {
+    RunLinkWorker(shared_, serial_, params_, setup, programDirectory_, launcher_);
+  });
+}
+
+bool LinkDriver::tick() {
+  if (finished_) return true;
+  ++shared_.ticks;
+  if (showing_) return false;  // a message box is open; its loop ticks us
+  showing_ = true;
+  while (auto m = shared_.takeMessage()) prompter_.notify(m->text, m->caption, m->icon);
+  showing_ = false;
+  if (shared_.closeRequested && shared_.workerDone && !shared_.hasMessages()) {
+    if (worker_.joinable()) worker_.join();
+    finished_ = true;
+  }
+  return finished_;
+}
+
+LinkResult RunLinkHeadless(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter,
+                           const LinkParams& params, const std::string& programDirectory,
+                           const std::function<void(const LinkDisplay&)>& onTick) {
+  LinkDriver driver(serial, launcher, prompter, params, programDirectory);
+  driver.start();
+  auto next = std::chrono::steady_clock::now();
+  for (;;) {
+    next += std::chrono::milliseconds(50);
+    std::this_thread::sleep_until(next);
+    const bool done = driver.tick();
+    if (onTick) onTick(driver.display());
+    if (done) break;
+  }
+  return driver.result();
+}
+
+}  // namespace zelkor

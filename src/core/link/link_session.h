@@ -1,0 +1,121 @@
+// One collar request: the state a link dialog shares with its worker
+// thread, the worker itself, and the driver that a dialog (or the
+// command-line tool) ticks every 50 ms.
+//
+// The worker measures every wait in ticks of the driver, never by a clock of
+// its own. It never talks to the user: its messages queue up and the driver
+// shows them on the caller's thread, in order, before the request ends.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "app/prompter.h"
+#include "link/link_request.h"
+#include "link/serial_port.h"
+#include "link/xmodem_launcher.h"
+
+namespace zelkor {
+
+inline const char kPortInUse[] = "Error: Port in use or doesn't exist !";
+inline const char kPortInUseCaption[] = "NVK XMODEM File Transfer";
+inline const char kCommandFileMissing[] = "Command File was not found or could not be opened.";
+inline const char kCommandFileMissingCaption[] = "File Open Error";
+inline const char kNoReply[] = "Comm Buffer Read Error 5 secs.";
+inline const char kNoReplyCaption[] = "Comm Buffer Error";
+inline const char kNotReceivedStatus[] = "***Err: Command was not received!***";
+
+// What the dialog shows; copied out under a lock.
+struct LinkDisplay {
+  std::string portText;
+  std::string fileLabel = "Send/Rec Filename:";
+  std::string fileName;
+  std::string bytesSent;
+  std::string status;
+  // Transfer progress, fed from the helper's output.
+  bool transferring = false;
+  int packetsDone = 0;
+  int packetTotal = 0;
+  double bytesPerSecond = 0;
+  int secondsLeft = -1;
+};
+
+struct LinkMessage {
+  std::string text;
+  std::string caption;
+  PromptIcon icon = PromptIcon::Error;
+};
+
+class LinkShared {
+ public:
+  std::atomic<int> ticks{0};
+  std::atomic<bool> closeRequested{false};
+  std::atomic<bool> commandReceived{false};
+  std::atomic<bool> fileReceived{false};
+  std::atomic<bool> workerDone{false};
+
+  LinkDisplay display() const;
+  void update(const std::function<void(LinkDisplay&)>& change);
+  void postMessage(LinkMessage message);
+  std::optional<LinkMessage> takeMessage();
+  bool hasMessages() const;
+
+ private:
+  mutable std::mutex mutex_;
+  LinkDisplay display_;
+  std::deque<LinkMessage> messages_;
+};
+
+// The worker's run: the steps from the command file to the result flags.
+void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& params,
+                   const RequestSetup& setup, const std::string& programDirectory, XmodemLauncher& launcher);
+
+// Parses a helper progress line "packet N of M" (or "packet N").
+bool ParseProgressLine(const std::string& line, int* done, int* total);
+
+struct LinkResult {
+  bool commandReceived = false;
+  bool fileReceived = false;
+};
+
+// Opens the port, sets up the request and starts the worker; then tick()
+// every 50 ms until it returns true. Messages are shown through the
+// prompter from inside tick(), on the caller's thread.
+class LinkDriver {
+ public:
+  LinkDriver(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter, LinkParams params,
+             std::string programDirectory);
+  ~LinkDriver();
+
+  void start();
+  // One timer tick. Returns true once the request has ended: the worker has
+  // finished (or never started) and every message has been shown.
+  bool tick();
+  LinkDisplay display() const { return shared_.display(); }
+  LinkResult result() const { return {shared_.commandReceived, shared_.fileReceived}; }
+  const LinkShared& shared() const { return shared_; }
+
+ private:
+  SerialPort& serial_;
+  XmodemLauncher& launcher_;
+  Prompter& prompter_;
+  LinkParams params_;
+  std::string programDirectory_;
+  LinkShared shared_;
+  std::thread worker_;
+  bool showing_ = false;
+  bool finished_ = false;
+};
+
+// Runs a request to its end on the calling thread, ticking every 50 ms;
+// onTick sees the display after each tick. For headless use.
+LinkResult RunLinkHeadless(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter,
+                           const LinkParams& params, const std::string& programDirectory,
+                           const std::function<void(const LinkDisplay&)>& onTick = {});
+
+}  // namespace zelkor

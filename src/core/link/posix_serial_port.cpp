@@ -1,0 +1,232 @@
+#include "link/posix_serial_port.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace zelkor {
+
+namespace {
+speed_t BaudConstant(int baud) {
+  switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+  }
+}
+}  // namespace
+
+int PosixSerialPort::OpenExclusive(const std::string& device, PortProblem* problem) {
+  *problem = PortProblem::None;
+  if (device.empty()) {
+    *problem = PortProblem::Missing;
+    return -1;
+  }
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *problem = errno == ENOENT || errno == ENXIO || errno == ENODEV ? PortProblem::Missing
+               : errno == EACCES || errno == EPERM                  ? PortProblem::PermissionDenied
+               : errno == EBUSY                                     ? PortProblem::Busy
+                                                                    : PortProblem::Other;
+    return -1;
+  }
+  if (!isatty(fd)) {
+    ::close(fd);
+    *problem = PortProblem::NotATerminal;
+    return -1;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    *problem = PortProblem::Busy;
+    return -1;
+  }
+  ioctl(fd, TIOCEXCL);
+  return fd;
+}
+
+void PosixSerialPort::CloseExclusive(int fd) {
+  if (fd < 0) return;
+  // Exclusive mode belongs to the device, not the descriptor: clear it so the
+  // next opener (the transfer helper) is not refused.
+  ioctl(fd, TIOCNXCL);
+  flock(fd, LOCK_UN);
+  ::close(fd);
+}
+
+bool PosixSerialPort::ConfigureRaw(int fd, int baud, int dataBits, int stopBits, char parity) {
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) return false;
+  cfmakeraw(&t);
+  t.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
+  t.c_cflag |= CREAD | CLOCAL;
+  t.c_cflag |= dataBits == 7 ? CS7 : CS8;
+  if (stopBits == 2) t.c_cflag |= CSTOPB;
+  if (parity == 'E' || parity == 'e') t.c_cflag |= PARENB;
+  if (parity == 'O' || parity == 'o') t.c_cflag |= PARENB | PARODD;
+  t.c_iflag &= ~(IXON | IXOFF | IXANY);
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+  const speed_t speed = BaudConstant(baud);
+  cfsetispeed(&t, speed);
+  cfsetospeed(&t, speed);
+  if (tcsetattr(fd, TCSANOW, &t) != 0) return false;
+  termios check{};
+  if (tcgetattr(fd, &check) != 0) return false;
+  const bool ok = (check.c_cflag & CSIZE) == (t.c_cflag & CSIZE) &&
+                  (check.c_cflag & CSTOPB) == (t.c_cflag & CSTOPB) &&
+                  (check.c_cflag & PARENB) == (t.c_cflag & PARENB) && (check.c_iflag & (IXON | IXOFF)) == 0 &&
+                  cfgetospeed(&check) == speed;
+  tcflush(fd, TCIFLUSH);
+  return ok;
+}
+
+PosixSerialPort::PosixSerialPort(Resolver resolver) : resolver_(std::move(resolver)) {}
+
+PosixSerialPort::~PosixSerialPort() {
+  for (auto& [port, open] : ports_) CloseExclusive(open.fd);
+}
+
+int PosixSerialPort::fdOf(int port) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = ports_.find(port);
+  return it == ports_.end() ? -1 : it->second.fd;
+}
+
+int PosixSerialPort::closePort(int port) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = ports_.find(port);
+  if (it != ports_.end()) {
+    CloseExclusive(it->second.fd);
+    it->second.fd = -1;
+  }
+  return 0;
+}
+
+int PosixSerialPort::openPort(int port) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Open& open = ports_[port];
+  if (open.fd >= 0) return 0;
+  open.fd = OpenExclusive(resolver_(port), &open.problem);
+  return open.fd >= 0 ? 0 : -1;
+}
+
+int PosixSerialPort::checkPort(int port) { return fdOf(port) >= 0 ? 0 : 1; }
+
+int PosixSerialPort::configurePort(int port, int baud, int dataBits, int stopBits, char parity, int) {
+  const int fd = fdOf(port);
+  if (fd < 0) return -1;
+  return ConfigureRaw(fd, baud, dataBits, stopBits, parity) ? 0 : -1;
+}
+
+int PosixSerialPort::writeByte(int port, uint8_t byte) {
+  const int fd = fdOf(port);
+  if (fd < 0) return -1;
+  for (int tries = 0; tries < 1000; ++tries) {
+    const ssize_t n = ::write(fd, &byte, 1);
+    if (n == 1) return 0;
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;
+    pollfd p{fd, POLLOUT, 0};
+    poll(&p, 1, 10);
+  }
+  return -1;
+}
+
+int PosixSerialPort::readByteTimeout(int port, int timeoutMs) {
+  const int fd = fdOf(port);
+  if (fd < 0) return -2;
+  pollfd p{fd, POLLIN, 0};
+  const int r = poll(&p, 1, timeoutMs);
+  if (r <= 0) return -1;
+  if (p.revents & POLLIN) {
+    uint8_t b;
+    if (::read(fd, &b, 1) == 1) return b;
+  }
+  if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return -2;
+  return -1;
+}
+
+int PosixSerialPort::readByte(int port, uint8_t* byte) {
+  const int r = readByteTimeout(port, 0);
+  if (r < 0) return -1;
+  *byte = static_cast<uint8_t>(r);
+  return 0;
+}
+
+int PosixSerialPort::bytesWaiting(int port, int) {
+  const int fd = fdOf(port);
+  if (fd < 0) return 0;
+  int n = 0;
+  if (ioctl(fd, FIONREAD, &n) != 0) return 0;
+  return n;
+}
+
+int PosixSerialPort::outputDrained(int port, int) {
+  const int fd = fdOf(port);
+  if (fd < 0) return 1;
+  int queued = 0;
+  if (ioctl(fd, TIOCOUTQ, &queued) == 0 && queued == 0) return 1;
+  tcdrain(fd);
+  return ioctl(fd, TIOCOUTQ, &queued) == 0 && queued == 0 ? 1 : 0;
+}
+
+int PosixSerialPort::setPortOption(int port, int value, int) {
+  // Bookkeeping only: the POSIX port needs no such option.
+  std::lock_guard<std::mutex> lock(mutex_);
+  Open& open = ports_[port];
+  const int previous = open.option;
+  open.option = value;
+  return previous;
+}
+
+int PosixSerialPort::probePort(int port) {
+  if (fdOf(port) >= 0) return 0;  // held by us: not free
+  PortProblem problem;
+  const int fd = OpenExclusive(resolver_(port), &problem);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ports_[port].problem = problem;
+  }
+  if (fd < 0) return 0;
+  CloseExclusive(fd);
+  return 1;
+}
+
+PortProblem PosixSerialPort::lastProblem(int port) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = ports_.find(port);
+  return it == ports_.end() ? PortProblem::None : it->second.problem;
+}
+
+std::string DescribePortProblem(PortProblem problem, const std::string& device) {
+  switch (problem) {
+    case PortProblem::None: return std::string();
+    case PortProblem::Missing: return device + " does not exist.";
+    case PortProblem::Busy: return device + " is in use by another program.";
+    case PortProblem::NotATerminal: return device + " is not a serial port.";
+    case PortProblem::Other: return device + " could not be opened.";
+    case PortProblem::PermissionDenied: {
+      std::string groupName = "dialout";
+      struct stat st {};
+      if (stat(device.c_str(), &st) == 0) {
+        if (const struct group* g = getgrgid(st.st_gid)) groupName = g->gr_name;
+      }
+      return device + " exists but you may not open it. Add yourself to the group \"" + groupName +
+             "\" (sudo usermod -aG " + groupName + " $USER), then log out and in again.";
+    }
+  }
+  return std::string();
+}
+
+}  // namespace zelkor
