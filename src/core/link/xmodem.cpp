@@ -53,7 +53,6 @@ XmodemReceiveResult XmodemReceive(ByteChannel& ch, const XmodemReceiveOptions& o
   };
 
   if (!Send(ch, kNak)) return fail(XmodemStatus::WriteFailed, false);
-  tries = 1;
   for (;;) {
     const int c = ch.read(started ? o.packetTimeoutMs : o.startTimeoutMs);
     if (c == kChannelClosed) return fail(XmodemStatus::ChannelClosed, false);

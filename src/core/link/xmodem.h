@@ -25,7 +25,7 @@ enum class XmodemStatus { Ok, Timeout, Cancelled, TooManyErrors, OutOfSequence, 
 const char* XmodemStatusText(XmodemStatus status);
 
 struct XmodemReceiveOptions {
-  int maxTries = 10;            // per packet, including the first NAK wait
+  int maxTries = 10;            // tries per packet, and NAKs while waiting for the first
   int startTimeoutMs = 3000;    // between NAKs while waiting for the first packet
   int packetTimeoutMs = 10000;  // for the start of each later packet
   int charTimeoutMs = 1000;     // between bytes inside a packet

@@ -1,0 +1,294 @@
+// One collar request at a time against a scripted peer on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+
+#include <atomic>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "app/paths.h"
+#include "link/default_commands.h"
+#include "link/link_session.h"
+#include "link/posix_serial_port.h"
+#include "support/pty.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+
+namespace zelkor {
+namespace {
+
+using testing::Pty;
+using testing::ScriptedPrompter;
+using testing::TempDir;
+
+// Collects what the program sends and answers once the expected number of
+// bytes has arrived (or never, for a silent peer).
+class Peer {
+ public:
+  Peer(int master, size_t expectBytes, int reply) : master_(master), expect_(expectBytes), reply_(reply) {
+    thread_ = std::thread([this] { run(); });
+  }
+  ~Peer() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::vector<uint8_t> received() {
+    std::lock_guard<std::mutex> l(m_);
+    return got_;
+  }
+
+ private:
+  void run() {
+    bool replied = false;
+    while (!stop_) {
+      pollfd p{master_, POLLIN, 0};
+      if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+        uint8_t buf[256];
+        const ssize_t n = read(master_, buf, sizeof buf);
+        if (n > 0) {
+          std::lock_guard<std::mutex> l(m_);
+          got_.insert(got_.end(), buf, buf + n);
+        }
+      }
+      std::lock_guard<std::mutex> l(m_);
+      if (!replied && reply_ >= 0 && got_.size() >= expect_) {
+        const uint8_t b = static_cast<uint8_t>(reply_);
+        (void)!write(master_, &b, 1);
+        replied = true;
+      }
+    }
+  }
+  int master_;
+  size_t expect_;
+  int reply_;
+  std::atomic<bool> stop_{false};
+  std::mutex m_;
+  std::vector<uint8_t> got_;
+  std::thread thread_;
+};
+
+class FakeLauncher : public XmodemLauncher {
+ public:
+  int run(const std::vector<std::string>& args, const std::string& workingDir,
+          const std::function<void(const std::string&)>& onLine) override {
+    calls.push_back(args);
+    dir = workingDir;
+    onLine("packet 1 of 2");
+    if (!fileContent.empty()) std::ofstream(args.back(), std::ios::binary) << fileContent;
+    return status;
+  }
+  std::vector<std::vector<std::string>> calls;
+  std::string dir;
+  std::string fileContent;
+  int status = 0;
+};
+
+struct Fixture {
+  TempDir dir;
+  Pty line;
+  std::string programDir;
+  PosixSerialPort serial{[this](int port) { return port == 0 ? line.slavePath() : std::string("/nonexistent"); }};
+  ScriptedPrompter prompter;
+  FakeLauncher launcher;
+  Fixture() {
+    programDir = dir.dir();
+    std::string error;
+    PrepareDataFolders(programDir, &error);
+  }
+  LinkResult run(const LinkParams& p) { return RunLinkHeadless(serial, launcher, prompter, p, programDir); }
+  std::vector<uint8_t> command(const char* name) {
+    for (const auto& f : DefaultCommandFiles())
+      if (f.name == name) return f.bytes;
+    return {};
+  }
+};
+
+std::vector<uint8_t> Tail(const std::vector<uint8_t>& v, size_t n) {
+  return v.size() < n ? v : std::vector<uint8_t>(v.end() - static_cast<long>(n), v.end());
+}
+
+TEST(LinkWorker, PartialOffloadSendsTheByteCountTrailerAndPatchesTheReceivedHeader) {
+  Fixture f;
+  const auto cmd = f.command(kSelectCmd);
+  Peer peer(f.line.master(), cmd.size() + 4, 0x06);
+  f.launcher.fileContent = std::string(64 + 100 * 32, '\x7F');
+  LinkParams p;
+  p.request = LinkRequest::Offload;
+  p.fileName = "deer.gps";
+  p.datablocks = 100;
+  p.selectFlag = 1;
+  const LinkResult r = f.run(p);
+  EXPECT_TRUE(r.commandReceived);
+  EXPECT_TRUE(r.fileReceived);
+  const auto sent = peer.received();
+  ASSERT_EQ(sent.size(), cmd.size() + 4);
+  EXPECT_TRUE(std::equal(cmd.begin(), cmd.end(), sent.begin()));
+  EXPECT_EQ(Tail(sent, 4), (std::vector<uint8_t>{0x00, 0x0C, 0xC0, 0xCC}));
+  ASSERT_EQ(f.launcher.calls.size(), 1u);
+  const std::vector<std::string> expectedArgs = {
+      "1", "4800", "8", "2", "26", "N", f.programDir, f.programDir + "GPS Data/deer.gps"};
+  EXPECT_EQ(f.launcher.calls[0], expectedArgs);
+  EXPECT_EQ(f.launcher.dir, f.programDir);
+  const std::string file = f.dir.read("GPS Data/deer.gps");
+  EXPECT_EQ(file.substr(0, 4), std::string("\x7F\x00\x0C\xC0", 4));
+  EXPECT_TRUE(f.prompter.messages.empty());
+}
+
+TEST(LinkWorker, FullOffloadSendsNoTrailerAndZeroBlocksIsOnePacket) {
+  Fixture f;
+  const auto cmd = f.command(kOffloadCmd);
+  Peer peer(f.line.master(), cmd.size(), 0x06);
+  LinkParams p;
+  p.request = LinkRequest::Offload;
+  p.fileName = "x.gps";
+  p.datablocks = 0;
+  p.selectFlag = 0;
+  f.run(p);
+  EXPECT_EQ(peer.received(), cmd);
+  ASSERT_EQ(f.launcher.calls.size(), 1u);
+  EXPECT_EQ(f.launcher.calls[0][4], "1");
+}
+
+TEST(LinkWorker, ConfigurationDownloadDeletesTheOldFileFirstAndSendsItsTrailer) {
+  Fixture f;
+  f.dir.write("Backup/Collar Config/CollarConfig.cfg", "old");
+  const auto cmd = f.command(kSelectCmd);
+  Peer peer(f.line.master(), cmd.size() + 4, 0x15);  // NAK: not received
+  LinkParams p;
+  p.request = LinkRequest::DownloadConfig;
+  p.fileName = "CollarConfig.cfg";
+  const LinkResult r = f.run(p);
+  EXPECT_FALSE(r.commandReceived);
+  EXPECT_FALSE(r.fileReceived);
+  EXPECT_EQ(Tail(peer.received(), 4), (std::vector<uint8_t>{0x00, 0x00, 0x0E, 0x0E}));
+  EXPECT_FALSE(std::filesystem::exists(f.dir.file("Backup/Collar Config/CollarConfig.cfg")));
+  EXPECT_TRUE(f.prompter.messages.empty()) << "a NAK gets no message box";
+  EXPECT_TRUE(f.launcher.calls.empty());
+}
+
+TEST(LinkWorker, UploadSendsTheIdTheRecordAndTheirSum) {
+  Fixture f;
+  const auto cmd = f.command(kConfigCmd);
+  Peer peer(f.line.master(), cmd.size() + 67, 0x06);
+  LinkParams p;
+  p.request = LinkRequest::UploadConfig;
+  p.uploadRecord[0] = 0x04;
+  p.uploadRecord[1] = 0xD2;
+  unsigned sum = 0x04 + 0xD2;
+  for (int i = 0; i < 64; ++i) {
+    p.uploadRecord[static_cast<size_t>(2 + i)] = static_cast<uint8_t>(i * 7);
+    sum += static_cast<unsigned>(i * 7 % 256);
+  }
+  LinkDriver driver(f.serial, f.launcher, f.prompter, p, f.programDir);
+  driver.start();
+  while (!driver.tick()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(driver.result().commandReceived);
+  EXPECT_FALSE(driver.result().fileReceived);
+  EXPECT_EQ(driver.display().bytesSent, "64");
+  EXPECT_EQ(driver.display().status, "Command received!");
+  const auto sent = peer.received();
+  ASSERT_EQ(sent.size(), cmd.size() + 67);
+  EXPECT_EQ(sent[cmd.size()], 0x04);
+  EXPECT_EQ(sent[cmd.size() + 1], 0xD2);
+  EXPECT_EQ(sent.back(), static_cast<uint8_t>(sum));
+}
+
+TEST(LinkWorker, SilentCollarGivesTheReadErrorMessageAndNoFlags) {
+  Fixture f;
+  Peer peer(f.line.master(), 1000, -1);
+  LinkParams p;
+  p.request = LinkRequest::LoadAlmanac;
+  LinkDriver driver(f.serial, f.launcher, f.prompter, p, f.programDir);
+  driver.start();
+  while (!driver.tick()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(driver.result().commandReceived);
+  EXPECT_EQ(driver.display().status, "***Err: Command was not received!***");
+  ASSERT_EQ(f.prompter.messages.size(), 1u);
+  EXPECT_EQ(f.prompter.messages[0].text, "Comm Buffer Read Error 5 secs.");
+  EXPECT_EQ(f.prompter.messages[0].caption, "Comm Buffer Error");
+}
+
+TEST(LinkWorker, MissingCommandFileIsReportedAndThePortIsClosed) {
+  Fixture f;
+  std::filesystem::remove(f.dir.file("Commands/Reset.cmd"));
+  LinkParams p;
+  p.request = LinkRequest::ResetDataPointer;
+  const LinkResult r = f.run(p);
+  EXPECT_FALSE(r.commandReceived);
+  ASSERT_EQ(f.prompter.messages.size(), 1u);
+  EXPECT_EQ(f.prompter.messages[0].text, "Command File was not found or could not be opened.");
+  EXPECT_EQ(f.prompter.messages[0].caption, "File Open Error");
+  EXPECT_EQ(f.serial.probePort(0), 1) << "the port was left open";
+}
+
+TEST(LinkWorker, EmptyCommandFileSendsNothingButStillWaitsForTheAcknowledgment) {
+  Fixture f;
+  f.dir.write("Commands/2waygps.cmd", "");
+  Peer peer(f.line.master(), 0, 0x06);
+  LinkParams p;
+  p.request = LinkRequest::TwoWayGps;
+  const LinkResult r = f.run(p);
+  EXPECT_TRUE(r.commandReceived);
+  EXPECT_TRUE(peer.received().empty());
+}
+
+TEST(LinkWorker, BusyPortFailsAtOnceWithItsMessage) {
+  Fixture f;
+  PortProblem problem;
+  const int holder = PosixSerialPort::OpenExclusive(f.line.slavePath(), &problem);
+  ASSERT_GE(holder, 0);
+  LinkParams p;
+  p.request = LinkRequest::ResetDataPointer;
+  const LinkResult r = f.run(p);
+  PosixSerialPort::CloseExclusive(holder);
+  EXPECT_FALSE(r.commandReceived);
+  EXPECT_FALSE(r.fileReceived);
+  ASSERT_EQ(f.prompter.messages.size(), 1u);
+  EXPECT_EQ(f.prompter.messages[0].text, "Error: Port in use or doesn't exist !");
+  EXPECT_EQ(f.prompter.messages[0].caption, "NVK XMODEM File Transfer");
+}
+
+TEST(LinkWorker, HelperStatusOneCountsAsReceivedAndMinusOneAsNot) {
+  for (int status : {1, -1}) {
+    Fixture f;
+    const auto cmd = f.command(kSelectCmd);
+    Peer peer(f.line.master(), cmd.size() + 4, 0x06);
+    f.launcher.status = status;
+    LinkParams p;
+    p.request = LinkRequest::DownloadConfig;
+    p.fileName = "CollarConfig.cfg";
+    const LinkResult r = f.run(p);
+    EXPECT_TRUE(r.commandReceived);
+    EXPECT_EQ(r.fileReceived, status == 1) << "exit status " << status;
+  }
+}
+
+TEST(LinkRequestTable, PacketCountsAndTrailers) {
+  LinkParams p;
+  p.request = LinkRequest::Offload;
+  p.datablocks = 100;
+  p.selectFlag = 1;
+  RequestSetup s = SetUpRequest(p, "/d/");
+  EXPECT_EQ(s.packetCount, 26);
+  EXPECT_EQ(s.selectedByteCount, 3264u);
+  EXPECT_EQ(s.commandFile, "Select.cmd");
+  EXPECT_EQ(s.receivePath, "/d/GPS Data/");
+  p.datablocks = 8190;
+  EXPECT_EQ(SetUpRequest(p, "/d/").packetCount, 2049);
+  EXPECT_EQ(SelectTrailer(3264), (std::array<uint8_t, 4>{0x00, 0x0C, 0xC0, 0xCC}));
+  p.request = LinkRequest::DownloadConfigNoTrailer;
+  p.fileName = "CollarConfig.cfg";
+  s = SetUpRequest(p, "/d/");
+  EXPECT_EQ(s.receivePath, "/d/Backup/Collar Config/CollarConfig.cfg");
+  EXPECT_TRUE(s.deleteOldReceiveFile);
+  EXPECT_EQ(s.packetCount, 1);
+  int done = 0, total = 0;
+  EXPECT_TRUE(ParseProgressLine("packet 12 of 26", &done, &total));
+  EXPECT_EQ(done, 12);
+  EXPECT_EQ(total, 26);
+}
+
+}  // namespace
+}  // namespace zelkor
