@@ -5,6 +5,8 @@
 #include "app/clock.h"
 #include "app/prompter.h"
 #include "app/settings_store.h"
+#include "link/link_runner.h"
+#include "link/posix_serial_port.h"
 
 namespace zelkor {
 
@@ -13,6 +15,8 @@ struct AppContext {
   SettingsStore& store;
   Prompter& prompter;
   Clock& clock;
+  PosixSerialPort& serial;
+  LinkRunner& link;
 };
 
 }  // namespace zelkor

@@ -13,7 +13,9 @@
 #include "app/paths.h"
 #include "main_frame.h"
 #include "main_view.h"
+#include "app_serial.h"
 #include "message_box_prompter.h"
+#include "qt_link_runner.h"
 #include "qt_settings_store.h"
 #include "shell_registration.h"
 
@@ -54,10 +56,14 @@ int main(int argc, char** argv) {
   MessageBoxPrompter prompter;
   SystemClock clock;
   AppState state;
-  AppContext context{state, store, prompter, clock};
+  auto serial = MakeAppSerialPort();
+  auto launcher = MakeAppXmodemLauncher();
+  QtLinkRunner link(state, *serial, *launcher, prompter);
+  AppContext context{state, store, prompter, clock, *serial, link};
 
   MainFrame frame(context);
   prompter.setOwner(&frame);
+  link.setParent(&frame);
 
   if (parser.isSet(smoke)) {
     // Checked from inside whatever modal loop start-up is in.

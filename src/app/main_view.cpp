@@ -5,7 +5,10 @@
 #include <QStatusBar>
 
 #include "app/load_settings.h"
+#include "collar_command_dialogs.h"
+#include "link/collar_sequences.h"
 #include "security_level_dialog.h"
+#include "select_port_dialog.h"
 #include "utc_offset_dialog.h"
 
 namespace zelkor {
@@ -22,7 +25,21 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
     SecurityLevelDialog dialog(context_.state.accessLevel, context_.prompter, this);
     dialog.exec();
   };
-  commands_[kCmdComPort] = [this] { notAvailableYet("Com Port"); };
+  commands_[kCmdComPort] = [this] {
+    context_.state.comPort = RunSelectPort(context_.serial, context_.store, context_.prompter, *this, this);
+    emit portChanged(context_.state.comPort);
+  };
+  commands_[kCmdResetDataPointer] = [this] {
+    RunResetSequence(context_.prompter, context_.link, context_.state.comPort);
+  };
+  commands_[kCmdAlmanacInfo] = [this] {
+    AlmanacDialog dialog(context_.state.comPort, context_.link, context_.prompter, *this, this);
+    dialog.exec();
+  };
+  commands_[kCmdEnableTwoWayGps] = [this] {
+    TwoWayGpsDialog dialog(context_.state.comPort, context_.link, *this, this);
+    dialog.exec();
+  };
   commands_[kCmdCollarCommands] = [this] { notAvailableYet("Collar Commands"); };
   commands_[kCmdCollarConfiguration] = [this] { notAvailableYet("Collar Configuration"); };
   commands_[kCmdOffloadGpsData] = [this] { notAvailableYet("Offload GPS Data"); };

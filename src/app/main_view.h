@@ -29,6 +29,7 @@ class MainView : public QWidget, public CommandSink {
 
  signals:
   void commandStarted(int id);
+  void portChanged(int port);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "qt_app.h"
 #include "security_level_dialog.h"
 #include "support/fake_store.h"
 #include "support/scripted_prompter.h"
@@ -13,13 +14,7 @@
 namespace zelkor {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "app_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+using testing::App;
 
 TEST(UtcOffsetDialog, OpensAtTheStoredZoneAndCancelStoresNothing) {
   App();

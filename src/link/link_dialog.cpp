@@ -1,0 +1,113 @@
+#include "link_dialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace zelkor {
+
+LinkDialog::LinkDialog(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter, const LinkParams& params,
+                       const std::string& programDirectory, QWidget* parent)
+    : QDialog(parent),
+      driver_(std::make_unique<LinkDriver>(serial, launcher, prompter, params, programDirectory)) {
+  setWindowTitle("NVK XModem Send File");
+  setMinimumWidth(420);
+  auto* grid = new QGridLayout(this);
+  int row = 0;
+  auto add = [&](QLabel* label, QLabel* value) {
+    grid->addWidget(label, row, 0);
+    grid->addWidget(value, row, 1);
+    ++row;
+  };
+  fileLabel_ = new QLabel("Send/Rec Filename:", this);
+  fileName_ = new QLabel(this);
+  add(fileLabel_, fileName_);
+  port_ = new QLabel(this);
+  add(new QLabel("Port:", this), port_);
+  bytes_ = new QLabel(this);
+  add(new QLabel("Bytes:", this), bytes_);
+  status_ = new QLabel(this);
+  add(new QLabel("Status:", this), status_);
+  auto* retries = new QLabel("Retries:", this);
+  auto* retriesValue = new QLabel(this);
+  add(retries, retriesValue);
+  retries->hide();
+  retriesValue->hide();
+  // The "Packet:" row carries the transfer's progress while the helper runs.
+  packetLabel_ = new QLabel("Packet:", this);
+  progress_ = new QProgressBar(this);
+  grid->addWidget(packetLabel_, row, 0);
+  grid->addWidget(progress_, row, 1);
+  ++row;
+  rate_ = new QLabel(this);
+  grid->addWidget(rate_, row++, 1);
+  packetLabel_->hide();
+  progress_->hide();
+  rate_->hide();
+  grid->addWidget(new QLabel("Error Checking:            Checksum", this), row++, 0, 1, 2);
+  ok_ = new QPushButton("OK", this);
+  cancel_ = new QPushButton("Cancel", this);
+  for (QPushButton* b : {ok_, cancel_}) {
+    b->hide();
+    b->setEnabled(false);
+  }
+  timer_ = new QTimer(this);
+  timer_->setInterval(50);
+  connect(timer_, &QTimer::timeout, this, &LinkDialog::tick);
+}
+
+LinkDialog::~LinkDialog() = default;
+
+int LinkDialog::exec() {
+  driver_->start();
+  refresh();
+  timer_->start();
+  return QDialog::exec();
+}
+
+void LinkDialog::tick() {
+  const bool done = driver_->tick();
+  refresh();
+  if (done && !finished_) {
+    finished_ = true;
+    timer_->stop();
+    QDialog::done(QDialog::Rejected);
+  }
+}
+
+void LinkDialog::refresh() {
+  const LinkDisplay d = driver_->display();
+  port_->setText(QString::fromStdString(d.portText));
+  fileLabel_->setText(QString::fromStdString(d.fileLabel));
+  fileName_->setText(QString::fromStdString(d.fileName));
+  bytes_->setText(QString::fromStdString(d.bytesSent));
+  status_->setText(QString::fromStdString(d.status));
+  const bool show = d.transferring;
+  packetLabel_->setVisible(show);
+  progress_->setVisible(show);
+  rate_->setVisible(show);
+  if (show) {
+    progress_->setRange(0, std::max(1, d.packetTotal));
+    progress_->setValue(std::min(d.packetsDone, std::max(1, d.packetTotal)));
+    progress_->setFormat(QString("%1 of %2 packets").arg(d.packetsDone).arg(d.packetTotal));
+    QString text = QString("%1 bytes/s").arg(d.bytesPerSecond, 0, 'f', 0);
+    if (d.secondsLeft >= 0)
+      text += QString(", %1:%2 left").arg(d.secondsLeft / 60).arg(d.secondsLeft % 60, 2, 10, QChar('0'));
+    rate_->setText(text);
+  }
+}
+
+void LinkDialog::closeEvent(QCloseEvent* event) {
+  // Closing the window while the collar is busy would leave the worker
+  // running without its dialog: the request always runs to its end.
+  if (!finished_) event->ignore();
+}
+
+void LinkDialog::reject() {
+  if (finished_) QDialog::reject();
+}
+
+}  // namespace zelkor

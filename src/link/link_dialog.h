@@ -1,0 +1,56 @@
+// "NVK XModem Send File": runs one collar request. The exchange runs on a
+// worker thread; the dialog's 50 ms timer is the worker's clock, refreshes
+// the texts and shows the worker's messages. The dialog ends only when the
+// worker has finished, whatever the user does to the window.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "link/link_session.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace zelkor {
+
+class LinkDialog : public QDialog {
+  Q_OBJECT
+ public:
+  LinkDialog(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter, const LinkParams& params,
+             const std::string& programDirectory, QWidget* parent = nullptr);
+  ~LinkDialog() override;
+
+  int exec() override;
+  LinkResult result() const { return driver_->result(); }
+
+  QLabel* statusText() const { return status_; }
+
+ public slots:
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void tick();
+  void refresh();
+
+  std::unique_ptr<LinkDriver> driver_;
+  QTimer* timer_;
+  QLabel* port_;
+  QLabel* fileLabel_;
+  QLabel* fileName_;
+  QLabel* bytes_;
+  QLabel* status_;
+  QLabel* packetLabel_;
+  QProgressBar* progress_;
+  QLabel* rate_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+  bool finished_ = false;
+};
+
+}  // namespace zelkor

@@ -1,0 +1,29 @@
+// RunLinkRequest for the desktop program: each request runs in a modal
+// link dialog; the flags land in AppState when it has closed.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "link/link_runner.h"
+
+namespace zelkor {
+
+class QtLinkRunner : public LinkRunner {
+ public:
+  QtLinkRunner(AppState& state, SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter,
+               QWidget* parent = nullptr)
+      : state_(state), serial_(serial), launcher_(launcher), prompter_(prompter), parent_(parent) {}
+  void setParent(QWidget* parent) { parent_ = parent; }
+  LinkResult run(const LinkParams& params) override;
+
+ private:
+  AppState& state_;
+  SerialPort& serial_;
+  XmodemLauncher& launcher_;
+  Prompter& prompter_;
+  QPointer<QWidget> parent_;
+};
+
+}  // namespace zelkor

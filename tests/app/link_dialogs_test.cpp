@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <poll.h>
+#include <thread>
+
+#include "app/paths.h"
+#include "link/port_map.h"
+#include "link_dialog.h"
+#include "qt_app.h"
+#include "select_port_dialog.h"
+#include "support/fake_store.h"
+#include "support/pty.h"
+#include "support/recording_sink.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+
+namespace zelkor {
+namespace {
+
+using testing::App;
+
+// Maps every COM port to a missing device, then the given ones to devices.
+void MapPorts(const std::map<int, std::string>& devices) {
+  for (int com = 1; com <= 37; ++com) {
+    const std::string name = "ZELKOR_COM" + std::to_string(com);
+    auto it = devices.find(com);
+    setenv(name.c_str(), it == devices.end() ? "/nonexistent/zelkor-test-port" : it->second.c_str(), 1);
+  }
+}
+
+struct PortDialogFixture {
+  testing::FakeStore store;
+  testing::ScriptedPrompter prompter;
+  testing::RecordingSink sink;
+  PosixSerialPort serial{[](int i) { return PortDevice(i); }};
+};
+
+TEST(SelectPortDialog, ListsFreePortsAndPreselectsTheSavedOneAfterTheFirstPaint) {
+  App();
+  testing::Pty com1, com3;
+  MapPorts({{1, com1.slavePath()}, {3, com3.slavePath()}, {37, com1.slavePath()}});
+  PortDialogFixture f;
+  SelectPortDialog dialog(f.serial, f.store, f.prompter, f.sink, 2);
+  EXPECT_EQ(dialog.windowTitle(), "Select Port");
+  EXPECT_EQ(dialog.statusLine()->text(), "Scanning for ports...");
+  EXPECT_FALSE(dialog.okButton()->isEnabled());
+  EXPECT_FALSE(dialog.cancelButton()->isEnabled());
+  dialog.show();
+  for (int i = 0; i < 50 && !dialog.scanDone(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  ASSERT_TRUE(dialog.scanDone()) << "the scan did not run after the dialog painted";
+  ASSERT_EQ(dialog.portList()->count(), 2) << "COM37 must never appear";
+  EXPECT_TRUE(dialog.portList()->itemText(0).startsWith("COM1  "));
+  EXPECT_TRUE(dialog.portList()->itemText(1).startsWith("COM3  "));
+  EXPECT_TRUE(dialog.portList()->itemText(1).contains(QString::fromStdString(com3.slavePath())));
+  EXPECT_EQ(dialog.portList()->currentIndex(), 1);
+  EXPECT_TRUE(dialog.statusLine()->isHidden());
+  EXPECT_TRUE(dialog.okButton()->isEnabled());
+  dialog.okButton()->click();
+  EXPECT_EQ(f.store.get(kSettingsKey, "ComPort"), "2");
+  EXPECT_EQ(dialog.savedPort(), 2);
+  EXPECT_EQ(f.sink.posted, std::vector<int>{kCmdCollarCommands});
+}
+
+TEST(SelectPortDialog, BusySavedPortFallsBackToTheFirstFreePort) {
+  App();
+  testing::Pty com2, com5;
+  MapPorts({{2, com2.slavePath()}, {5, com5.slavePath()}});
+  PortProblem problem;
+  const int holder = PosixSerialPort::OpenExclusive(com5.slavePath(), &problem);
+  ASSERT_GE(holder, 0);
+  PortDialogFixture f;
+  SelectPortDialog dialog(f.serial, f.store, f.prompter, f.sink, 4);
+  dialog.scan();
+  PosixSerialPort::CloseExclusive(holder);
+  ASSERT_EQ(dialog.portList()->count(), 1);
+  EXPECT_TRUE(dialog.portList()->itemText(0).startsWith("COM2"));
+  EXPECT_EQ(dialog.portList()->currentIndex(), 0);
+}
+
+TEST(SelectPortDialog, NoFreePortLeavesOnlyCancel) {
+  App();
+  MapPorts({});
+  PortDialogFixture f;
+  SelectPortDialog dialog(f.serial, f.store, f.prompter, f.sink, 0);
+  dialog.scan();
+  EXPECT_EQ(dialog.portList()->count(), 0);
+  EXPECT_EQ(dialog.statusLine()->text(), "No free com ports were detected.");
+  EXPECT_FALSE(dialog.statusLine()->isHidden());
+  EXPECT_FALSE(dialog.okButton()->isEnabled());
+  EXPECT_FALSE(dialog.portList()->isEnabled());
+  EXPECT_TRUE(dialog.cancelButton()->isEnabled());
+  dialog.cancelButton()->click();
+  EXPECT_EQ(f.sink.posted, std::vector<int>{kCmdCollarCommands});
+  EXPECT_EQ(dialog.savedPort(), 0);
+}
+
+TEST(SelectPortDialog, FailedWriteAsksForThePortAgainNextTime) {
+  App();
+  testing::Pty com1;
+  MapPorts({{1, com1.slavePath()}});
+  PortDialogFixture f;
+  f.store.failWrites = true;
+  SelectPortDialog dialog(f.serial, f.store, f.prompter, f.sink, 0);
+  dialog.scan();
+  dialog.okButton()->click();
+  ASSERT_EQ(f.prompter.messages.size(), 1u);
+  EXPECT_EQ(f.prompter.messages[0].text,
+            "There was an error writing to the registry.  You will be asked to select a com port next time the "
+            "program starts.");
+  ASSERT_EQ(f.store.writes.size(), 2u);
+  EXPECT_EQ(f.store.writes[1].first, std::string(kTopKey) + "|FirstTime");
+  EXPECT_EQ(f.store.writes[1].second, "TRUE");
+  EXPECT_EQ(dialog.savedPort(), 0);
+}
+
+class NoHelper : public XmodemLauncher {
+ public:
+  int run(const std::vector<std::string>&, const std::string&, const std::function<void(const std::string&)>&) override {
+    return -1;
+  }
+};
+
+TEST(LinkDialog, ClosingTheWindowDoesNotEndTheRequestEarly) {
+  App();
+  testing::TempDir dir;
+  std::string error;
+  PrepareDataFolders(dir.dir(), &error);
+  testing::Pty line;
+  PosixSerialPort serial([&](int) { return line.slavePath(); });
+  NoHelper helper;
+  testing::ScriptedPrompter prompter;
+  LinkParams p;
+  p.request = LinkRequest::LoadAlmanac;
+  LinkDialog dialog(serial, helper, prompter, p, dir.dir());
+  EXPECT_EQ(dialog.windowTitle(), "NVK XModem Send File");
+  QTimer::singleShot(200, &dialog, [&] {
+    dialog.close();
+    QMetaObject::invokeMethod(&dialog, "reject");
+  });
+  QElapsedTimer clock;
+  clock.start();
+  dialog.exec();
+  EXPECT_GE(clock.elapsed(), 3500) << "the dialog ended before the worker";
+  EXPECT_FALSE(dialog.result().commandReceived);
+  EXPECT_EQ(dialog.statusText()->text(), "***Err: Command was not received!***");
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0].caption, "Comm Buffer Error");
+}
+
+TEST(LinkDialog, AcknowledgedCommandEndsTheDialogWithTheFlag) {
+  App();
+  testing::TempDir dir;
+  std::string error;
+  PrepareDataFolders(dir.dir(), &error);
+  testing::Pty line;
+  std::atomic<bool> stop{false};
+  std::thread peer([&] {
+    bool replied = false;
+    while (!stop) {
+      pollfd pf{line.master(), POLLIN, 0};
+      if (poll(&pf, 1, 20) > 0 && !replied) {
+        uint8_t buf[64];
+        if (read(line.master(), buf, sizeof buf) > 0) {
+          const uint8_t ack = 0x06;
+          (void)!write(line.master(), &ack, 1);
+          replied = true;
+        }
+      }
+    }
+  });
+  PosixSerialPort serial([&](int) { return line.slavePath(); });
+  NoHelper helper;
+  testing::ScriptedPrompter prompter;
+  LinkParams p;
+  p.request = LinkRequest::TwoWayGps;
+  LinkDialog dialog(serial, helper, prompter, p, dir.dir());
+  dialog.exec();
+  stop = true;
+  peer.join();
+  EXPECT_TRUE(dialog.result().commandReceived);
+  EXPECT_EQ(dialog.statusText()->text(), "Command received!");
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+}  // namespace
+}  // namespace zelkor
