@@ -292,3 +292,28 @@ TEST(LinkRequestTable, PacketCountsAndTrailers) {
 
 }  // namespace
 }  // namespace zelkor
+
+#include "link/collar_sequences.h"
+#include "link/link_runner.h"
+#include "support/recording_sink.h"
+
+namespace zelkor {
+namespace {
+
+TEST(CollarCommandsChoice, ViewWithMissingSelectCmdGivesTheLinkMessageThenTheSequenceMessage) {
+  Fixture f;
+  std::filesystem::remove(f.dir.file("Commands/Select.cmd"));
+  HeadlessLinkRunner link(f.serial, f.launcher, f.prompter, f.programDir);
+  testing::RecordingSink sink;
+  ConfigDownloadState state;
+  RunConfigDownloadChoice(CollarChoice::ViewConfig, 0, f.programDir, state, link, f.prompter, sink);
+  ASSERT_EQ(f.prompter.messages.size(), 2u);
+  EXPECT_EQ(f.prompter.messages[0].text, "Command File was not found or could not be opened.");
+  EXPECT_EQ(f.prompter.messages[1].text, "The collar did not receive the command. View collar config is canceled!");
+  EXPECT_EQ(f.prompter.messages[1].caption, "GPS data");
+  EXPECT_TRUE(state.viewOnly);
+  EXPECT_EQ(sink.posted, std::vector<int>{kCmdCollarCommands});
+}
+
+}  // namespace
+}  // namespace zelkor
