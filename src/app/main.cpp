@@ -14,6 +14,7 @@
 #include "main_frame.h"
 #include "main_view.h"
 #include "app_serial.h"
+#include "dialog_renderer.h"
 #include "message_box_prompter.h"
 #include "qt_link_runner.h"
 #include "qt_settings_store.h"
@@ -47,8 +48,10 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   QCommandLineOption dataDir("data-dir", "Folder holding the program's data folders.", "DIR");
   QCommandLineOption smoke("smoke-test", "Start, check that the main window shows, and quit.");
+  QCommandLineOption render("render-dialogs", "Write a PNG of every dialog into DIR and quit.", "DIR");
   parser.addOption(dataDir);
   parser.addOption(smoke);
+  parser.addOption(render);
   parser.addPositionalArgument("file", "A \".gps\" file to open.", "[file]");
   parser.process(app);
 
@@ -64,6 +67,10 @@ int main(int argc, char** argv) {
   MainFrame frame(context);
   prompter.setOwner(&frame);
   link.setParent(&frame);
+
+  // A ".gps" file given by the shell opens as the document.
+  for (const QString& arg : parser.positionalArguments())
+    if (arg.endsWith(".gps", Qt::CaseInsensitive)) frame.openDocument(arg);
 
   if (parser.isSet(smoke)) {
     // Checked from inside whatever modal loop start-up is in.
@@ -86,6 +93,12 @@ int main(int argc, char** argv) {
   std::string error;
   if (!PrepareDataFolders(state.programDirectory, &error))
     prompter.notify(error, "Error", PromptIcon::Error);
+
+  if (parser.isSet(render)) {
+    const QStringList files = RenderDialogs(parser.value(render), context, frame);
+    for (const QString& f : files) std::printf("%s\n", qPrintable(f));
+    return files.isEmpty() ? 1 : 0;
+  }
 
   LoadAccessLevels(state, prompter);
   frame.view()->postCommand(kCmdInitializeComPort);

@@ -1,9 +1,15 @@
-// The program's main window.
+// The program's main window: menus, accelerators, status bar, a hidden
+// toolbar, and the view.
 #pragma once
 
 #include <QMainWindow>
+#include <map>
 
 #include "app_context.h"
+#include "gps_document.h"
+
+class QLabel;
+class QToolBar;
 
 namespace zelkor {
 
@@ -16,9 +22,28 @@ class MainFrame : public QMainWindow {
  public:
   explicit MainFrame(AppContext& context);
   MainView* view() const { return view_; }
+  // The menu action of a command; nullptr for removed entries.
+  QAction* actionFor(int id) const;
+  QMenu* menuNamed(const QString& title) const;
+  QToolBar* toolBar() const { return toolBar_; }
+  GpsDocument& document() { return document_; }
+  QList<QLabel*> indicatorPanes() const { return indicators_; }
+
+  // Opens a file as the document (command line, dropped files).
+  bool openDocument(const QString& path);
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  AppContext& context_;
   MainView* view_;
+  QToolBar* toolBar_;
+  std::map<int, QAction*> actions_;
+  std::map<QString, QMenu*> menus_;
+  QList<QLabel*> indicators_;
+  GpsDocument document_;
 };
 
 }  // namespace zelkor

@@ -1,60 +1,80 @@
 #include "main_view.h"
 
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QPainter>
 #include <QStatusBar>
 
 #include "app/load_settings.h"
 #include "collar_command_dialogs.h"
+#include "collar_commands_dialog.h"
 #include "link/collar_sequences.h"
+#include "resources.h"
 #include "security_level_dialog.h"
 #include "select_port_dialog.h"
+#include "small_dialogs.h"
+#include "util/text.h"
 #include "utc_offset_dialog.h"
 
 namespace zelkor {
 
 MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), context_(context) {
-  setAutoFillBackground(false);
+  EnsureResources();
+  backdrop_ = QPixmap(":/zelkor/backdrop.png");
   // The one place that says what each command number starts.
   commands_[kCmdInitializeComPort] = [this] {
-    LoadSettings(context_.state, context_.store, context_.prompter, *this,
-                 [this] { runUtcOffsetDialog(); });
+    LoadSettings(context_.state, context_.store, context_.prompter, *this, [this] { runUtcOffsetDialog(); });
   };
-  commands_[kCmdSetUtcOffset] = [this] { runUtcOffsetDialog(); };
+  commands_[kCmdComPort] = [this] {
+    context_.state.comPort = RunSelectPort(context_.serial, context_.store, context_.prompter, *this, this);
+    if (collarCommands_) collarCommands_->setPort(context_.state.comPort);
+    emit portChanged(context_.state.comPort);
+  };
+  commands_[kCmdCollarCommands] = [this] { showCollarCommands(); };
+  commands_[kCmdCollarConfiguration] = [this] { startCollarConfiguration(); };
+  commands_[kCmdResetDataPointer] = [this] {
+    RunResetSequence(context_.prompter, context_.link, context_.state.comPort);
+  };
   commands_[kCmdSecurityLevel] = [this] {
     SecurityLevelDialog dialog(context_.state.accessLevel, context_.prompter, this);
     dialog.exec();
   };
-  commands_[kCmdComPort] = [this] {
-    context_.state.comPort = RunSelectPort(context_.serial, context_.store, context_.prompter, *this, this);
-    emit portChanged(context_.state.comPort);
+  commands_[kCmdBatteryUsage] = [this] {
+    BatteryUsageDialog dialog(this);
+    dialog.exec();
   };
-  commands_[kCmdResetDataPointer] = [this] {
-    RunResetSequence(context_.prompter, context_.link, context_.state.comPort);
-  };
+  commands_[kCmdOffloadGpsData] = [this] { startOffloadGpsData(); };
   commands_[kCmdAlmanacInfo] = [this] {
     AlmanacDialog dialog(context_.state.comPort, context_.link, context_.prompter, *this, this);
     dialog.exec();
   };
+  commands_[kCmdLoadConfiguration] = [] {};
+  commands_[kCmdSetUtcOffset] = [this] { runUtcOffsetDialog(); };
+  commands_[kCmdGpsDataFile] = [this] { openGpsDataFile(); };
   commands_[kCmdEnableTwoWayGps] = [this] {
     TwoWayGpsDialog dialog(context_.state.comPort, context_.link, *this, this);
     dialog.exec();
   };
-  commands_[kCmdCollarCommands] = [this] { notAvailableYet("Collar Commands"); };
-  commands_[kCmdCollarConfiguration] = [this] { notAvailableYet("Collar Configuration"); };
-  commands_[kCmdOffloadGpsData] = [this] { notAvailableYet("Offload GPS Data"); };
-  commands_[kCmdGpsDataFile] = [this] { notAvailableYet("GPS Data File"); };
+  commands_[kCmdFilePrint] = [this] { startPrinting(); };
+  commands_[kCmdAppAbout] = [this] {
+    AboutDialog dialog(this);
+    dialog.exec();
+  };
+  commands_[kCmdAppExit] = [this] { emit quitRequested(); };
+  commands_[kCmdFileNew] = [this] { emit newDocumentRequested(); };
+  commands_[kCmdFileOpen] = [this] { emit openDocumentRequested(); };
+  commands_[kCmdFileSave] = [] {};  // the document is never written
+  commands_[kCmdHelpFinder] = [this] { showHelp(); };
+  commands_[57670] = [this] { showHelp(); };
+  commands_[kCmdViewStatusBar] = [this] { emit statusBarToggled(); };
+  // Editing and pane keys of the frame do nothing in this view.
+  for (int id : {57643, 57635, 57634, 57637, 57680, 57681, 57669}) commands_[id] = [] {};
 }
 
+MainView::~MainView() = default;
+
 void MainView::postCommand(int id) {
-  ++pending_;
-  QMetaObject::invokeMethod(
-      this,
-      [this, id] {
-        --pending_;
-        runCommand(id);
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this, id] { runCommand(id); }, Qt::QueuedConnection);
 }
 
 bool MainView::runCommand(int id) {
@@ -65,18 +85,55 @@ bool MainView::runCommand(int id) {
   return true;
 }
 
-void MainView::notAvailableYet(const QString& what) {
-  if (statusBar_) statusBar_->showMessage(QString("\"%1\" is not available in this version yet.").arg(what), 8000);
+void MainView::setBusy(bool busy) {
+  busy_ = busy;
+  if (busy)
+    setCursor(Qt::WaitCursor);
+  else
+    unsetCursor();
 }
+
+void MainView::showCollarCommands() {
+  if (!collarCommands_) {
+    collarCommands_ = new CollarCommandsDialog(context_.state.comPort, context_.state.programDirectory,
+                                               context_.link, context_.prompter, *this, window());
+  }
+  collarCommands_->show();
+  collarCommands_->raise();
+  collarCommands_->activateWindow();
+}
+
+void MainView::notAvailableYet(const char* what) {
+  context_.prompter.notify(Format("\"%s\" is not available in this version of the program yet.", what), "",
+                           PromptIcon::Information);
+}
+
+void MainView::startCollarConfiguration() { notAvailableYet("Collar Configuration"); }
+void MainView::startOffloadGpsData() { notAvailableYet("Offload GPS Data"); }
+void MainView::openGpsDataFile() { notAvailableYet("GPS Data File"); }
+void MainView::startPrinting() { notAvailableYet("Print"); }
 
 void MainView::runUtcOffsetDialog() {
   UtcOffsetDialog dialog(context_.state, context_.store, context_.prompter, this);
   dialog.exec();
 }
 
+void MainView::showHelp() {
+  context_.prompter.notify(
+      "Collar Commands (View menu) starts every job with the collar: offload GPS data, view or edit the "
+      "configuration, load the almanac.\n\nSettings > Com Port chooses the serial port of the collar; Settings > "
+      "Set Offset from UTC chooses the time zone of schedules and reports.\n\nView > GPS Data File shows an "
+      "earlier offload.",
+      "Help Topics", PromptIcon::Information);
+}
+
 void MainView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), QColor(30, 86, 159));
+  if (!backdrop_.isNull()) {
+    const QPoint at((width() - backdrop_.width()) / 2, (height() - backdrop_.height()) / 2);
+    painter.drawPixmap(at, backdrop_);
+  }
 }
 
 }  // namespace zelkor

@@ -2,46 +2,72 @@
 // number. Commands are queued with postCommand and run from the event loop.
 #pragma once
 
+#include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
 
 #include "app/command_ids.h"
 #include "app_context.h"
+#include "collar_commands_dialog.h"
+#include "config/collar_config.h"
 
 class QStatusBar;
 
 namespace zelkor {
 
+class CollarCommandsDialog;
+
 class MainView : public QWidget, public CommandSink {
   Q_OBJECT
  public:
   MainView(AppContext& context, QWidget* parent = nullptr);
+  ~MainView() override;
 
   void postCommand(int id) override;
   // Runs a command at once; false for a number that names no command.
   bool runCommand(int id);
+  bool hasCommand(int id) const { return commands_.count(id) > 0; }
 
   void setStatusBar(QStatusBar* bar) { statusBar_ = bar; }
+  void setBusy(bool busy);
+  bool busy() const { return busy_; }
 
-  // Commands that are queued but not yet run (for tests).
-  int pendingCommands() const { return pending_; }
+  CollarCommandsDialog* collarCommands() const { return collarCommands_; }
+  CollarConfig& config() { return config_; }
+  AppContext& context() { return context_; }
+
+  // Entry points of the commands that later parts of the program fill in.
+  void startCollarConfiguration();
+  void startOffloadGpsData();
+  void openGpsDataFile();
+  void startPrinting();
 
  signals:
   void commandStarted(int id);
   void portChanged(int port);
+  void quitRequested();
+  void statusBarToggled();
+  void newDocumentRequested();
+  void openDocumentRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void notAvailableYet(const QString& what);
+  void notAvailableYet(const char* what);
   void runUtcOffsetDialog();
+  void showCollarCommands();
+  void showHelp();
 
   AppContext& context_;
   QStatusBar* statusBar_ = nullptr;
   std::map<int, std::function<void()>> commands_;
-  int pending_ = 0;
+  QPointer<CollarCommandsDialog> collarCommands_;
+  CollarConfig config_;
+  QPixmap backdrop_;
+  bool busy_ = false;
 };
 
 }  // namespace zelkor

@@ -1,0 +1,8 @@
+// The program's built-in pictures (backdrop, icon).
+#pragma once
+
+namespace zelkor {
+
+void EnsureResources();
+
+}  // namespace zelkor
