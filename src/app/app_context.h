@@ -3,6 +3,7 @@
 
 #include "app/app_state.h"
 #include "app/clock.h"
+#include "app/file_chooser.h"
 #include "app/prompter.h"
 #include "app/settings_store.h"
 #include "link/link_runner.h"
@@ -17,6 +18,7 @@ struct AppContext {
   Clock& clock;
   PosixSerialPort& serial;
   LinkRunner& link;
+  FileChooser& files;
 };
 
 }  // namespace zelkor

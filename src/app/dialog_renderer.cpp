@@ -4,7 +4,16 @@
 #include <QDir>
 #include <QWidget>
 
+#include <QTabWidget>
+#include <cmath>
+
 #include "collar_command_dialogs.h"
+#include "gpsdata/gps_block_encode.h"
+#include "gpsdata/translate.h"
+#include "gpsdata/viewer_text.h"
+#include "offload_dialog.h"
+#include "util/endian.h"
+#include "view_gps_data_dialog.h"
 #include "collar_commands_dialog.h"
 #include "link_dialog.h"
 #include "main_frame.h"
@@ -28,6 +37,31 @@ class NoLauncher : public XmodemLauncher {
     return -1;
   }
 };
+
+// A translated season near 40 N 105.5 W, two of its fixes with bad checks.
+std::string SampleCsv() {
+  std::vector<uint8_t> image(64, 0);
+  WriteBe24(&image[1], 60 * 32 + 64);
+  double lat = 40.0, lon = 105.5;
+  for (int i = 0; i < 60; ++i) {
+    GpsBlockFields f;
+    f.year = 26;
+    f.month = 5;
+    f.day = 1 + i / 12;
+    f.hour = (i * 2) % 24;
+    lat += 0.0012 * std::sin(i * 0.35) + 0.0004;
+    lon += 0.0015 * std::cos(i * 0.27);
+    SplitDegrees(lat, f.latDegrees, f.latMinutes, f.latFraction);
+    SplitDegrees(lon, f.lonDegrees, f.lonMinutes, f.lonFraction);
+    f.satelliteMask = 0x8A104000u;
+    f.altitudeCode = AltitudeCode(2100 + i);
+    f.statusCode = 3;
+    f.goodCheck = i != 17 && i != 41;
+    const GpsBlock b = EncodeGpsBlock(f);
+    image.insert(image.end(), b.begin(), b.end());
+  }
+  return TranslateGpsImage(image, OutputForm::LatLon, -7, "(GMT -07:00) Mountain Time (US & Canada)").csv;
+}
 
 bool Save(QWidget& w, const QString& dir, const QString& name, QStringList& written) {
   w.adjustSize();
@@ -74,6 +108,23 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   Save(about, dir, "AboutDialog", written);
   BatteryUsageDialog battery(&frame);
   Save(battery, dir, "BatteryUsageDialog", written);
+
+  // The offload dialog and the viewer, on a sample season.
+  CollarConfig sample;
+  sample.collarId = 1234;
+  sample.dataBlockCount = 60;
+  OffloadContext offload{context.state, context.store, context.prompter, context.link, context.clock, {}};
+  OffloadGpsDataDialog offloadDialog(sample, offload, sink, &frame);
+  Save(offloadDialog, dir, "OffloadGpsDataDialog", written);
+  const std::string csv = SampleCsv();
+  const ViewerText text = LoadTextForViewer(csv);
+  auto* viewer = new ViewGpsDataDialog(QString::fromStdString(text.text), QString::number(text.lineCount),
+                                       "1234.csv", &frame);
+  viewer->setAttribute(Qt::WA_DeleteOnClose, false);
+  Save(*viewer, dir, "ViewGpsDataDialog", written);
+  viewer->tabs()->setCurrentIndex(1);
+  Save(*viewer, dir, "ViewGpsDataDialog-Track", written);
+  delete viewer;
   return written;
 }
 

@@ -16,6 +16,7 @@
 #include "app_serial.h"
 #include "dialog_renderer.h"
 #include "message_box_prompter.h"
+#include "qt_file_chooser.h"
 #include "qt_link_runner.h"
 #include "qt_settings_store.h"
 #include "shell_registration.h"
@@ -62,11 +63,13 @@ int main(int argc, char** argv) {
   auto serial = MakeAppSerialPort();
   auto launcher = MakeAppXmodemLauncher();
   QtLinkRunner link(state, *serial, *launcher, prompter);
-  AppContext context{state, store, prompter, clock, *serial, link};
+  QtFileChooser files;
+  AppContext context{state, store, prompter, clock, *serial, link, files};
 
   MainFrame frame(context);
   prompter.setOwner(&frame);
   link.setParent(&frame);
+  files.setOwner(&frame);
 
   // A ".gps" file given by the shell opens as the document.
   for (const QString& arg : parser.positionalArguments())

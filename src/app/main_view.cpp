@@ -5,7 +5,15 @@
 #include <QPainter>
 #include <QStatusBar>
 
+#include <QFileInfo>
+#include <fstream>
+#include <iterator>
+
 #include "app/load_settings.h"
+#include "app/paths.h"
+#include "config/config_file.h"
+#include "gpsdata/viewer_text.h"
+#include "offload_dialog.h"
 #include "collar_command_dialogs.h"
 #include "collar_commands_dialog.h"
 #include "link/collar_sequences.h"
@@ -109,8 +117,32 @@ void MainView::notAvailableYet(const char* what) {
 }
 
 void MainView::startCollarConfiguration() { notAvailableYet("Collar Configuration"); }
-void MainView::startOffloadGpsData() { notAvailableYet("Offload GPS Data"); }
-void MainView::openGpsDataFile() { notAvailableYet("GPS Data File"); }
+void MainView::startOffloadGpsData() {
+  const std::string path = collarCommands_ ? collarCommands_->download().downloadedConfigPath
+                                           : ConfigBackupDir(context_.state.programDirectory) + "CollarConfig.cfg";
+  // A file that cannot be read is reported; the record keeps what it had.
+  CollarConfig fresh;
+  if (ReadConfig(path, fresh, context_.prompter) == ConfigFileStatus::Ok) config_ = fresh;
+  OffloadContext offload{context_.state, context_.store, context_.prompter, context_.link, context_.clock,
+                         [this](const std::string& csv) { showGpsDataFile(csv); }};
+  OffloadGpsDataDialog dialog(config_, offload, *this, this);
+  dialog.exec();
+}
+
+void MainView::openGpsDataFile() {
+  const auto path = context_.files.openFile("Open", GpsDataDir(context_.state.programDirectory) + "*.csv",
+                                            "GPS data files (*.csv);;All Files (*.*)");
+  if (path) showGpsDataFile(*path);
+}
+
+bool MainView::showGpsDataFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const ViewerText text = LoadTextForViewer(bytes);
+  viewer_.show(text, QFileInfo(QString::fromStdString(path)).fileName());
+  return true;
+}
 void MainView::startPrinting() { notAvailableYet("Print"); }
 
 void MainView::runUtcOffsetDialog() {

@@ -12,6 +12,7 @@
 #include "app_context.h"
 #include "collar_commands_dialog.h"
 #include "config/collar_config.h"
+#include "view_gps_data_dialog.h"
 
 class QStatusBar;
 
@@ -43,6 +44,9 @@ class MainView : public QWidget, public CommandSink {
   void startOffloadGpsData();
   void openGpsDataFile();
   void startPrinting();
+  // Shows a translated file in the viewer; false when it cannot be read.
+  bool showGpsDataFile(const std::string& path);
+  GpsViewerHost& viewer() { return viewer_; }
 
  signals:
   void commandStarted(int id);
@@ -67,6 +71,7 @@ class MainView : public QWidget, public CommandSink {
   QPointer<CollarCommandsDialog> collarCommands_;
   CollarConfig config_;
   QPixmap backdrop_;
+  GpsViewerHost viewer_{this};
   bool busy_ = false;
 };
 

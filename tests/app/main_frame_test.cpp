@@ -22,6 +22,7 @@
 #include "main_view.h"
 #include "qt_app.h"
 #include "select_port_dialog.h"
+#include "support/fake_files.h"
 #include "support/fake_link.h"
 #include "support/fake_store.h"
 #include "support/scripted_prompter.h"
@@ -44,7 +45,8 @@ struct Program {
   FixedClock clock;
   AppState state;
   PosixSerialPort serial{[](int) { return std::string("/nonexistent/zelkor-port"); }};
-  AppContext context{state, store, prompter, clock, serial, link};
+  testing::FakeFiles files;
+  AppContext context{state, store, prompter, clock, serial, link, files};
   std::unique_ptr<MainFrame> frame;
   std::vector<int> started;
 

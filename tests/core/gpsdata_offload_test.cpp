@@ -174,3 +174,48 @@ TEST(OffloadWorkflow, BadChecksAreReportedAndTheDataStillShown) {
 
 }  // namespace
 }  // namespace zelkor
+
+namespace zelkor {
+namespace {
+
+TEST(OffloadWorkflow, FileNamesMustStayInsideTheGpsDataFolder) {
+  for (const char* name : {"../escape", "sub/dir", "a\\b", "..hidden", ""}) {
+    Offload o;
+    OffloadChoice c = Offload::Choice();
+    c.fileName = name;
+    EXPECT_EQ(o.run(c).outcome, OffloadOutcome::BadFileName) << name;
+    EXPECT_TRUE(o.link.requests.empty()) << name;
+    ASSERT_EQ(o.prompter.messages.size(), 1u);
+    EXPECT_EQ(o.prompter.messages[0].caption, "Invalid file name");
+  }
+}
+
+TEST(OffloadWorkflow, ShortReceivedFileIsTranslatedButTheCollarIsNotReset) {
+  Offload o;
+  o.image.resize(o.image.size() - 10);  // the last block is cut
+  o.link.results = {{true, true}};
+  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_EQ(o.link.requests.size(), 1u) << "the collar was reset although data was missing";
+  EXPECT_FALSE(r.resetDone);
+  EXPECT_EQ(o.prompter.messages[0].text,
+            "The collar's data pointer was not reset, because the received GPS data holds fewer blocks than its "
+            "header announces.");
+  EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
+  EXPECT_EQ(r.translation.rows, 1u);
+}
+
+TEST(OffloadWorkflow, EveryTranslationResultMapsToItsMessage) {
+  EXPECT_STREQ(TranslateResultMessage(TranslateResult::InputOpenFailed),
+               "Error opening the GPS data in file! Can not view the data!");
+  EXPECT_STREQ(TranslateResultMessage(TranslateResult::OutputOpenFailed),
+               "Error opening the GPS data out file! Can not view the data!");
+  EXPECT_STREQ(TranslateResultMessage(TranslateResult::WriteFailed),
+               "Error writing the GPS data out file! Can not view the data!");
+  EXPECT_STREQ(TranslateResultMessage(TranslateResult::ChecksumMismatch),
+               "There was a checksum error in the vehicle data. You can still view the data.");
+  EXPECT_EQ(TranslateResultMessage(TranslateResult::Ok), nullptr);
+}
+
+}  // namespace
+}  // namespace zelkor

@@ -9,6 +9,7 @@
 #include "gpsdata/translate.h"
 #include "link/link_runner.h"
 #include "link/posix_serial_port.h"
+#include "support/collar_sim.h"
 #include "support/process.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -22,26 +23,7 @@ using testing::TempDir;
 
 const std::string kBin = ZELKOR_BIN_DIR;
 
-struct Sim {
-  TempDir dir;
-  std::unique_ptr<Process> process;
-  explicit Sim(std::vector<std::string> options) {
-    std::vector<std::string> args = {"collar-sim", "--link", dir.file("collar"), "--state", dir.file("state.bin"),
-                                     "--verbose"};
-    args.insert(args.end(), options.begin(), options.end());
-    process = std::make_unique<Process>(kBin + "/collar-sim", args, std::map<std::string, std::string>{},
-                                        dir.file("sim.out"), dir.file("sim.err"));
-    EXPECT_TRUE(testing::WaitForPath(dir.file("collar"), 10000)) << "the simulator did not start";
-    for (int i = 0; i < 100 && dir.read("sim.out").find("ready") == std::string::npos; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  std::string state() const { return dir.read("state.bin"); }
-  uint32_t pointer() const {
-    const std::string s = state();
-    return ReadBe24(reinterpret_cast<const uint8_t*>(s.data()) + 1);
-  }
-  std::string data() const { return dir.dir() + "data"; }
-};
+using testing::Sim;
 
 struct CliRun {
   int exit;

@@ -38,6 +38,25 @@ bool ReadAll(const std::string& path, std::string* out) {
 }
 }  // namespace
 
+const char* TranslateResultMessage(TranslateResult result) {
+  switch (result) {
+    case TranslateResult::InputOpenFailed: return "Error opening the GPS data in file! Can not view the data!";
+    case TranslateResult::OutputOpenFailed: return "Error opening the GPS data out file! Can not view the data!";
+    case TranslateResult::WriteFailed: return "Error writing the GPS data out file! Can not view the data!";
+    case TranslateResult::ChecksumMismatch:
+      return "There was a checksum error in the vehicle data. You can still view the data.";
+    case TranslateResult::Ok: break;
+  }
+  return nullptr;
+}
+
+bool GpsFileIsComplete(const std::string& path) {
+  std::string bytes;
+  if (!ReadAll(path, &bytes) || bytes.size() < kGpsHeaderSize) return false;
+  const uint32_t blocks = HeaderBlockCount(reinterpret_cast<const uint8_t*>(bytes.data()));
+  return bytes.size() >= kGpsHeaderSize + static_cast<size_t>(blocks) * kGpsBlockSize;
+}
+
 bool CopyAndVerify(const std::string& from, const std::string& to, bool* sourceOpened) {
   std::string bytes;
   *sourceOpened = ReadAll(from, &bytes);
@@ -70,6 +89,15 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
               "", PromptIcon::Error);
   const int offset = ZoneOffsetHours(choice.zoneText);
   std::string fileName = choice.fileName;
+  // The file stays inside "GPS Data": no folders, no way up.
+  if (fileName.empty() || fileName.find('/') != std::string::npos || fileName.find('\\') != std::string::npos ||
+      fileName.find("..") != std::string::npos) {
+    ui.notify("Enter a file name without a folder and without \"..\". The file is saved in the \"GPS Data\" "
+              "folder.",
+              "Invalid file name", PromptIcon::Warning);
+    report.outcome = OffloadOutcome::BadFileName;
+    return report;
+  }
   if (fileName.find('.') == std::string::npos) fileName += ".csv";
   const std::string received = GpsDataDir(c.state.programDirectory) + fileName;
   report.receivedPath = received;
@@ -110,10 +138,15 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   if (verified) report.backupPath = backup;
 
   if (choice.blocks > 0) {
+    const bool complete = verified && GpsFileIsComplete(received);
     if (!verified) {
       // The collar keeps its data until a copy of it is safely on disk.
       ui.notify("The collar's data pointer was not reset, because no verified backup copy of the GPS data "
                 "exists.",
+                kResetCaption, PromptIcon::Warning);
+    } else if (!complete) {
+      ui.notify("The collar's data pointer was not reset, because the received GPS data holds fewer blocks than "
+                "its header announces.",
                 kResetCaption, PromptIcon::Warning);
     } else if (ui.ask("GPS data was successfully received. Would you like to reset the datapointer?",
                       kResetCaption, PromptIcon::Question, PromptButtons::YesNo) == PromptAnswer::Yes &&
@@ -136,25 +169,11 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
 
   const TranslateResult t =
       TranslateGpsData(backup, received, choice.form, offset, choice.zoneText, &report.translation);
-  switch (t) {
-    case TranslateResult::InputOpenFailed:
-      ui.notify("Error opening the GPS data in file! Can not view the data!", "View GPS Data", PromptIcon::Error);
-      report.outcome = OffloadOutcome::TranslateFailed;
-      return report;
-    case TranslateResult::OutputOpenFailed:
-      ui.notify("Error opening the GPS data out file! Can not view the data!", "View GPS Data", PromptIcon::Error);
-      report.outcome = OffloadOutcome::TranslateFailed;
-      return report;
-    case TranslateResult::WriteFailed:
-      ui.notify("Error writing the GPS data out file! Can not view the data!", "View GPS Data", PromptIcon::Error);
-      report.outcome = OffloadOutcome::TranslateFailed;
-      return report;
-    case TranslateResult::ChecksumMismatch:
-      ui.notify("There was a checksum error in the vehicle data. You can still view the data.", "View GPS Data",
-                PromptIcon::Warning);
-      break;
-    case TranslateResult::Ok:
-      break;
+  const char* message = TranslateResultMessage(t);
+  if (message) ui.notify(message, "View GPS Data", t == TranslateResult::ChecksumMismatch ? PromptIcon::Warning : PromptIcon::Error);
+  if (t != TranslateResult::Ok && t != TranslateResult::ChecksumMismatch) {
+    report.outcome = OffloadOutcome::TranslateFailed;
+    return report;
   }
   if (report.translation.headerBlocks == 0) {
     // An empty memory translates to no rows; the received binary image must

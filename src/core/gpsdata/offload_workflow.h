@@ -26,6 +26,7 @@ struct OffloadChoice {
 
 enum class OffloadOutcome {
   OutOfRange,
+  BadFileName,
   OverwriteDeclined,
   NotReceived,
   TranslateFailed,
@@ -46,6 +47,13 @@ int ZoneOffsetHours(const std::string& zoneText);
 
 // "<collarId>_<month>_<day>_<year>_<hour>_<minute>_<second>.gps"
 std::string GpsBackupName(uint32_t collarId, const LocalDateTime& when);
+
+// The message (titled "View GPS Data") for a translation result; none for Ok.
+const char* TranslateResultMessage(TranslateResult result);
+
+// A received file is whole when it holds the header and every block the
+// header announces.
+bool GpsFileIsComplete(const std::string& path);
 
 // Copies a file and reads the copy back; true only when both are equal.
 bool CopyAndVerify(const std::string& from, const std::string& to, bool* sourceOpened);

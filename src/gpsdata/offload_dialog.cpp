@@ -1,0 +1,85 @@
+#include "offload_dialog.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/utc_offset.h"
+#include "util/text.h"
+
+namespace zelkor {
+
+OffloadGpsDataDialog::OffloadGpsDataDialog(const CollarConfig& config, OffloadContext& context,
+                                           CommandSink& commands, QWidget* parent)
+    : QDialog(parent), config_(config), context_(context), commands_(commands), initialCount_(config.dataBlockCount) {
+  setWindowTitle("Offload GPS Data");
+  auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  blocks_ = new QLineEdit(QString::number(config.dataBlockCount), this);
+  form->addRow("Number of Datablocks", blocks_);
+  fileName_ = new QLineEdit(QString::fromStdString(Format("%u", config.collarId)) + ".csv", this);
+  form->addRow("Enter a file name to save the GPS data", fileName_);
+  layout->addLayout(form);
+  latLon_ = new QRadioButton("Latitude and Longitude", this);
+  utm_ = new QRadioButton("Universal Transverse Mercator (UTM) NAD83", this);
+  layout->addWidget(latLon_);
+  layout->addWidget(utm_);
+  // Never shown: the hemisphere of each fix comes from the data.
+  auto* north = new QRadioButton("Northern Hemisphere", this);
+  auto* south = new QRadioButton("Southern  Hemisphere", this);
+  north->hide();
+  south->hide();
+  zones_ = new QComboBox(this);
+  for (const std::string& e : TimeZoneEntries()) zones_->addItem(QString::fromStdString(e));
+  layout->addWidget(zones_);
+  auto* row = new QHBoxLayout;
+  send_ = new QPushButton("Send Command", this);
+  auto* cancel = new QPushButton("Cancel", this);
+  row->addStretch();
+  row->addWidget(send_);
+  row->addWidget(cancel);
+  layout->addLayout(row);
+  send_->setDefault(true);
+  connect(send_, &QPushButton::clicked, this, &OffloadGpsDataDialog::send);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  int zone = kUtcDefaultIndex;
+  const SettingsValue utc = context_.store.read(kSettingsKey, "UTC");
+  if (utc.present()) zone = AtoiRules(utc.text);
+  zones_->setCurrentIndex(zone >= 0 && zone < zones_->count() ? zone : -1);
+  const SettingsValue form0 = context_.store.read(kSettingsKey, "Lat or UTC Offload");
+  const bool utm = form0.present() && form0.text != "0";
+  (utm ? utm_ : latLon_)->setChecked(true);
+}
+
+void OffloadGpsDataDialog::send() {
+  OffloadChoice c;
+  bool ok = false;
+  const long blocks = blocks_->text().trimmed().toLong(&ok);
+  if (!ok) {
+    context_.prompter.notify("Enter a whole number of data blocks from 0 to 8190.", "Out of range",
+                             PromptIcon::Warning);
+    blocks_->setFocus();
+    return;
+  }
+  c.blocks = blocks;
+  c.initialCount = initialCount_;
+  c.fileName = fileName_->text().toStdString();
+  c.form = utm_->isChecked() ? OutputForm::Utm : OutputForm::LatLon;
+  c.zoneText = zones_->currentText().toStdString();
+  c.collarId = config_.collarId;
+  report_ = RunOffload(c, context_);
+  if (report_.outcome == OffloadOutcome::OutOfRange) blocks_->setFocus();
+  if (report_.outcome == OffloadOutcome::BadFileName) fileName_->setFocus();
+}
+
+void OffloadGpsDataDialog::reject() {
+  QDialog::reject();
+  commands_.postCommand(kCmdCollarCommands);
+}
+
+}  // namespace zelkor

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include "gpsdata/viewer_text.h"
+
+namespace zelkor {
+namespace {
+
+TEST(ViewerText, EmptyFileShowsOnlyTheAppendedLineEnd) {
+  const ViewerText v = LoadTextForViewer("");
+  EXPECT_EQ(v.text, "\r\n");
+  EXPECT_EQ(v.lineCount, 0);
+}
+
+TEST(ViewerText, LinesEndInCrLfAndTheCountIsTheLineFeedsOfTheFile) {
+  ViewerText v = LoadTextForViewer("a\nb\nc");
+  EXPECT_EQ(v.text, "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(v.lineCount, 2);
+  v = LoadTextForViewer("a\r\nb\r\n");  // CR LF read in text mode
+  EXPECT_EQ(v.text, "a\r\nb\r\n\r\n");
+  EXPECT_EQ(v.lineCount, 2);
+}
+
+TEST(ViewerTrack, LatLonRowsBecomeSignedPointsAndBadChecksAreMarked) {
+  const std::string csv =
+      "2006,7,5,02,03,07,40.50000000,N,105.25000000,W,1650,1,1,5,7,12,0,0,0,0,0,0,0,0,0.0,0.0,0.00,0,0,0\r\n"
+      "2006,7,5,03,03,07,33.90000000,S,151.20000000,E,***,1,1,5,7,12,0,0,0,0,0,0,0,0,0.0,0.0,0.00,0,0,0,*17,18\r\n"
+      "\r\n2 blocks translated to Latitude and Longitude format.\r\n\r\n(GMT -07:00) Arizona\r\n";
+  const Track t = ParseTrack(csv);
+  EXPECT_FALSE(t.utm);
+  ASSERT_EQ(t.points.size(), 2u);
+  EXPECT_DOUBLE_EQ(t.points[0].y, 40.5);
+  EXPECT_DOUBLE_EQ(t.points[0].x, -105.25);
+  EXPECT_FALSE(t.points[0].badCheck);
+  EXPECT_DOUBLE_EQ(t.points[1].y, -33.9);
+  EXPECT_DOUBLE_EQ(t.points[1].x, 151.2);
+  EXPECT_TRUE(t.points[1].badCheck);
+}
+
+TEST(ViewerTrack, UtmRowsUseEastingAndNorthing) {
+  const std::string csv =
+      "2006,7,5,02,03,07,457320.1,4427876.9,13,1650,1,1,5,7,12,0,0,0,0,0,0,0,0,0.0,0.0,0.00,0,0,0\r\n";
+  const Track t = ParseTrack(csv);
+  EXPECT_TRUE(t.utm);
+  ASSERT_EQ(t.points.size(), 1u);
+  EXPECT_DOUBLE_EQ(t.points[0].x, 457320.1);
+  EXPECT_DOUBLE_EQ(t.points[0].y, 4427876.9);
+}
+
+}  // namespace
+}  // namespace zelkor
