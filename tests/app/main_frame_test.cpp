@@ -134,11 +134,14 @@ TEST(CollarCommands, OkWithoutAClickStartsAnOffload) {
   p.frame->view()->runCommand(kCmdCollarCommands);
   CollarCommandsDialog* d = p.frame->view()->collarCommands();
   EXPECT_TRUE(d->choiceButton(0)->isChecked());
+  ModalCloser closer;
   d->okButton()->click();
-  p.settle();
+  EXPECT_FALSE(d->isVisible());
+  p.settle(30);
+  EXPECT_EQ(closer.seen, std::vector<std::string>{"zelkor::OffloadGpsDataDialog"});
   ASSERT_EQ(p.link.requests.size(), 1u);
   EXPECT_EQ(p.link.requests[0].request, LinkRequest::DownloadConfig);
-  EXPECT_FALSE(d->isVisible());
+  EXPECT_TRUE(d->isVisible()) << "cancelling the offload brings Collar Commands back";
   EXPECT_NE(std::find(p.started.begin(), p.started.end(), kCmdOffloadGpsData), p.started.end());
 }
 
@@ -163,6 +166,7 @@ TEST(CollarCommands, LoadAlmanacQueuesTheAlmanacCommand) {
   d->choiceButton(3)->click();
   ModalCloser closer;
   d->okButton()->click();
+  EXPECT_FALSE(d->isVisible());
   p.settle(30);
   EXPECT_EQ(closer.seen, std::vector<std::string>{"zelkor::AlmanacDialog"});
   EXPECT_TRUE(p.link.requests.empty());
