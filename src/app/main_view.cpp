@@ -12,6 +12,7 @@
 #include "app/load_settings.h"
 #include "app/paths.h"
 #include "config/config_file.h"
+#include "gpsdata/export_workflow.h"
 #include "gpsdata/viewer_text.h"
 #include "offload_dialog.h"
 #include "collar_command_dialogs.h"
@@ -64,6 +65,7 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
     dialog.exec();
   };
   commands_[kCmdFilePrint] = [this] { startPrinting(); };
+  commands_[kCmdExportGpsData] = [this] { exportGpsData(std::string()); };
   commands_[kCmdAppAbout] = [this] {
     AboutDialog dialog(this);
     dialog.exec();
@@ -124,9 +126,13 @@ void MainView::startOffloadGpsData() {
   CollarConfig fresh;
   if (ReadConfig(path, fresh, context_.prompter) == ConfigFileStatus::Ok) config_ = fresh;
   OffloadContext offload{context_.state, context_.store, context_.prompter, context_.link, context_.clock,
-                         [this](const std::string& csv) { showGpsDataFile(csv); }};
+                         [this](const std::string& csv, const std::string& backup) { showGpsDataFile(csv, backup); }};
   OffloadGpsDataDialog dialog(config_, offload, *this, this);
   dialog.exec();
+}
+
+void MainView::exportGpsData(const std::string& source) {
+  RunExportGpsData(context_.state.programDirectory, source, context_.files, context_.prompter);
 }
 
 void MainView::openGpsDataFile() {
@@ -135,12 +141,12 @@ void MainView::openGpsDataFile() {
   if (path) showGpsDataFile(*path);
 }
 
-bool MainView::showGpsDataFile(const std::string& path) {
+bool MainView::showGpsDataFile(const std::string& path, const std::string& source) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const ViewerText text = LoadTextForViewer(bytes);
-  viewer_.show(text, QFileInfo(QString::fromStdString(path)).fileName());
+  viewer_.show(text, QFileInfo(QString::fromStdString(path)).fileName(), source);
   return true;
 }
 void MainView::startPrinting() { notAvailableYet("Print"); }

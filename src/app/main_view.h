@@ -44,8 +44,11 @@ class MainView : public QWidget, public CommandSink {
   void startOffloadGpsData();
   void openGpsDataFile();
   void startPrinting();
+  // Writes a GPS data file as GPX, GeoJSON, KML or Movebank CSV; asks for
+  // the file when source is empty.
+  void exportGpsData(const std::string& source);
   // Shows a translated file in the viewer; false when it cannot be read.
-  bool showGpsDataFile(const std::string& path);
+  bool showGpsDataFile(const std::string& path, const std::string& source = {});
   GpsViewerHost& viewer() { return viewer_; }
 
  signals:
@@ -71,7 +74,7 @@ class MainView : public QWidget, public CommandSink {
   QPointer<CollarCommandsDialog> collarCommands_;
   CollarConfig config_;
   QPixmap backdrop_;
-  GpsViewerHost viewer_{this};
+  GpsViewerHost viewer_{this, [this](const std::string& source) { exportGpsData(source); }};
   bool busy_ = false;
 };
 

@@ -14,6 +14,8 @@ const std::vector<MenuEntry>& MenuTable() {
       {"&File", "Print Pre&view", 57609, "Display full pages\nPrint Preview", true, ""},
       {"&File", "P&rint Setup...", 57606, "Change the printer and printing options\nPrint Setup", true, ""},
       {"&File", "Recent File", 57616, "Open this document", true, ""},
+      {"&File", "&Export GPS Data...", 32800,
+       "Export GPS data for GIS and analysis: GPX, GeoJSON, KML or Movebank CSV", false, ""},
       {"&File", "E&xit", 57665, "Quit the application; prompts to save documents\nExit", false, ""},
       {"&Settings", "&Com Port", 32772, "Select the communications port to connect to the collar", false, ""},
       {"&Settings", "Set &Offset from UTC", 32785, "Select the time zone in GMT.", false, ""},

@@ -8,5 +8,6 @@ int RunConfig(int argc, char** argv);
 int RunPorts(int argc, char** argv);
 int RunSend(int argc, char** argv);
 int RunOffloadCommand(int argc, char** argv);
+int RunExport(int argc, char** argv);
 
 }  // namespace zelkor::cli

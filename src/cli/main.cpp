@@ -12,6 +12,7 @@ void Usage(std::FILE* to) {
       "  translate IN OUT [--utm] [--offset H] [--trailer TEXT]\n"
       "  config show FILE\n"
       "  config rewrite IN OUT\n"
+      "  export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME]\n"
       "  ports\n"
       "  offload --port N --out NAME [--utm] [--zone INDEX] [--blocks K] [--reset]\n"
       "  send reset|almanac|twoway --port N [--yes]\n"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   }
   if (command == "translate") return zelkor::cli::RunTranslate(argc, argv);
   if (command == "config") return zelkor::cli::RunConfig(argc, argv);
+  if (command == "export") return zelkor::cli::RunExport(argc, argv);
   if (command == "ports") return zelkor::cli::RunPorts(argc, argv);
   if (command == "send") return zelkor::cli::RunSend(argc, argv);
   if (command == "offload") return zelkor::cli::RunOffloadCommand(argc, argv);

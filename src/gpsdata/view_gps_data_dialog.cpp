@@ -44,6 +44,9 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   layout->addWidget(tabs_);
 
   auto* buttons = new QHBoxLayout;
+  export_ = new QPushButton("Export...", this);
+  export_->setToolTip("Write the fixes as GPX, GeoJSON, KML or Movebank CSV");
+  buttons->addWidget(export_);
   auto* ok = new QPushButton("OK", this);
   auto* cancel = new QPushButton("Cancel", this);
   cancel->hide();
@@ -56,7 +59,7 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
 
 bool GpsViewerHost::isOpen() const { return current_ && current_->isVisible(); }
 
-void GpsViewerHost::show(const ViewerText& text, const QString& fileName) {
+void GpsViewerHost::show(const ViewerText& text, const QString& fileName, const std::string& source) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   if (current_) {
     current_->close();
@@ -68,6 +71,11 @@ void GpsViewerHost::show(const ViewerText& text, const QString& fileName) {
     if (current_ == dialog) current_ = nullptr;
   });
   current_ = dialog;
+  if (exporter_) {
+    QObject::connect(dialog->exportButton(), &QPushButton::clicked, [this, source] { exporter_(source); });
+  } else {
+    dialog->exportButton()->hide();
+  }
   dialog->show();
   dialog->raise();
   dialog->activateWindow();

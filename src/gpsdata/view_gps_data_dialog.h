@@ -2,12 +2,15 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <string>
 
 #include "gpsdata/viewer_text.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
+class QPushButton;
 
 namespace zelkor {
 
@@ -23,6 +26,7 @@ class ViewGpsDataDialog : public QDialog {
   QLabel* fileNameLabel() const { return fileName_; }
   QString lineCount() const { return lineCount_; }
   TrackView* trackView() const { return track_; }
+  QPushButton* exportButton() const { return export_; }
   QTabWidget* tabs() const { return tabs_; }
 
  private:
@@ -31,18 +35,22 @@ class ViewGpsDataDialog : public QDialog {
   QString lineCount_;
   TrackView* track_;
   QTabWidget* tabs_;
+  QPushButton* export_;
 };
 
 // The viewer of the main window: one window at a time, replaced by the next.
 class GpsViewerHost {
  public:
-  explicit GpsViewerHost(QWidget* owner) : owner_(owner) {}
-  void show(const ViewerText& text, const QString& fileName);
+  using Exporter = std::function<void(const std::string& source)>;
+  GpsViewerHost(QWidget* owner, Exporter exporter = {}) : owner_(owner), exporter_(std::move(exporter)) {}
+  // source: the GPS data file the text was translated from, when known.
+  void show(const ViewerText& text, const QString& fileName, const std::string& source = {});
   ViewGpsDataDialog* current() const { return current_; }
   bool isOpen() const;
 
  private:
   QWidget* owner_;
+  Exporter exporter_;
   ViewGpsDataDialog* current_ = nullptr;
 };
 

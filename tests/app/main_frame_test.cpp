@@ -206,6 +206,8 @@ const MenuRow kMenus[] = {
     {"&File", "Print Pre&view", 57609, "Display full pages", false},
     {"&File", "P&rint Setup...", 57606, "Change the printer and printing options", false},
     {"&File", "Recent File", 57616, "Open this document", false},
+    {"&File", "&Export GPS Data...", 32800, "Export GPS data for GIS and analysis: GPX, GeoJSON, KML or Movebank CSV",
+     true},
     {"&File", "E&xit", 57665, "Quit the application; prompts to save documents", true},
     {"&Settings", "&Com Port", 32772, "Select the communications port to connect to the collar", true},
     {"&Settings", "Set &Offset from UTC", 32785, "Select the time zone in GMT.", true},

@@ -38,7 +38,7 @@ struct Offload {
     };
   }
   OffloadReport run(OffloadChoice c) {
-    OffloadContext context{state, store, prompter, link, clock, [this](const std::string& p) { viewed.push_back(p); }};
+    OffloadContext context{state, store, prompter, link, clock, [this](const std::string& p, const std::string&) { viewed.push_back(p); }};
     return RunOffload(c, context);
   }
   static OffloadChoice Choice(long blocks = 2) {

@@ -30,6 +30,7 @@ enum CommandId : int {
   kCmdSetUtcOffset = 32785,
   kCmdGpsDataFile = 32789,
   kCmdEnableTwoWayGps = 32790,
+  kCmdExportGpsData = 32800,
   kCmdViewToolbar = 59392,
   kCmdViewStatusBar = 59393,
 };

@@ -181,7 +181,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
     WriteFileAtomically(received, SummaryLines(0, choice.form, choice.zoneText));
   }
   report.outcome = OffloadOutcome::Viewed;
-  if (c.view) c.view(received);
+  if (c.view) c.view(received, report.backupPath);
   return report;
 }
 

@@ -64,8 +64,8 @@ struct OffloadContext {
   Prompter& prompter;
   LinkRunner& link;
   const Clock& clock;
-  // Shows the translated CSV; may be empty.
-  std::function<void(const std::string& csvPath)> view;
+  // Shows the translated CSV (with the backup it came from); may be empty.
+  std::function<void(const std::string& csvPath, const std::string& backupPath)> view;
 };
 
 OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& context);

@@ -1,0 +1,39 @@
+#include <cstdio>
+
+#include "cli_args.h"
+#include "cli_commands.h"
+#include "gpsdata/exports.h"
+
+namespace zelkor::cli {
+
+int RunExport(int argc, char** argv) {
+  Args args(argc, argv, 2, {"format", "individual", "data-dir"}, {});
+  ExportFormat format = ExportFormat::Gpx;
+  const auto name = args.value("format");
+  const bool known = name ? ParseExportFormat(*name, &format)
+                          : args.positional().size() == 2 && ExportFormatForPath(args.positional()[1], &format);
+  if (!args.ok() || args.positional().size() != 2 || !known) {
+    std::fprintf(stderr, "%susage: zelkor-cli export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME]\n",
+                 args.ok() ? "" : (args.error() + "\n").c_str());
+    return 64;
+  }
+  ExportOptions options;
+  options.individual = args.value("individual").value_or("");
+  int written = 0, skipped = 0;
+  switch (ExportGpsFile(args.positional()[0], args.positional()[1], format, options, &written, &skipped)) {
+    case ExportResult::InputFailed:
+      std::fprintf(stderr, "error: cannot read GPS data from %s.\n", args.positional()[0].c_str());
+      return 1;
+    case ExportResult::OutputFailed:
+      std::fprintf(stderr, "error: cannot write %s; nothing was written under that name.\n",
+                   args.positional()[1].c_str());
+      return 2;
+    case ExportResult::Ok:
+      break;
+  }
+  std::fprintf(stderr, "%d fixes exported to %s.\n", written, args.positional()[1].c_str());
+  if (skipped) std::fprintf(stderr, "%d fixes without a usable position were left out.\n", skipped);
+  return 0;
+}
+
+}  // namespace zelkor::cli

@@ -1,0 +1,43 @@
+#include "gpsdata/export_workflow.h"
+
+#include "app/paths.h"
+#include "gpsdata/exports.h"
+#include "util/text.h"
+
+namespace zelkor {
+
+void RunExportGpsData(const std::string& programDirectory, std::string source, FileChooser& files,
+                      Prompter& prompter) {
+  if (source.empty()) {
+    const auto chosen = files.openFile("Export GPS Data", GpsBackupDir(programDirectory) + "*.gps",
+                                       "GPS data (*.gps);;All Files (*)");
+    if (!chosen) return;
+    source = *chosen;
+  }
+  std::string base = source.substr(source.rfind(kPathSeparator) + 1);
+  base = base.substr(0, base.rfind('.'));
+  const auto target = files.saveFile("Export GPS Data as", GpsDataDir(programDirectory) + base + ".gpx", kExportFilter);
+  if (!target) return;
+  ExportFormat format;
+  if (!ExportFormatForPath(*target, &format)) {
+    prompter.notify("Choose a name ending in .gpx, .geojson, .kml or .csv; the ending selects the format.",
+                    "Export GPS Data", PromptIcon::Warning);
+    return;
+  }
+  int written = 0, skipped = 0;
+  switch (ExportGpsFile(source, *target, format, {}, &written, &skipped)) {
+    case ExportResult::InputFailed:
+      prompter.notify(Format("Could not read GPS data from %s.", source.c_str()), "Export GPS Data", PromptIcon::Error);
+      return;
+    case ExportResult::OutputFailed:
+      prompter.notify(Format("Could not write %s.", target->c_str()), "Export GPS Data", PromptIcon::Error);
+      return;
+    case ExportResult::Ok:
+      break;
+  }
+  std::string text = Format("%d fixes were exported to %s.", written, target->c_str());
+  if (skipped) text += Format("\n%d fixes without a usable position were left out.", skipped);
+  prompter.notify(text, "Export GPS Data", PromptIcon::Information);
+}
+
+}  // namespace zelkor

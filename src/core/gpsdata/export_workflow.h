@@ -1,0 +1,20 @@
+// "Export GPS Data...": a GPS data file (a backup copy, as a rule) written
+// as GPX, GeoJSON, KML or Movebank CSV, the format chosen by the name.
+#pragma once
+
+#include <string>
+
+#include "app/file_chooser.h"
+#include "app/prompter.h"
+
+namespace zelkor {
+
+inline const char kExportFilter[] =
+    "GPX (*.gpx);;GeoJSON (*.geojson);;KML for Google Earth (*.kml);;Movebank CSV (*.csv)";
+
+// Asks for the source (unless one is given) in the backup folder, then for
+// the output, writes it and says what was written.
+void RunExportGpsData(const std::string& programDirectory, std::string source, FileChooser& files,
+                      Prompter& prompter);
+
+}  // namespace zelkor

@@ -1,0 +1,263 @@
+#include "gpsdata/exports.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "gpsdata/translate.h"
+#include "gpsdata/utm.h"
+#include "util/atomic_file.h"
+#include "util/endian.h"
+#include "util/text.h"
+
+namespace zelkor {
+
+bool ParseExportFormat(const std::string& name, ExportFormat* f) {
+  if (name == "gpx") *f = ExportFormat::Gpx;
+  else if (name == "geojson") *f = ExportFormat::GeoJson;
+  else if (name == "kml") *f = ExportFormat::Kml;
+  else if (name == "movebank") *f = ExportFormat::Movebank;
+  else return false;
+  return true;
+}
+
+bool ExportFormatForPath(const std::string& path, ExportFormat* f) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == "gpx") *f = ExportFormat::Gpx;
+  else if (ext == "geojson" || ext == "json") *f = ExportFormat::GeoJson;
+  else if (ext == "kml") *f = ExportFormat::Kml;
+  else if (ext == "csv") *f = ExportFormat::Movebank;
+  else return false;
+  return true;
+}
+
+bool ReadExportData(const std::vector<uint8_t>& image, ExportData* data) {
+  if (image.size() < kGpsHeaderSize) return false;
+  data->collarId = ReadBe16(image.data() + 12);
+  const uint32_t announced = HeaderBlockCount(image.data());
+  const size_t present = (image.size() - kGpsHeaderSize) / kGpsBlockSize;
+  const size_t n = std::min<size_t>(announced, present);
+  data->fixes.clear();
+  data->fixes.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    ExportFix e;
+    e.fix = DecodeGpsBlock(image.data() + kGpsHeaderSize + i * kGpsBlockSize);
+    e.index = static_cast<int>(i + 1);
+    const GpsFix& f = e.fix;
+    e.validTime = f.month >= 1 && f.month <= 12 && f.day >= 1 && f.day <= DaysInMonth(f.month, f.year) &&
+                  f.hour < 24 && f.minute < 60 && f.second < 60;
+    e.latitude = f.northSouth == 'S' ? -f.latitude : f.latitude;
+    e.longitude = f.eastWest == 'W' ? -f.longitude : f.longitude;
+    e.validPosition = f.latitude <= 90.0 && f.longitude <= 180.0 && e.longitude < 180.0;
+    for (int s : f.satellites) e.satellites += s != 0;
+    data->fixes.push_back(e);
+  }
+  return true;
+}
+
+std::string IsoUtc(const GpsFix& f) {
+  return Format("%04d-%02d-%02dT%02d:%02d:%02dZ", 2000 + f.year, f.month, f.day, f.hour, f.minute, f.second);
+}
+
+namespace {
+
+std::string Coord(double v) { return Format("%.8f", v); }
+
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(c);
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      out += Format("\\u%04x", c);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string CsvField(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  return out + "\"";
+}
+
+const char* FixType(int status) {
+  switch (status) {
+    case 2: return "2d";
+    case 3: return "3d";
+    default: return nullptr;  // the collar's other codes have no GPX counterpart
+  }
+}
+
+std::string Gpx(const ExportData& d) {
+  std::string o =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<gpx version=\"1.1\" creator=\"NVKZelkor 1.2.3\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+      "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+      "xmlns:zelkor=\"urn:nalvik:zelkor:gpx:1\" "
+      "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n";
+  o += Format("  <metadata>\n    <name>Collar %u</name>\n  </metadata>\n", d.collarId);
+  o += Format("  <trk>\n    <name>Collar %u</name>\n    <trkseg>\n", d.collarId);
+  for (const ExportFix& e : d.fixes) {
+    if (!e.validPosition) continue;
+    const GpsFix& f = e.fix;
+    o += "      <trkpt lat=\"" + Coord(e.latitude) + "\" lon=\"" + Coord(e.longitude) + "\">\n";
+    if (f.hasAltitude) o += Format("        <ele>%d</ele>\n", f.altitude);
+    if (e.validTime) o += "        <time>" + IsoUtc(f) + "</time>\n";
+    if (!f.checkGood())
+      o += Format("        <cmt>bad check byte: computed %u, stored %u</cmt>\n", f.computedCheck, f.storedCheck);
+    if (const char* fix = FixType(f.statusCode)) o += std::string("        <fix>") + fix + "</fix>\n";
+    o += Format("        <sat>%d</sat>\n", e.satellites);
+    o += Format("        <extensions>\n          <zelkor:block>%d</zelkor:block>\n"
+                "          <zelkor:status>%d</zelkor:status>\n          <zelkor:badCheck>%s</zelkor:badCheck>\n"
+                "        </extensions>\n",
+                e.index, f.statusCode, f.checkGood() ? "false" : "true");
+    o += "      </trkpt>\n";
+  }
+  o += "    </trkseg>\n  </trk>\n</gpx>\n";
+  return o;
+}
+
+std::string GeoJson(const ExportData& d) {
+  std::string o = "{\n  \"type\": \"FeatureCollection\",\n  \"features\": [";
+  bool first = true;
+  std::string line;
+  int linePoints = 0;
+  for (const ExportFix& e : d.fixes) {
+    if (!e.validPosition) continue;
+    const GpsFix& f = e.fix;
+    std::string position = "[" + Coord(e.longitude) + ", " + Coord(e.latitude);
+    if (f.hasAltitude) position += Format(", %d", f.altitude);
+    position += "]";
+    const UtmPosition u = LatLonToUtm(f.latitude, f.northSouth, f.longitude, f.eastWest);
+    std::string sats = "[";
+    for (int s : f.satellites)
+      if (s) sats += (sats.size() > 1 ? ", " : "") + std::to_string(s);
+    sats += "]";
+    o += first ? "\n" : ",\n";
+    first = false;
+    o += "    {\"type\": \"Feature\", \"geometry\": {\"type\": \"Point\", \"coordinates\": " + position +
+         "}, \"properties\": {";
+    o += Format("\"block\": %d, \"collarId\": %u, ", e.index, d.collarId);
+    o += "\"time\": " + (e.validTime ? JsonString(IsoUtc(f)) : std::string("null")) + ", ";
+    o += "\"altitude\": " + (f.hasAltitude ? std::to_string(f.altitude) : std::string("null")) + ", ";
+    o += Format("\"status\": %d, \"satelliteCount\": %d, \"satellites\": %s, ", f.statusCode, e.satellites, sats.c_str());
+    o += Format("\"badCheck\": %s, \"checkComputed\": %u, \"checkStored\": %u, ", f.checkGood() ? "false" : "true",
+                f.computedCheck, f.storedCheck);
+    o += Format("\"utmEasting\": %.1f, \"utmNorthing\": %.1f, \"utmZone\": %d, \"utmHemisphere\": \"%c\", ",
+                u.easting, u.northing, u.zone, f.northSouth);
+    o += Format("\"value15\": %d.%d, \"value25\": %d.%d, \"value22\": %.2f, \"word20\": %u, \"byte19\": %u, "
+                "\"byte27\": %u}}",
+                f.bcd15Whole, f.bcd15Tenths, f.bcd25 / 10, f.bcd25 % 10, f.sixteenths22, f.word20, f.byte19, f.byte27);
+    line += (linePoints ? ", " : "") + position;
+    ++linePoints;
+  }
+  if (linePoints >= 2) {
+    o += first ? "\n" : ",\n";
+    o += Format("    {\"type\": \"Feature\", \"geometry\": {\"type\": \"LineString\", \"coordinates\": [%s]}, "
+                "\"properties\": {\"collarId\": %u, \"name\": \"track\"}}",
+                line.c_str(), d.collarId);
+  }
+  o += "\n  ]\n}\n";
+  return o;
+}
+
+std::string Kml(const ExportData& d) {
+  std::string o =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n";
+  o += Format("    <name>Collar %u</name>\n", d.collarId);
+  o += "    <Style id=\"fix\"><IconStyle><color>ff9f561e</color><scale>0.6</scale></IconStyle></Style>\n"
+       "    <Style id=\"badCheck\"><IconStyle><color>ff3130d6</color><scale>0.8</scale></IconStyle></Style>\n"
+       "    <Style id=\"track\"><LineStyle><color>ff9f561e</color><width>2</width></LineStyle></Style>\n";
+  std::string line;
+  for (const ExportFix& e : d.fixes) {
+    if (!e.validPosition) continue;
+    const GpsFix& f = e.fix;
+    const std::string position = Coord(e.longitude) + "," + Coord(e.latitude) +
+                                 (f.hasAltitude ? Format(",%d", f.altitude) : std::string());
+    o += "    <Placemark>\n";
+    o += Format("      <name>%d</name>\n", e.index);
+    if (e.validTime) o += "      <TimeStamp><when>" + IsoUtc(f) + "</when></TimeStamp>\n";
+    o += std::string("      <styleUrl>#") + (f.checkGood() ? "fix" : "badCheck") + "</styleUrl>\n";
+    o += "      <ExtendedData>\n";
+    o += Format("        <Data name=\"satellites\"><value>%d</value></Data>\n", e.satellites);
+    o += Format("        <Data name=\"status\"><value>%d</value></Data>\n", f.statusCode);
+    o += Format("        <Data name=\"badCheck\"><value>%s</value></Data>\n", f.checkGood() ? "false" : "true");
+    o += "      </ExtendedData>\n";
+    o += std::string("      <Point>") + (f.hasAltitude ? "<altitudeMode>absolute</altitudeMode>" : "") +
+         "<coordinates>" + position + "</coordinates></Point>\n";
+    o += "    </Placemark>\n";
+    line += (line.empty() ? "" : " ") + Coord(e.longitude) + "," + Coord(e.latitude);
+  }
+  if (!line.empty()) {
+    o += "    <Placemark>\n      <name>Track</name>\n      <styleUrl>#track</styleUrl>\n"
+         "      <LineString><tessellate>1</tessellate><coordinates>" +
+         line + "</coordinates></LineString>\n    </Placemark>\n";
+  }
+  o += "  </Document>\n</kml>\n";
+  return o;
+}
+
+std::string Movebank(const ExportData& d, const ExportOptions& options) {
+  const std::string individual = options.individual.empty() ? std::to_string(d.collarId) : options.individual;
+  std::string o =
+      "timestamp,location-lat,location-long,height-above-msl,gps:satellite-count,gps:fix-type-raw,"
+      "tag-local-identifier,individual-local-identifier,utm-easting,utm-northing,utm-zone,import-marked-outlier,"
+      "zelkor:block,zelkor:check-computed,zelkor:check-stored\r\n";
+  for (const ExportFix& e : d.fixes) {
+    if (!e.validPosition) continue;
+    const GpsFix& f = e.fix;
+    const UtmPosition u = LatLonToUtm(f.latitude, f.northSouth, f.longitude, f.eastWest);
+    if (e.validTime)
+      o += Format("%04d-%02d-%02d %02d:%02d:%02d.000", 2000 + f.year, f.month, f.day, f.hour, f.minute, f.second);
+    o += "," + Coord(e.latitude) + "," + Coord(e.longitude) + ",";
+    if (f.hasAltitude) o += std::to_string(f.altitude);
+    o += Format(",%d,%d,%u,", e.satellites, f.statusCode, d.collarId);
+    o += CsvField(individual);
+    o += Format(",%.1f,%.1f,%d%c,%s,%d,%u,%u\r\n", u.easting, u.northing, u.zone, f.northSouth,
+                f.checkGood() ? "false" : "true", e.index, f.computedCheck, f.storedCheck);
+  }
+  return o;
+}
+
+}  // namespace
+
+std::string ExportText(const ExportData& data, ExportFormat format, const ExportOptions& options, int* skipped) {
+  if (skipped) {
+    *skipped = 0;
+    for (const ExportFix& e : data.fixes) *skipped += !e.validPosition;
+  }
+  switch (format) {
+    case ExportFormat::Gpx: return Gpx(data);
+    case ExportFormat::GeoJson: return GeoJson(data);
+    case ExportFormat::Kml: return Kml(data);
+    case ExportFormat::Movebank: return Movebank(data, options);
+  }
+  return std::string();
+}
+
+ExportResult ExportGpsFile(const std::string& inputPath, const std::string& outputPath, ExportFormat format,
+                           const ExportOptions& options, int* written, int* skipped) {
+  std::ifstream in(inputPath, std::ios::binary);
+  if (!in) return ExportResult::InputFailed;
+  const std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ExportData data;
+  if (!ReadExportData(image, &data)) return ExportResult::InputFailed;
+  int skip = 0;
+  const std::string text = ExportText(data, format, options, &skip);
+  if (skipped) *skipped = skip;
+  if (written) *written = static_cast<int>(data.fixes.size()) - skip;
+  return WriteFileAtomically(outputPath, text) == AtomicWrite::Ok ? ExportResult::Ok : ExportResult::OutputFailed;
+}
+
+}  // namespace zelkor
