@@ -7,7 +7,12 @@
 #include <QTabWidget>
 #include <cmath>
 
+#include "aux_schedule_dialog.h"
 #include "collar_command_dialogs.h"
+#include "gps_fix_schedule_dialog.h"
+#include "mortality_dialog.h"
+#include "transmitter_schedule_dialog.h"
+#include "warning_dialog.h"
 #include "gpsdata/gps_block_encode.h"
 #include "gpsdata/translate.h"
 #include "gpsdata/viewer_text.h"
@@ -29,6 +34,11 @@ namespace {
 class NullSink : public CommandSink {
  public:
   void postCommand(int) override {}
+};
+
+class NullWarner : public Warner {
+ public:
+  void warn(const std::string&, HelpTopic) override {}
 };
 
 class NoLauncher : public XmodemLauncher {
@@ -125,6 +135,42 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   viewer->tabs()->setCurrentIndex(1);
   Save(*viewer, dir, "ViewGpsDataDialog-Track", written);
   delete viewer;
+
+  // The schedule dialogs on a sample configuration.
+  CollarConfig config;
+  config.collarId = 1234;
+  config.softwareVersion = 210;
+  config.primaryRateHours = 2;
+  config.retriesEnabled = true;
+  config.retryDelayMinutes = 15;
+  config.maxRetries = 3;
+  config.auxRateMinutes = 30;
+  config.auxStartHourUtc = 12;
+  config.auxStopHourUtc = 16;
+  config.auxWeekdays = {false, true, true, true, true, true, false};
+  config.auxRetriesEnabled = true;
+  config.auxRetryDelayMinutes = 5;
+  config.auxMaxRetries = 2;
+  config.transmitterOnHourUtc = 13;
+  config.transmitterOffHourUtc = 1;
+  config.releaseHours = 8760;
+  config.mortalityEnabled = true;
+  config.mortalityTriggerHours = 24;
+  int month = 4, year = 26;
+  NullWarner warner;
+  ScheduleContext schedule{config, false, context.state, context.store, context.prompter, warner, month, year, {}};
+  GpsFixScheduleDialog fix(schedule, &frame);
+  Save(fix, dir, "GpsFixScheduleDialog", written);
+  AuxScheduleDialog aux(schedule, 2, 0, &frame);
+  Save(aux, dir, "AuxScheduleDialog", written);
+  TransmitterScheduleDialog transmitter(schedule, &frame);
+  Save(transmitter, dir, "TransmitterScheduleDialog", written);
+  MortalityDialog mortality(config, false, context.state, &frame);
+  Save(mortality, dir, "MortalityDialog", written);
+  ActivityDialog activity(&frame);
+  Save(activity, dir, "ActivityDialog", written);
+  WarningDialog warning(kAuxOverlapNotice, HelpTopic::AuxiliarySchedule, &frame);
+  Save(warning, dir, "WarningDialog", written);
   return written;
 }
 

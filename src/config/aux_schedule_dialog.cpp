@@ -1,0 +1,212 @@
+#include "aux_schedule_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "access_levels.h"
+#include "dialog_fields.h"
+
+namespace zelkor {
+
+namespace {
+QComboBox* List(QWidget* parent, int id, const std::vector<std::string>& entries, int index) {
+  auto* box = new QComboBox(parent);
+  for (const auto& e : entries) box->addItem(QString::fromStdString(e));
+  box->setCurrentIndex(index);
+  SetControlId(box, id);
+  return box;
+}
+}  // namespace
+
+AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, int primaryMinutesShown,
+                                     QWidget* parent)
+    : QDialog(parent), c_(c), primaryHours_(primaryHoursShown), primaryMinutes_(primaryMinutesShown) {
+  setWindowTitle("Auxiliary GPS Schedule");
+  int offset = 0;
+  ReadUtcOffsetHours(c.store, &offset);  // unreadable: 0, the consistent choice
+
+  auto* layout = new QVBoxLayout(this);
+  auto* rateRow = new QHBoxLayout;
+  auto* rateLabel = Label(this, 1080, "Auxiliary GPS fix rate");
+  hours_ = NumberField(this, 1081, c.config.auxRateHours);
+  minutes_ = NumberField(this, 1093, c.config.auxRateMinutes);
+  auto* hrs = Label(this, 1172, "hrs");
+  auto* mins = Label(this, 1173, "mins");
+  for (QWidget* w : std::initializer_list<QWidget*>{rateLabel, hours_, hrs, minutes_, mins}) rateRow->addWidget(w);
+  rateRow->addStretch();
+  layout->addLayout(rateRow);
+
+  auto* retryGroup = new QGroupBox("Auxiliary GPS fix retries", this);
+  SetControlId(retryGroup, 1082);
+  auto* rg = new QGridLayout(retryGroup);
+  retries_ = new QCheckBox("GPS Fix Retries", retryGroup);
+  SetControlId(retries_, 1083);
+  retries_->setChecked(c.config.auxRetriesEnabled);
+  delayLabel_ = Label(retryGroup, 1084, "Retry Delay (mins)");
+  delay_ = NumberField(retryGroup, 1085, c.config.auxRetryDelayMinutes);
+  maxLabel_ = Label(retryGroup, 1118, "Maximum Retries");
+  max_ = NumberField(retryGroup, 1086, c.config.auxMaxRetries);
+  rg->addWidget(retries_, 0, 0, 1, 2);
+  rg->addWidget(delayLabel_, 1, 0);
+  rg->addWidget(delay_, 1, 1);
+  rg->addWidget(maxLabel_, 2, 0);
+  rg->addWidget(max_, 2, 1);
+  layout->addWidget(retryGroup);
+
+  auto* timeGroup = new QGroupBox("Times the auxiliary schedule is used", this);
+  SetControlId(timeGroup, 1233);
+  auto* tg = new QGridLayout(timeGroup);
+  auto* startLabel = Label(timeGroup, 1087, "Start Time (hr)");
+  start_ = NumberField(timeGroup, 1090, LocalHour(c.config.auxStartHourUtc, offset));
+  auto* stopLabel = Label(timeGroup, 1088, "Stop Time (hr)");
+  stop_ = NumberField(timeGroup, 1091, LocalHour(c.config.auxStopHourUtc, offset));
+  auto* offsetLabel = Label(timeGroup, 1089, "Offset from UTC (hrs)");
+  offset_ = new QLineEdit(QString::fromStdString(ReadOffsetText(c.store)), timeGroup);
+  offset_->setReadOnly(true);
+  SetControlId(offset_, 1197);
+  tg->addWidget(startLabel, 0, 0);
+  tg->addWidget(start_, 0, 1);
+  tg->addWidget(new QLabel(":00", timeGroup), 0, 2);
+  tg->addWidget(stopLabel, 1, 0);
+  tg->addWidget(stop_, 1, 1);
+  tg->addWidget(new QLabel(":00", timeGroup), 1, 2);
+  tg->addWidget(offsetLabel, 2, 0);
+  tg->addWidget(offset_, 2, 1, 1, 2);
+  layout->addWidget(timeGroup);
+
+  auto* listGroup = new QGroupBox(this);
+  SetControlId(listGroup, 1264);
+  auto* lg = new QGridLayout(listGroup);
+  auto* monthLabel = Label(listGroup, 1260, "Start Month");
+  month_ = List(listGroup, 1256, MonthNames(), c.startMonthIndex);
+  auto* yearLabel = Label(listGroup, 1217, "Start Year");
+  year_ = List(listGroup, 1257, YearNames(), c.startYearIndex);
+  calendar_ = new QPushButton("View Calendar", listGroup);
+  SetControlId(calendar_, 1159);
+  lg->addWidget(monthLabel, 0, 0);
+  lg->addWidget(month_, 0, 1);
+  lg->addWidget(yearLabel, 1, 0);
+  lg->addWidget(year_, 1, 1);
+  lg->addWidget(calendar_, 0, 2, 2, 1);
+  layout->addWidget(listGroup);
+
+  auto* buttons = new QHBoxLayout;
+  auto* ok = new QPushButton("OK", this);
+  cancel_ = new QPushButton("Cancel", this);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel_);
+  layout->addLayout(buttons);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(retries_, &QCheckBox::clicked, this, &AuxScheduleDialog::updateRetryFields);
+  connect(calendar_, &QPushButton::clicked, this, &AuxScheduleDialog::viewCalendar);
+
+  if (c.viewOnly) {
+    cancel_->hide();
+    LockCheckBox(retries_);
+    if (retries_->isChecked()) {
+      delay_->setReadOnly(true);
+      max_->setReadOnly(true);
+    } else {
+      EnableAll({delay_, max_, delayLabel_, maxLabel_}, false);
+    }
+    for (QLineEdit* e : {hours_, minutes_, start_, stop_}) e->setReadOnly(true);
+  } else {
+    updateRetryFields();
+  }
+  ApplyAccessLevels(c.state, {{1081, hours_},
+                              {1093, minutes_},
+                              {1080, rateLabel},
+                              {1172, hrs},
+                              {1173, mins},
+                              {1082, retryGroup},
+                              {1083, retries_},
+                              {1085, delay_},
+                              {1084, delayLabel_},
+                              {1086, max_},
+                              {1118, maxLabel_},
+                              {1233, timeGroup},
+                              {1090, start_},
+                              {1087, startLabel},
+                              {1091, stop_},
+                              {1088, stopLabel},
+                              {1197, offset_},
+                              {1089, offsetLabel},
+                              {1264, listGroup, LockStyle::LeaveAlone},
+                              {1256, month_, LockStyle::LeaveAlone},
+                              {1260, monthLabel, LockStyle::LeaveAlone},
+                              {1257, year_, LockStyle::LeaveAlone},
+                              {1217, yearLabel, LockStyle::LeaveAlone},
+                              {1159, calendar_}});
+}
+
+void AuxScheduleDialog::updateRetryFields() {
+  EnableAll({delay_, max_, delayLabel_, maxLabel_}, retries_->isChecked());
+}
+
+void AuxScheduleDialog::viewCalendar() {
+  CalendarRequest r;
+  r.kind = CalendarKind::Auxiliary;
+  r.config = &c_.config;
+  r.viewOnly = c_.viewOnly;
+  // The calendar shows the values as they stand in the dialog; a value that
+  // fails its check is reported and the calendar still opens.
+  int v;
+  r.startHour = ReadRange(start_, 0, 23, c_.prompter, &v) ? v : start_->text().toInt();
+  r.stopHour = ReadRange(stop_, 0, 23, c_.prompter, &v) ? v : stop_->text().toInt();
+  r.auxRateHours = hours_->text().toInt();
+  r.auxRateMinutes = minutes_->text().toInt();
+  r.primaryRateHours = primaryHours_;
+  r.primaryRateMinutes = primaryMinutes_;
+  r.startMonth = month_->currentIndex() + 1;
+  r.startYear = year_->currentIndex() + 2000;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (c_.calendar)
+    c_.calendar(r);
+  else
+    CalendarNotInstalled(c_.prompter);
+  QApplication::restoreOverrideCursor();
+}
+
+void AuxScheduleDialog::accept() {
+  int hours, minutes, delay = 0, max = 0, start, stop;
+  if (!ReadRange(hours_, 0, 255, c_.prompter, &hours) || !ReadRange(minutes_, 0, 59, c_.prompter, &minutes)) return;
+  if (delay_->isEnabled() && !ReadRange(delay_, 1, 255, c_.prompter, &delay)) return;
+  if (max_->isEnabled() && !ReadRange(max_, 0, 127, c_.prompter, &max)) return;
+  if (!delay_->isEnabled()) delay = delay_->text().toInt();
+  if (!max_->isEnabled()) max = max_->text().toInt();
+  if (!ReadRange(start_, 0, 23, c_.prompter, &start) || !ReadRange(stop_, 0, 23, c_.prompter, &stop)) return;
+  const bool retriesOn = retries_->isChecked();
+  if (CheckAuxRate(hours, minutes, retriesOn, max, delay) == RateCheck::RetriesPastNextFix) {
+    c_.prompter.notify(kRetriesPastNextFix, "ERROR", PromptIcon::Error);
+    max_->setFocus();
+    return;
+  }
+  c_.startMonthIndex = month_->currentIndex();
+  c_.startYearIndex = year_->currentIndex();
+  if (!c_.viewOnly) {
+    int offset = 0;
+    if (!ReadUtcOffsetHours(c_.store, &offset)) c_.prompter.notify(kUtcOffsetReadError, "", PromptIcon::Error);
+    c_.config.auxRateHours = static_cast<uint8_t>(hours);
+    c_.config.auxRateMinutes = static_cast<uint8_t>(minutes);
+    c_.config.auxRetriesEnabled = retriesOn;
+    c_.config.auxRetryDelayMinutes = static_cast<uint8_t>(delay);
+    c_.config.auxMaxRetries = static_cast<uint8_t>(max);
+    c_.config.auxStartHourUtc = static_cast<uint8_t>(UtcHour(start, offset));
+    c_.config.auxStopHourUtc = static_cast<uint8_t>(UtcHour(stop, offset));
+  }
+  if (c_.config.auxStartHourUtc > c_.config.auxStopHourUtc) c_.warner.warn(kAuxOverlapNotice, HelpTopic::AuxiliarySchedule);
+  QDialog::accept();
+}
+
+}  // namespace zelkor

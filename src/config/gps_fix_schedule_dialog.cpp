@@ -1,0 +1,170 @@
+#include "gps_fix_schedule_dialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "access_levels.h"
+#include "aux_schedule_dialog.h"
+#include "dialog_fields.h"
+
+namespace zelkor {
+
+GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) : QDialog(parent), c_(c) {
+  setWindowTitle("GPS Fix Schedule");
+  auto* layout = new QVBoxLayout(this);
+  auto* rateRow = new QHBoxLayout;
+  auto* rateLabel = Label(this, 1242, "Primary GPS Fix Rate");
+  hours_ = NumberField(this, 1246, c.config.primaryRateHours);
+  minutes_ = NumberField(this, 1247, c.config.primaryRateMinutes);
+  auto* hrs = Label(this, 1244, "hrs");
+  auto* mins = Label(this, 1245, "mins");
+  rateRow->addWidget(rateLabel);
+  rateRow->addWidget(hours_);
+  rateRow->addWidget(hrs);
+  rateRow->addWidget(minutes_);
+  rateRow->addWidget(mins);
+  rateRow->addStretch();
+  layout->addLayout(rateRow);
+
+  auto* retryGroup = new QGroupBox("GPS Fix Retries", this);
+  SetControlId(retryGroup, 1243);
+  auto* rg = new QGridLayout(retryGroup);
+  retries_ = new QCheckBox("GPS Fix Retries", retryGroup);
+  SetControlId(retries_, 1061);
+  retries_->setChecked(c.config.retriesEnabled);
+  delayLabel_ = Label(retryGroup, 1067, "Retry Delay (mins)");
+  delay_ = NumberField(retryGroup, 1062, c.config.retryDelayMinutes);
+  maxLabel_ = Label(retryGroup, 1068, "Maximum Retries");
+  max_ = NumberField(retryGroup, 1063, c.config.maxRetries);
+  rg->addWidget(retries_, 0, 0, 1, 2);
+  rg->addWidget(delayLabel_, 1, 0);
+  rg->addWidget(delay_, 1, 1);
+  rg->addWidget(maxLabel_, 2, 0);
+  rg->addWidget(max_, 2, 1);
+  layout->addWidget(retryGroup);
+
+  auto* auxGroup = new QGroupBox("Auxiliary GPS Fix Schedule", this);
+  SetControlId(auxGroup, 1064);
+  auto* ag = new QHBoxLayout(auxGroup);
+  aux_ = new QCheckBox("Auxiliary GPS Schedule", auxGroup);
+  SetControlId(aux_, 1065);
+  aux_->setChecked(AuxiliaryScheduleOn(c.config));
+  auxButton_ = new QPushButton("Auxiliary Schedule", auxGroup);
+  SetControlId(auxButton_, 1066);
+  ag->addWidget(aux_);
+  ag->addWidget(auxButton_);
+  layout->addWidget(auxGroup);
+
+  auto* buttons = new QHBoxLayout;
+  auto* ok = new QPushButton("OK", this);
+  cancel_ = new QPushButton("Cancel", this);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel_);
+  layout->addLayout(buttons);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(retries_, &QCheckBox::clicked, this, &GpsFixScheduleDialog::retriesClicked);
+  connect(aux_, &QCheckBox::clicked, this, &GpsFixScheduleDialog::auxiliaryClicked);
+  connect(auxButton_, &QPushButton::clicked, this, &GpsFixScheduleDialog::openAuxiliary);
+
+  const bool retriesOn = retries_->isChecked();
+  if (c.viewOnly) {
+    cancel_->hide();
+    LockCheckBox(retries_);
+    LockCheckBox(aux_);
+    hours_->setReadOnly(true);
+    minutes_->setReadOnly(true);
+    if (retriesOn) {
+      delay_->setReadOnly(true);
+      max_->setReadOnly(true);
+    } else {
+      EnableAll({delay_, max_, delayLabel_, maxLabel_}, false);
+    }
+  } else {
+    EnableAll({delay_, max_, delayLabel_, maxLabel_}, retriesOn);
+  }
+  auxButton_->setEnabled(aux_->isChecked());
+  ApplyAccessLevels(c.state, {{1246, hours_},
+                              {1247, minutes_},
+                              {1242, rateLabel},
+                              {1244, hrs},
+                              {1245, mins},
+                              {1243, retryGroup},
+                              {1061, retries_},
+                              {1062, delay_},
+                              {1067, delayLabel_},
+                              {1063, max_},
+                              {1068, maxLabel_},
+                              {1064, auxGroup},
+                              {1065, aux_},
+                              {1066, auxButton_}});
+}
+
+int GpsFixScheduleDialog::rateHoursShown() const { return hours_->text().toInt(); }
+int GpsFixScheduleDialog::rateMinutesShown() const { return minutes_->text().toInt(); }
+
+void GpsFixScheduleDialog::retriesClicked() {
+  EnableAll({delay_, max_, delayLabel_, maxLabel_}, retries_->isChecked());
+}
+
+void GpsFixScheduleDialog::auxiliaryClicked() {
+  if (c_.viewOnly) return;
+  if (aux_->isChecked()) {
+    auxButton_->setEnabled(true);
+    return;
+  }
+  if (c_.prompter.ask(kDisableAuxQuestion, kDisableAuxCaption, PromptIcon::Question, PromptButtons::YesNo) ==
+      PromptAnswer::Yes) {
+    auxButton_->setEnabled(false);
+  } else {
+    aux_->setChecked(true);
+  }
+}
+
+void GpsFixScheduleDialog::openAuxiliary() {
+  AuxScheduleDialog dialog(c_, rateHoursShown(), rateMinutesShown(), this);
+  dialog.exec();
+}
+
+void GpsFixScheduleDialog::accept() {
+  int hours, minutes, delay = 0, max = 0;
+  if (!ReadRange(hours_, 0, 255, c_.prompter, &hours) || !ReadRange(minutes_, 0, 59, c_.prompter, &minutes)) return;
+  const bool retriesOn = retries_->isChecked();
+  // Disabled retry fields are not checked: a schedule without retries may
+  // hold anything there.
+  if (delay_->isEnabled() && !ReadRange(delay_, 1, 255, c_.prompter, &delay)) return;
+  if (max_->isEnabled() && !ReadRange(max_, 1, 127, c_.prompter, &max)) return;
+  if (!delay_->isEnabled()) delay = delay_->text().toInt();
+  if (!max_->isEnabled()) max = max_->text().toInt();
+  switch (CheckPrimaryRate(hours, minutes, retriesOn, max, delay)) {
+    case RateCheck::BelowMinimum:
+      c_.prompter.notify(kPrimaryRateTooShort, "ERROR", PromptIcon::Error);
+      hours_->setFocus();
+      return;
+    case RateCheck::RetriesPastNextFix:
+      c_.prompter.notify(kRetriesPastNextFix, "ERROR", PromptIcon::Error);
+      max_->setFocus();
+      return;
+    case RateCheck::Ok:
+      break;
+  }
+  if (!c_.viewOnly) {
+    c_.config.primaryRateHours = static_cast<uint8_t>(hours);
+    c_.config.primaryRateMinutes = static_cast<uint8_t>(minutes);
+    c_.config.retryDelayMinutes = static_cast<uint8_t>(delay);
+    c_.config.maxRetries = static_cast<uint8_t>(max);
+    c_.config.retriesEnabled = retriesOn;
+    if (!aux_->isChecked()) ClearAuxiliarySchedule(c_.config);
+  }
+  QDialog::accept();
+}
+
+}  // namespace zelkor

@@ -1,0 +1,191 @@
+#include "mortality_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "access_levels.h"
+#include "config/schedule_rules.h"
+#include "dialog_fields.h"
+
+namespace zelkor {
+
+MortalityDialog::MortalityDialog(CollarConfig& config, bool viewOnly, const AppState& state, QWidget* parent)
+    : QDialog(parent), config_(config), viewOnly_(viewOnly), value_(MortalityHoursShown(config)) {
+  setWindowTitle("Mortality Settings");
+  auto* layout = new QVBoxLayout(this);
+  auto box = [this, layout](int id, const char* text, bool checked) {
+    auto* b = new QCheckBox(text, this);
+    b->setChecked(checked);
+    SetControlId(b, id);
+    layout->addWidget(b);
+    return b;
+  };
+  enabled_ = box(1069, "Mortality Enabled", config.mortalityEnabled);
+  hold_ = box(1073, "Hold in Mortality", config.holdInMortality);
+  slow_ = box(1076, "Slow Mortality", config.slowMortality);
+  duty_ = box(1077, "Duty cycle override of mortality", config.dutyCycleOverride);
+  auto* row = new QHBoxLayout;
+  hoursLabel_ = Label(this, 1079, "Hours of inactivity to Trigger");
+  hours_ = NumberField(this, 1074, value_);
+  hours_->setReadOnly(true);  // the hours change only through the spin control
+  spin_ = new QSpinBox(this);
+  SetControlId(spin_, 1171);
+  spin_->setRange(-1, 1);  // a bare up/down control: each press is one step
+  spin_->setValue(0);
+  spin_->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+  spin_->setFixedWidth(20);
+  connect(spin_, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) {
+    if (v == 0) return;
+    spin(v);
+    QSignalBlocker block(spin_);
+    spin_->setValue(0);
+  });
+  row->addWidget(hoursLabel_);
+  row->addWidget(hours_);
+  row->addWidget(spin_);
+  row->addStretch();
+  layout->addLayout(row);
+  auto* buttons = new QHBoxLayout;
+  auto* ok = new QPushButton("OK", this);
+  cancel_ = new QPushButton("Cancel", this);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel_);
+  layout->addLayout(buttons);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(enabled_, &QCheckBox::clicked, this, &MortalityDialog::enabledClicked);
+
+  const bool on = enabled_->isChecked();
+  if (viewOnly) {
+    spin_->setEnabled(false);
+    cancel_->hide();
+    LockCheckBox(enabled_);
+    if (on) {
+      for (QCheckBox* b : {hold_, slow_, duty_}) LockCheckBox(b);
+    } else {
+      EnableAll({hold_, slow_, duty_, hours_, hoursLabel_}, false);
+    }
+  } else {
+    EnableAll({hold_, slow_, duty_, hours_, hoursLabel_, spin_}, on);
+  }
+  ApplyAccessLevels(state, {{1069, enabled_, LockStyle::Disable},
+                            {1073, hold_, LockStyle::Disable},
+                            {1076, slow_, LockStyle::Disable},
+                            {1077, duty_, LockStyle::Disable},
+                            {1074, hours_, LockStyle::LeaveAlone},
+                            {1079, hoursLabel_, LockStyle::Disable},
+                            {1171, spin_, LockStyle::Disable}});
+}
+
+void MortalityDialog::spin(int delta) {
+  value_ = SpinMortalityHours(value_, delta);
+  hours_->setText(QString::number(value_));
+}
+
+void MortalityDialog::enabledClicked() {
+  if (viewOnly_) return;
+  EnableAll({hold_, slow_, duty_, hours_, hoursLabel_, spin_}, enabled_->isChecked());
+}
+
+void MortalityDialog::accept() {
+  if (value_ < 0 || value_ > 100) {
+    hours_->setFocus();
+    return;
+  }
+  if (!viewOnly_) {
+    config_.mortalityEnabled = enabled_->isChecked();
+    config_.holdInMortality = hold_->isChecked();
+    config_.slowMortality = slow_->isChecked();
+    config_.dutyCycleOverride = duty_->isChecked();
+    config_.mortalityTriggerHours = static_cast<float>(value_);
+  }
+  QDialog::accept();
+}
+
+ActivityDialog::ActivityDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Activity Parameters");
+  auto* layout = new QVBoxLayout(this);
+  auto* params = new QGroupBox("Activity Parameters", this);
+  auto* pl = new QVBoxLayout(params);
+  triggered_ = new QCheckBox("Activity Triggered GPS", params);
+  pl->addWidget(triggered_);
+  typeGroup_ = new QGroupBox("Type of Activity Event", params);
+  auto* tl = new QHBoxLayout(typeGroup_);
+  cumulative_ = new QRadioButton("Cumulative", typeGroup_);
+  consecutive_ = new QRadioButton("Consecutive Minutes", typeGroup_);
+  auto* group = new QButtonGroup(this);
+  group->addButton(cumulative_, 0);
+  group->addButton(consecutive_, 1);
+  tl->addWidget(cumulative_);
+  tl->addWidget(consecutive_);
+  pl->addWidget(typeGroup_);
+  for (QGroupBox* g : {params, typeGroup_}) {
+    QFont f = g->font();
+    f.setPixelSize(static_cast<int>(QFontMetrics(font()).height() * 1.5));
+    g->setFont(f);
+  }
+  auto* grid = new QGridLayout;
+  togglesLabel_ = new QLabel("Number of switch toggles needed to trigger an activity event.", params);
+  toggles_ = new QLineEdit("0", params);
+  toggles_->setValidator(new QIntValidator(toggles_));
+  minutesLabel_ = new QLabel("Number of consecutive minutes the above activity level is met or exceeded.", params);
+  minutes_ = new QLineEdit("0", params);
+  minutes_->setValidator(new QIntValidator(minutes_));
+  grid->addWidget(togglesLabel_, 0, 0);
+  grid->addWidget(toggles_, 0, 1);
+  grid->addWidget(minutesLabel_, 1, 0);
+  grid->addWidget(minutes_, 1, 1);
+  pl->addLayout(grid);
+  layout->addWidget(params);
+  auto* buttons = new QHBoxLayout;
+  auto* ok = new QPushButton("OK", this);
+  auto* cancel = new QPushButton("Cancel", this);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(triggered_, &QCheckBox::clicked, this, [this] {
+    if (triggered_->isChecked() && !cumulative_->isChecked() && !consecutive_->isChecked())
+      cumulative_->setChecked(true);
+    if (!triggered_->isChecked()) {
+      auto* g = cumulative_->group();
+      g->setExclusive(false);
+      cumulative_->setChecked(false);
+      consecutive_->setChecked(false);
+      g->setExclusive(true);
+    }
+    refreshStates();
+  });
+  connect(group, &QButtonGroup::idClicked, this, [this](int) { refreshStates(); });
+  refreshStates();
+}
+
+void ActivityDialog::refreshStates() {
+  const bool on = triggered_->isChecked();
+  EnableAll({typeGroup_, cumulative_, consecutive_, togglesLabel_, toggles_}, on);
+  EnableAll({minutesLabel_, minutes_}, on && consecutive_->isChecked());
+}
+
+void ActivityDialog::accept() {
+  bool a = false, b = false;
+  toggles_->text().toInt(&a);
+  minutes_->text().toInt(&b);
+  if (!a || !b) return;
+  QDialog::accept();
+}
+
+}  // namespace zelkor
