@@ -24,6 +24,7 @@ class CollarCommandsDialog : public QDialog {
   int port() const { return port_; }
   void setPort(int port) { port_ = port; }
   const ConfigDownloadState& download() const { return download_; }
+  ConfigDownloadState& download() { return download_; }
 
   QRadioButton* choiceButton(int n) const { return buttons_[static_cast<size_t>(n)]; }
   QPushButton* okButton() const { return ok_; }

@@ -9,6 +9,8 @@
 
 #include "aux_schedule_dialog.h"
 #include "collar_command_dialogs.h"
+#include "config_dialog.h"
+#include "config_options_dialog.h"
 #include "gps_fix_schedule_dialog.h"
 #include "mortality_dialog.h"
 #include "transmitter_schedule_dialog.h"
@@ -171,6 +173,21 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   Save(activity, dir, "ActivityDialog", written);
   WarningDialog warning(kAuxOverlapNotice, HelpTopic::AuxiliarySchedule, &frame);
   Save(warning, dir, "WarningDialog", written);
+
+  config.maxFixDurationSeconds = 120;
+  config.validFixesRequired = 1;
+  config.almanacPeriodHours = 168;
+  config.dataBlockCount = 1500;
+  ConfigFields fields = FieldsFrom(config);
+  ConfigDialogContext hub{config, true, context.state, context.store, context.prompter, warner,
+                          context.files, context.clock, sink, {}, {}};
+  ConfigDialog configDialog(hub, fields, &frame);
+  Save(configDialog, dir, "ConfigDialog", written);
+  ConfigOptionsDialog options({"Primary GPS fix rate: 2 h 0 min -> 4 h 30 min", "Maximum retries: 3 -> 2"}, "",
+                              context.files, &frame);
+  Save(options, dir, "ConfigOptionsDialog", written);
+  LoadConfigDialog loadConfig(context.files, &frame);
+  Save(loadConfig, dir, "LoadConfigDialog", written);
   return written;
 }
 

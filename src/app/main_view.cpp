@@ -14,7 +14,14 @@
 #include "config/config_file.h"
 #include "gpsdata/export_workflow.h"
 #include "gpsdata/viewer_text.h"
+#include <QEventLoop>
+#include <QTimer>
+
+#include "config/config_workflow.h"
+#include "config_dialog.h"
+#include "config_options_dialog.h"
 #include "offload_dialog.h"
+#include "warning_dialog.h"
 #include "collar_command_dialogs.h"
 #include "collar_commands_dialog.h"
 #include "link/collar_sequences.h"
@@ -57,7 +64,7 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
     AlmanacDialog dialog(context_.state.comPort, context_.link, context_.prompter, *this, this);
     dialog.exec();
   };
-  commands_[kCmdLoadConfiguration] = [] {};
+  commands_[kCmdLoadConfiguration] = [this] { loadConfiguration(); };
   commands_[kCmdSetUtcOffset] = [this] { runUtcOffsetDialog(); };
   commands_[kCmdGpsDataFile] = [this] { openGpsDataFile(); };
   commands_[kCmdEnableTwoWayGps] = [this] {
@@ -118,7 +125,73 @@ void MainView::notAvailableYet(const char* what) {
                            PromptIcon::Information);
 }
 
-void MainView::startCollarConfiguration() { notAvailableYet("Collar Configuration"); }
+ConfigDownloadState& MainView::downloadState() {
+  if (collarCommands_) return collarCommands_->download();
+  if (localDownload_.downloadedConfigPath.empty())
+    localDownload_.downloadedConfigPath = ConfigBackupDir(context_.state.programDirectory) + "CollarConfig.cfg";
+  return localDownload_;
+}
+
+namespace {
+class QtConfigDialogPort : public ConfigDialogPort {
+ public:
+  QtConfigDialogPort(ConfigDialogContext& context, QWidget* parent) : context_(context), parent_(parent) {}
+  bool run(ConfigFields& fields) override {
+    ConfigDialog dialog(context_, fields, parent_);
+    return dialog.exec() == QDialog::Accepted;
+  }
+
+ private:
+  ConfigDialogContext& context_;
+  QWidget* parent_;
+};
+
+void WaitWithoutFreezing(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+}  // namespace
+
+void MainView::startCollarConfiguration() {
+  ConfigDownloadState& download = downloadState();
+  DialogWarner warner(this);
+  ConfigDialogContext dialogContext{config_,         download.viewOnly, context_.state, context_.store,
+                                    context_.prompter, warner,          context_.files, context_.clock,
+                                    *this,           {},                {}};
+  QtConfigDialogPort dialog(dialogContext, this);
+  QtOptionsDialogPort options(context_.files, this);
+  ConfigWorkflowContext workflow{config_,
+                                 download.downloadedConfigPath,
+                                 download.viewOnly,
+                                 context_.state.comPort,
+                                 context_.prompter,
+                                 context_.link,
+                                 context_.clock,
+                                 *this,
+                                 dialog,
+                                 options,
+                                 [this](bool b) { setBusy(b); },
+                                 WaitWithoutFreezing};
+  RunConfigWorkflow(workflow);
+}
+
+void MainView::loadConfiguration() {
+  LoadConfigDialog dialog(context_.files, this);
+  if (dialog.exec() != QDialog::Accepted) {
+    postCommand(kCmdCollarCommands);
+    return;
+  }
+  if (!dialog.fromFile()) {
+    RunConfigDownloadChoice(CollarChoice::EditConfig, context_.state.comPort, context_.state.programDirectory,
+                            downloadState(), context_.link, context_.prompter, *this);
+    return;
+  }
+  if (ReadConfig(dialog.fileName(), config_, context_.prompter) == ConfigFileStatus::Ok)
+    context_.prompter.notify(Format("The configuration of collar %u was loaded from %s.", config_.collarId,
+                                    dialog.fileName().c_str()),
+                             "Load Configuration", PromptIcon::Information);
+}
 void MainView::startOffloadGpsData() {
   const std::string path = collarCommands_ ? collarCommands_->download().downloadedConfigPath
                                            : ConfigBackupDir(context_.state.programDirectory) + "CollarConfig.cfg";

@@ -44,6 +44,10 @@ class MainView : public QWidget, public CommandSink {
   void startOffloadGpsData();
   void openGpsDataFile();
   void startPrinting();
+  // "Load Configuriation": from the collar or from a file.
+  void loadConfiguration();
+  // The state of the last configuration download (path, view-only).
+  ConfigDownloadState& downloadState();
   // Writes a GPS data file as GPX, GeoJSON, KML or Movebank CSV; asks for
   // the file when source is empty.
   void exportGpsData(const std::string& source);
@@ -76,6 +80,7 @@ class MainView : public QWidget, public CommandSink {
   QPixmap backdrop_;
   GpsViewerHost viewer_{this, [this](const std::string& source) { exportGpsData(source); }};
   bool busy_ = false;
+  ConfigDownloadState localDownload_;
 };
 
 }  // namespace zelkor

@@ -192,3 +192,77 @@ TEST(ConfigEndToEnd, UploadedConfigurationReadsBackEqualAndAnotherIdIsRefused) {
 
 }  // namespace
 }  // namespace zelkor
+
+#include "config/config_workflow.h"
+#include "support/recording_sink.h"
+
+namespace zelkor {
+namespace {
+
+class EditingDialog : public ConfigDialogPort {
+ public:
+  explicit EditingDialog(CollarConfig& c) : config(c) {}
+  bool run(ConfigFields& fields) override {
+    config.primaryRateHours = 4;  // as the GPS Fix Schedule dialog would
+    config.primaryRateMinutes = 30;
+    fields.maxFixDurationSeconds = 90;
+    return true;
+  }
+  CollarConfig& config;
+};
+
+class SendOnce : public OptionsDialogPort {
+ public:
+  OptionsChoice run(const std::vector<std::string>& changes, std::string&) override {
+    shown = changes;
+    return sent++ ? OptionsChoice::Cancel : OptionsChoice::SendToCollar;
+  }
+  int sent = 0;
+  std::vector<std::string> shown;
+};
+
+class Now : public Clock {
+ public:
+  LocalDateTime now() const override { return {2026, 12, 6, 10, 0, 0}; }
+};
+
+TEST(ConfigEndToEnd, EditedScheduleIsSentVerifiedAndFoundInTheCollar) {
+  Sim sim({"--fixes", "20"});
+  const std::string programDir = sim.data() + "/";
+  std::string error;
+  ASSERT_TRUE(PrepareDataFolders(programDir, &error));
+  const std::string device = sim.dir.file("collar");
+  PosixSerialPort serial([&](int) { return device; });
+  SpawnXmodemLauncher launcher(kBin + "/nvk_xmodem", {{"ZELKOR_COM1", device}});
+  testing::ScriptedPrompter prompter;
+  HeadlessLinkRunner link(serial, launcher, prompter, programDir);
+  // The configuration is fetched first, as the Collar Commands dialog does.
+  LinkParams down;
+  down.request = LinkRequest::DownloadConfig;
+  down.fileName = "CollarConfig.cfg";
+  ASSERT_TRUE(link.run(down).fileReceived);
+
+  CollarConfig config;
+  bool viewOnly = false;
+  testing::RecordingSink sink;
+  EditingDialog dialog(config);
+  SendOnce options;
+  Now clock;
+  ConfigWorkflowContext ctx{config,  programDir + "Backup/Collar Config/CollarConfig.cfg", viewOnly, 0, prompter, link,
+                            clock,   sink, dialog, options, {}, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
+  EXPECT_EQ(RunConfigWorkflow(ctx), ConfigOutcome::Verified) << (prompter.messages.empty() ? "" : prompter.messages[0].text);
+  EXPECT_TRUE(viewOnly);
+  EXPECT_NE(std::find(options.shown.begin(), options.shown.end(), "Primary GPS fix rate: 2 h 0 min -> 4 h 30 min"),
+            options.shown.end());
+  const std::string state = sim.state();
+  CollarConfigRecord record;
+  std::copy(state.begin(), state.begin() + 64, record.begin());
+  CollarConfig inCollar;
+  DecodeConfig(record, inCollar);
+  EXPECT_EQ(inCollar.primaryRateHours, 4);
+  EXPECT_EQ(inCollar.primaryRateMinutes, 30);
+  EXPECT_EQ(inCollar.maxFixDurationSeconds, 90);
+}
+
+}  // namespace
+}  // namespace zelkor

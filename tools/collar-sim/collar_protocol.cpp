@@ -110,8 +110,11 @@ void Collar::handle(const CommandFile& command) {
       reply(kNak);
       return;
     }
+    // The record is taken as sent, data pointer included: the program
+    // verifies an upload by reading all 64 bytes back. An upload with no
+    // datablocks empties the memory.
     std::copy(upload.begin() + 2, upload.begin() + 66, state_.memory.begin());
-    state_.setDataPointer(64);
+    if (state_.dataPointer() < 64 || state_.dataPointer() > kMemorySize) state_.setDataPointer(64);
     save();
     reply(kAck);
   }

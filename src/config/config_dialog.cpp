@@ -1,0 +1,224 @@
+#include "config_dialog.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "access_levels.h"
+#include "app/paths.h"
+#include "config/config_file.h"
+#include "dialog_fields.h"
+#include "gps_fix_schedule_dialog.h"
+#include "mortality_dialog.h"
+#include "transmitter_schedule_dialog.h"
+
+namespace zelkor {
+
+namespace {
+QLineEdit* Text(QWidget* parent, int id) {
+  auto* e = new QLineEdit(parent);
+  e->setMaximumWidth(110);
+  SetControlId(e, id);
+  return e;
+}
+}  // namespace
+
+ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget* parent)
+    : QDialog(parent), c_(c), fields_(fields) {
+  setWindowTitle("Collar Configuration");
+  const LocalDateTime now = c.clock.now();
+  month_ = now.month - 1;
+  year_ = std::max(0, std::min(100, now.year - 2000));
+
+  auto* layout = new QVBoxLayout(this);
+  std::vector<AccessControl> access;
+  auto group = [&](int id, const char* title, std::vector<std::tuple<int, int, const char*, QLineEdit*>> rows) {
+    auto* g = new QGroupBox(title, this);
+    SetControlId(g, id);
+    access.push_back({id, g});
+    auto* form = new QGridLayout(g);
+    int r = 0;
+    for (auto& [fieldId, labelId, label, edit] : rows) {
+      auto* l = Label(g, labelId, label);
+      edit->setParent(g);
+      form->addWidget(l, r, 0);
+      form->addWidget(edit, r, 1);
+      access.push_back({fieldId, edit});
+      access.push_back({labelId, l});
+      ++r;
+    }
+    layout->addWidget(g);
+  };
+  id_ = Text(this, 1052);
+  version_ = Text(this, 1053);
+  blocks_ = Text(this, 1054);
+  onTime_ = Text(this, 1056);
+  battery_ = Text(this, 1057);
+  fixDuration_ = NumberField(this, 1025, 0);
+  validFixes_ = NumberField(this, 1026, 0);
+  almanac_ = NumberField(this, 1027, 0);
+  group(1051, "Collar Identification", {{1052, 1234, "Collar ID", id_}, {1053, 1235, "Collar Software Version", version_}});
+  group(1021, "GPS Runtime Statistics",
+        {{1054, 1236, "Number of GPS Datablocks:", blocks_},
+         {1056, 1237, "Cumulative GPS On Time (hrs)", onTime_},
+         {1057, 1238, "Backup Battery Usage (hrs)", battery_}});
+  group(1020, "GPS Parameters",
+        {{1025, 1239, "Maximum Fix Duration (seconds)", fixDuration_},
+         {1026, 1240, "Number of Valid Fixes Required", validFixes_},
+         {1027, 1241, "Period Between Almanac Fixes (hrs)", almanac_}});
+
+  // The shared start month and year, never shown.
+  monthList_ = new QComboBox(this);
+  for (const auto& m : MonthNames()) monthList_->addItem(QString::fromStdString(m));
+  SetControlId(monthList_, 1214);
+  yearList_ = new QComboBox(this);
+  for (const auto& y : YearNames()) yearList_->addItem(QString::fromStdString(y));
+  SetControlId(yearList_, 1215);
+  monthList_->hide();
+  yearList_->hide();
+
+  auto* buttons = new QGridLayout;
+  auto add = [&](int id, const char* text, int row, int col) {
+    auto* b = new QPushButton(text, this);
+    SetControlId(b, id);
+    buttons->addWidget(b, row, col);
+    access.push_back({id, b});
+    return b;
+  };
+  auto* mortality = add(1058, "Mortality Settings", 0, 0);
+  auto* transmitter = add(1060, "VHF Transmitter Schedule", 0, 1);
+  auto* fix = add(1059, "GPS Fix Schedule", 1, 0);
+  print_ = add(1206, "Print Collar Configuration", 1, 1);
+  auto* activity = add(1036, "Optional Activity Parameters", 2, 0);
+  auto* load = add(1230, "Load from File", 2, 1);
+  layout->addLayout(buttons);
+  auto* row = new QHBoxLayout;
+  auto* ok = new QPushButton("OK", this);
+  cancel_ = new QPushButton("Cancel", this);
+  row->addStretch();
+  row->addWidget(ok);
+  row->addWidget(cancel_);
+  layout->addLayout(row);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+  connect(fix, &QPushButton::clicked, this, [this] {
+    takeFields();
+    ScheduleContext s = scheduleContext();
+    GpsFixScheduleDialog d(s, this);
+    d.exec();
+    showFields();
+  });
+  connect(transmitter, &QPushButton::clicked, this, [this] {
+    takeFields();
+    ScheduleContext s = scheduleContext();
+    TransmitterScheduleDialog d(s, this);
+    d.exec();
+    showFields();
+  });
+  connect(mortality, &QPushButton::clicked, this, [this] {
+    takeFields();
+    MortalityDialog d(c_.config, c_.viewOnly, c_.state, this);
+    d.exec();
+    showFields();
+  });
+  connect(activity, &QPushButton::clicked, this, [this] {
+    takeFields();
+    ActivityDialog d(this);
+    d.exec();
+    showFields();
+  });
+  connect(print_, &QPushButton::clicked, this, [this] {
+    takeFields();
+    if (c_.print)
+      c_.print(month_, year_);
+    else
+      c_.prompter.notify("Printing is not available in this version of the program yet.", "", PromptIcon::Information);
+    showFields();
+  });
+  connect(load, &QPushButton::clicked, this, &ConfigDialog::loadFromFile);
+
+  if (c.viewOnly) {
+    for (QLineEdit* e : {id_, version_, blocks_, onTime_, battery_, fixDuration_, validFixes_, almanac_})
+      e->setReadOnly(true);
+    cancel_->hide();
+  } else {
+    print_->hide();
+  }
+  // "Optional Activity Parameters" shows only for a level at its edit level.
+  activity->setVisible(c.state.accessLevel >= c.state.accessTable[1036 - 1003].editLevel &&
+                       c.state.accessLevel >= c.state.accessTable[1036 - 1003].showLevel);
+  ApplyAccessLevels(c.state, access);
+  if (!c.viewOnly) print_->hide();  // printing is offered only when viewing
+  showFields();
+}
+
+ScheduleContext ConfigDialog::scheduleContext() {
+  return ScheduleContext{c_.config, c_.viewOnly, c_.state, c_.store, c_.prompter, c_.warner, month_, year_, c_.calendar};
+}
+
+QLineEdit* ConfigDialog::field(int id) const { return qobject_cast<QLineEdit*>(FindControl(const_cast<ConfigDialog*>(this), id)); }
+QPushButton* ConfigDialog::button(int id) const {
+  return qobject_cast<QPushButton*>(FindControl(const_cast<ConfigDialog*>(this), id));
+}
+
+void ConfigDialog::takeFields() {
+  fields_.collarId = id_->text().toStdString();
+  fields_.softwareVersion = version_->text().toStdString();
+  fields_.dataBlockCount = blocks_->text().toStdString();
+  fields_.cumulativeGpsOnHours = onTime_->text().toStdString();
+  fields_.backupBatteryHours = battery_->text().toStdString();
+  fields_.maxFixDurationSeconds = fixDuration_->text().toInt();
+  fields_.validFixesRequired = validFixes_->text().toInt();
+  fields_.almanacPeriodHours = almanac_->text().toInt();
+  monthList_->setCurrentIndex(month_);
+  yearList_->setCurrentIndex(year_);
+}
+
+void ConfigDialog::showFields() {
+  id_->setText(QString::fromStdString(fields_.collarId));
+  version_->setText(QString::fromStdString(fields_.softwareVersion));
+  blocks_->setText(QString::fromStdString(fields_.dataBlockCount));
+  onTime_->setText(QString::fromStdString(fields_.cumulativeGpsOnHours));
+  battery_->setText(QString::fromStdString(fields_.backupBatteryHours));
+  fixDuration_->setText(QString::number(fields_.maxFixDurationSeconds));
+  validFixes_->setText(QString::number(fields_.validFixesRequired));
+  almanac_->setText(QString::number(fields_.almanacPeriodHours));
+  monthList_->setCurrentIndex(month_);
+  yearList_->setCurrentIndex(year_);
+}
+
+void ConfigDialog::loadFromFile() {
+  takeFields();
+  const uint32_t id = c_.config.collarId;
+  const auto path = c_.files.openFile("Load from File", ConfigBackupDir(c_.state.programDirectory) + "*.cfg",
+                                      "Collar config. files (*.cfg);;All Files (*.*)");
+  if (!path) return;
+  ReadConfig(*path, c_.config, c_.prompter);
+  c_.config.collarId = id;  // the collar shown stays the collar addressed
+  fields_ = FieldsFrom(c_.config);
+  showFields();
+}
+
+void ConfigDialog::accept() {
+  int v;
+  if (!ReadRange(fixDuration_, 1, 255, c_.prompter, &v) || !ReadRange(validFixes_, 1, 255, c_.prompter, &v) ||
+      !ReadRange(almanac_, 1, 255, c_.prompter, &v))
+    return;
+  takeFields();
+  QDialog::accept();
+}
+
+void ConfigDialog::reject() {
+  c_.commands.postCommand(kCmdCollarCommands);
+  QDialog::reject();
+}
+
+}  // namespace zelkor

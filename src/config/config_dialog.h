@@ -1,0 +1,74 @@
+// "Collar Configuration": the hub of the configuration. Its own fields
+// show the collar's identification, statistics and GPS parameters; its
+// buttons open the schedule, mortality and activity dialogs, which change
+// the configuration directly.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "app/clock.h"
+#include "app/command_ids.h"
+#include "app/file_chooser.h"
+#include "config/config_workflow.h"
+#include "schedule_context.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace zelkor {
+
+struct ConfigDialogContext {
+  CollarConfig& config;
+  bool viewOnly;
+  const AppState& state;
+  SettingsStore& store;
+  Prompter& prompter;
+  Warner& warner;
+  FileChooser& files;
+  const Clock& clock;
+  CommandSink& commands;
+  CalendarOpener calendar;
+  std::function<void(int startMonthIndex, int startYearIndex)> print;  // "Print Collar Configuration"
+};
+
+class ConfigDialog : public QDialog {
+  Q_OBJECT
+ public:
+  ConfigDialog(ConfigDialogContext& context, ConfigFields& fields, QWidget* parent = nullptr);
+
+  void accept() override;
+  void reject() override;
+
+  int startMonthIndex() const { return month_; }
+  int startYearIndex() const { return year_; }
+  QLineEdit* field(int controlId) const;
+  QPushButton* button(int controlId) const;
+  QPushButton* cancelButton() const { return cancel_; }
+  void loadFromFile();
+
+ private:
+  void takeFields();
+  void showFields();
+  ScheduleContext scheduleContext();
+
+  ConfigDialogContext& c_;
+  ConfigFields& fields_;
+  int month_;
+  int year_;
+  QLineEdit* id_;
+  QLineEdit* version_;
+  QLineEdit* blocks_;
+  QLineEdit* onTime_;
+  QLineEdit* battery_;
+  QLineEdit* fixDuration_;
+  QLineEdit* validFixes_;
+  QLineEdit* almanac_;
+  QComboBox* monthList_;
+  QComboBox* yearList_;
+  QPushButton* cancel_;
+  QPushButton* print_;
+};
+
+}  // namespace zelkor
