@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "aux_schedule_dialog.h"
+#include "calendar_dialog.h"
 #include "collar_command_dialogs.h"
 #include "config_dialog.h"
 #include "config_options_dialog.h"
@@ -158,6 +159,10 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   config.releaseHours = 8760;
   config.mortalityEnabled = true;
   config.mortalityTriggerHours = 24;
+  config.transmitterWeekdays.fill(true);
+  for (int m = 5; m <= 7; ++m)
+    for (int q = 0; q < 4; ++q) config.auxDays.setQuarter(m, q, true);
+  for (int m = 1; m <= 12; ++m) config.transmitterDays.setQuarter(m, 0, true);
   int month = 4, year = 26;
   NullWarner warner;
   ScheduleContext schedule{config, false, context.state, context.store, context.prompter, warner, month, year, {}};
@@ -188,6 +193,24 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   Save(options, dir, "ConfigOptionsDialog", written);
   LoadConfigDialog loadConfig(context.files, &frame);
   Save(loadConfig, dir, "LoadConfigDialog", written);
+
+  if (CNVKCalendar::FindFactory()) {
+    for (const CalendarKind kind : {CalendarKind::Auxiliary, CalendarKind::Transmitter}) {
+      CalendarRequest r;
+      r.kind = kind;
+      r.config = &config;
+      r.viewOnly = false;
+      r.startHour = kind == CalendarKind::Auxiliary ? 7 : 8;
+      r.stopHour = kind == CalendarKind::Auxiliary ? 11 : 20;
+      r.auxRateMinutes = 30;
+      r.primaryRateHours = 2;
+      r.startMonth = 5;
+      r.startYear = 2026;
+      CalendarDialog calendarDialog(r, context.prompter, &frame);
+      Save(calendarDialog, dir,
+           kind == CalendarKind::Auxiliary ? "CalendarDialog-Auxiliary" : "CalendarDialog-Transmitter", written);
+    }
+  }
   return written;
 }
 

@@ -18,6 +18,9 @@
 #include <QTimer>
 
 #include "config/config_workflow.h"
+#include <QApplication>
+
+#include "calendar_dialog.h"
 #include "config_dialog.h"
 #include "config_options_dialog.h"
 #include "offload_dialog.h"
@@ -159,6 +162,10 @@ void MainView::startCollarConfiguration() {
   ConfigDialogContext dialogContext{config_,         download.viewOnly, context_.state, context_.store,
                                     context_.prompter, warner,          context_.files, context_.clock,
                                     *this,           {},                {}};
+  dialogContext.calendar = [this](const CalendarRequest& r) {
+    QWidget* opener = QApplication::activeModalWidget();
+    OpenScheduleCalendar(r, context_.prompter, opener ? opener : this);
+  };
   QtConfigDialogPort dialog(dialogContext, this);
   QtOptionsDialogPort options(context_.files, this);
   ConfigWorkflowContext workflow{config_,

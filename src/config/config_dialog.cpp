@@ -12,6 +12,7 @@
 
 #include "access_levels.h"
 #include "app/paths.h"
+#include "calendar/calendar_model.h"
 #include "config/config_file.h"
 #include "dialog_fields.h"
 #include "gps_fix_schedule_dialog.h"
@@ -82,6 +83,13 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   SetControlId(yearList_, 1215);
   monthList_->hide();
   yearList_->hide();
+  // An invisible, disabled calendar: only its day of the week is asked for.
+  if (hiddenCalendar_.create(this)) {
+    hiddenCalendar_.widget()->setGeometry(237, 140, 55, 58);
+    hiddenCalendar_.widget()->setEnabled(false);
+    hiddenCalendar_.widget()->hide();
+    SetControlId(hiddenCalendar_.widget(), 1161);
+  }
 
   auto* buttons = new QGridLayout;
   auto add = [&](int id, const char* text, int row, int col) {
@@ -205,6 +213,14 @@ void ConfigDialog::loadFromFile() {
   c_.config.collarId = id;  // the collar shown stays the collar addressed
   fields_ = FieldsFrom(c_.config);
   showFields();
+}
+
+int ConfigDialog::calendarDayOfWeek(int month, int day, int year) {
+  if (hiddenCalendar_.valid()) {
+    short m = static_cast<short>(month), d = static_cast<short>(day), y = static_cast<short>(year);
+    return hiddenCalendar_.GetDayofWeek(&m, &d, &y);
+  }
+  return calendar::DayOfWeek(month, day, year);
 }
 
 void ConfigDialog::accept() {

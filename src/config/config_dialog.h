@@ -11,6 +11,7 @@
 #include "app/command_ids.h"
 #include "app/file_chooser.h"
 #include "config/config_workflow.h"
+#include "cnvk_calendar.h"
 #include "schedule_context.h"
 
 class QComboBox;
@@ -47,6 +48,10 @@ class ConfigDialog : public QDialog {
   QPushButton* button(int controlId) const;
   QPushButton* cancelButton() const { return cancel_; }
   void loadFromFile();
+  // The day of the week (1 = Sunday) from the dialog's hidden calendar
+  // control, or worked out here when the control is not installed.
+  int calendarDayOfWeek(int month, int day, int year);
+  bool hasHiddenCalendar() const { return hiddenCalendar_.valid(); }
 
  private:
   void takeFields();
@@ -69,6 +74,7 @@ class ConfigDialog : public QDialog {
   QComboBox* yearList_;
   QPushButton* cancel_;
   QPushButton* print_;
+  CNVKCalendar hiddenCalendar_;
 };
 
 }  // namespace zelkor

@@ -149,7 +149,9 @@ TEST(AuxScheduleDialog, LocalHoursAreStoredInUtcWithTheOverlapNotice) {
     EXPECT_EQ(s.config.auxStopHourUtc, c.utcStop) << c.stop;
     EXPECT_EQ(s.month, 8);
     EXPECT_EQ(s.warner.notices.size(), c.overlap ? 1u : 0u) << c.start << "-" << c.stop;
-    if (c.overlap) EXPECT_EQ(s.warner.notices[0].second, HelpTopic::AuxiliarySchedule);
+    if (c.overlap) {
+      EXPECT_EQ(s.warner.notices[0].second, HelpTopic::AuxiliarySchedule);
+    }
   }
 }
 
