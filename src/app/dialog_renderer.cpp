@@ -9,6 +9,7 @@
 
 #include "aux_schedule_dialog.h"
 #include "calendar_dialog.h"
+#include "print_dialog.h"
 #include "collar_command_dialogs.h"
 #include "config_dialog.h"
 #include "config_options_dialog.h"
@@ -193,6 +194,10 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   Save(options, dir, "ConfigOptionsDialog", written);
   LoadConfigDialog loadConfig(context.files, &frame);
   Save(loadConfig, dir, "LoadConfigDialog", written);
+
+  PrintOptions printOptions;
+  PrintOptionsDialog printDialog(printOptions, &frame);
+  Save(printDialog, dir, "PrintOptionsDialog", written);
 
   if (CNVKCalendar::FindFactory()) {
     for (const CalendarKind kind : {CalendarKind::Auxiliary, CalendarKind::Transmitter}) {

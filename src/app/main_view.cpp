@@ -20,7 +20,13 @@
 #include "config/config_workflow.h"
 #include <QApplication>
 
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
 #include "calendar_dialog.h"
+#include "painter_canvas.h"
+#include "print_dialog.h"
 #include "config_dialog.h"
 #include "config_options_dialog.h"
 #include "offload_dialog.h"
@@ -162,6 +168,9 @@ void MainView::startCollarConfiguration() {
   ConfigDialogContext dialogContext{config_,         download.viewOnly, context_.state, context_.store,
                                     context_.prompter, warner,          context_.files, context_.clock,
                                     *this,           {},                {}};
+  dialogContext.print = [this](int m, int y, const std::function<int(int, int, int)>& dow) {
+    runPrintDialog(m, y, dow);
+  };
   dialogContext.calendar = [this](const CalendarRequest& r) {
     QWidget* opener = QApplication::activeModalWidget();
     OpenScheduleCalendar(r, context_.prompter, opener ? opener : this);
@@ -229,7 +238,62 @@ bool MainView::showGpsDataFile(const std::string& path, const std::string& sourc
   viewer_.show(text, QFileInfo(QString::fromStdString(path)).fileName(), source);
   return true;
 }
-void MainView::startPrinting() { notAvailableYet("Print"); }
+void MainView::startPrinting() {
+  const PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
+  std::unique_ptr<QPrinter> printer;
+  if (printTarget_) {
+    printer = printTarget_();
+  } else {
+    printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), this);
+    dialog.setMinMax(1, 3);
+    if (dialog.exec() != QDialog::Accepted) printer.reset();
+  }
+  if (!printer) return;
+  PainterCanvas canvas(*printer);
+  RunPrintJob(canvas, inputs);
+}
+
+void MainView::runPrintDialog(int monthIndex, int yearIndex, const std::function<int(int, int, int)>& dayOfWeek) {
+  QWidget* parent = QApplication::activeModalWidget();
+  PrintOptionsDialog dialog(ReadPrintOptions(context_.store), parent ? parent : this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const PrintOptions o = dialog.options();
+  StorePrintOptions(context_.store, context_.prompter, o);
+  if (!o.collarConfig && !o.transmitterCalendar && !o.auxCalendar) return;
+  calendarStart_.month = monthIndex + 1;
+  calendarStart_.year = yearIndex + 2000;
+  calendarStart_.weekday = dayOfWeek(calendarStart_.month, 1, calendarStart_.year);
+  const PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
+  switch (dialog.action()) {
+    case PrintOptionsDialog::Print:
+      postCommand(kCmdFilePrint);
+      break;
+    case PrintOptionsDialog::Preview: {
+      QPrintPreviewDialog preview(parent ? parent : this);
+      connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&inputs](QPrinter* printer) {
+        PainterCanvas canvas(*printer);
+        RunPrintJob(canvas, inputs);
+      });
+      preview.exec();
+      break;
+    }
+    case PrintOptionsDialog::Pdf: {
+      const auto path = context_.files.saveFile("Save as PDF", GpsDataDir(context_.state.programDirectory) +
+                                                                   Format("%u.pdf", config_.collarId),
+                                                "PDF files (*.pdf)");
+      if (!path) return;
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(*path));
+      PainterCanvas canvas(printer);
+      const int pages = RunPrintJob(canvas, inputs);
+      context_.prompter.notify(Format("%d pages were written to %s.", pages, path->c_str()), "Print",
+                               PromptIcon::Information);
+      break;
+    }
+  }
+}
 
 void MainView::runUtcOffsetDialog() {
   UtcOffsetDialog dialog(context_.state, context_.store, context_.prompter, this);

@@ -12,6 +12,9 @@
 #include "app_context.h"
 #include "collar_commands_dialog.h"
 #include "config/collar_config.h"
+#include "print/print_job.h"
+
+class QPrinter;
 #include "view_gps_data_dialog.h"
 
 class QStatusBar;
@@ -44,6 +47,12 @@ class MainView : public QWidget, public CommandSink {
   void startOffloadGpsData();
   void openGpsDataFile();
   void startPrinting();
+  // The "Print" dialog of the configuration dialog.
+  void runPrintDialog(int startMonthIndex, int startYearIndex, const std::function<int(int, int, int)>& dayOfWeek);
+  const CalendarStart& calendarStart() const { return calendarStart_; }
+  // Where the Print command prints; the default asks with the system's
+  // print dialog. Returns nothing when the user cancels.
+  void setPrintTarget(std::function<std::unique_ptr<QPrinter>()> target) { printTarget_ = std::move(target); }
   // "Load Configuriation": from the collar or from a file.
   void loadConfiguration();
   // The state of the last configuration download (path, view-only).
@@ -80,6 +89,8 @@ class MainView : public QWidget, public CommandSink {
   QPixmap backdrop_;
   GpsViewerHost viewer_{this, [this](const std::string& source) { exportGpsData(source); }};
   bool busy_ = false;
+  CalendarStart calendarStart_;
+  std::function<std::unique_ptr<QPrinter>()> printTarget_;
   ConfigDownloadState localDownload_;
 };
 

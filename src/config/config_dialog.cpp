@@ -146,7 +146,7 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   connect(print_, &QPushButton::clicked, this, [this] {
     takeFields();
     if (c_.print)
-      c_.print(month_, year_);
+      c_.print(month_, year_, [this](int m, int d, int y) { return calendarDayOfWeek(m, d, y); });
     else
       c_.prompter.notify("Printing is not available in this version of the program yet.", "", PromptIcon::Information);
     showFields();

@@ -31,7 +31,10 @@ struct ConfigDialogContext {
   const Clock& clock;
   CommandSink& commands;
   CalendarOpener calendar;
-  std::function<void(int startMonthIndex, int startYearIndex)> print;  // "Print Collar Configuration"
+  // "Print Collar Configuration": the dialog's start month and year, and its
+  // hidden calendar's day of the week.
+  std::function<void(int startMonthIndex, int startYearIndex, const std::function<int(int, int, int)>& dayOfWeek)>
+      print;
 };
 
 class ConfigDialog : public QDialog {

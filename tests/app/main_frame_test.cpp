@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QPrinter>
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
@@ -54,6 +55,7 @@ struct Program {
     testing::App();
     state.programDirectory = dir.dir();
     frame = std::make_unique<MainFrame>(context);
+    frame->view()->setPrintTarget([] { return std::unique_ptr<QPrinter>(); });  // cancelled
     QObject::connect(frame->view(), &MainView::commandStarted, [this](int id) { started.push_back(id); });
     frame->show();
   }

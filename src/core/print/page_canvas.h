@@ -1,0 +1,35 @@
+// Where the printed pages are drawn: a printer, a PDF, a preview, or a
+// recording in tests. Positions are device units; text is placed by its
+// top-left corner.
+#pragma once
+
+#include <string>
+
+namespace zelkor {
+
+enum class PrintFont { Plain, Marked, UnmarkedItalic };
+
+struct TextSize {
+  int width = 0;
+  int height = 0;
+};
+
+class PageCanvas {
+ public:
+  virtual ~PageCanvas() = default;
+  virtual void startPage() = 0;
+  virtual void endPage() = 0;
+  virtual void setFont(PrintFont font) = 0;
+  // Scales the fonts' size (1.0 = the device's default size).
+  virtual void setFontScale(double scale) = 0;
+  virtual TextSize textExtent(const std::string& text) = 0;
+  virtual void text(int x, int y, const std::string& text) = 0;
+  virtual void line(int x1, int y1, int x2, int y2) = 0;
+  virtual void rectangle(int left, int top, int right, int bottom) = 0;
+  virtual int pageWidth() const = 0;
+  virtual int pageHeight() const = 0;
+  virtual int dpiX() const = 0;
+  virtual int dpiY() const = 0;
+};
+
+}  // namespace zelkor

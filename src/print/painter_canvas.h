@@ -1,0 +1,41 @@
+// The page canvas on QPainter: a printer, a PDF file or a preview.
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+
+#include "print/page_canvas.h"
+
+class QPrinter;
+
+namespace zelkor {
+
+class PainterCanvas : public PageCanvas {
+ public:
+  explicit PainterCanvas(QPrinter& printer);
+  ~PainterCanvas() override;
+
+  void startPage() override;
+  void endPage() override {}
+  void setFont(PrintFont font) override;
+  void setFontScale(double scale) override;
+  TextSize textExtent(const std::string& text) override;
+  void text(int x, int y, const std::string& text) override;
+  void line(int x1, int y1, int x2, int y2) override;
+  void rectangle(int left, int top, int right, int bottom) override;
+  int pageWidth() const override;
+  int pageHeight() const override;
+  int dpiX() const override;
+  int dpiY() const override;
+  int pages() const { return pages_; }
+
+ private:
+  QFont font() const;
+  QPrinter& printer_;
+  QPainter painter_;
+  PrintFont kind_ = PrintFont::Plain;
+  double scale_ = 1.0;
+  int pages_ = 0;
+};
+
+}  // namespace zelkor

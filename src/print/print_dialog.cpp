@@ -1,0 +1,63 @@
+#include "print_dialog.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zelkor {
+
+PrintOptionsDialog::PrintOptionsDialog(const PrintOptions& stored, QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Print");
+  auto* layout = new QVBoxLayout(this);
+  config_ = new QCheckBox("Collar Configuration", this);
+  trans_ = new QCheckBox("Transmitter Schedule Calendar", this);
+  aux_ = new QCheckBox("Auxiliary GPS Fix Schedule", this);
+  config_->setChecked(stored.collarConfig);
+  trans_->setChecked(stored.transmitterCalendar);
+  aux_->setChecked(stored.auxCalendar);
+  for (QCheckBox* b : {config_, trans_, aux_}) layout->addWidget(b);
+  auto* form = new QFormLayout;
+  project_ = new QLineEdit(this);  // starts empty
+  project_->setMaxLength(35);
+  form->addRow("VHF Frequency/Project Name:", project_);
+  layout->addLayout(form);
+  auto* row = new QHBoxLayout;
+  preview_ = new QPushButton("Preview...", this);
+  pdf_ = new QPushButton("Save as PDF...", this);
+  auto* ok = new QPushButton("OK", this);
+  auto* cancel = new QPushButton("Cancel", this);
+  row->addWidget(preview_);
+  row->addWidget(pdf_);
+  row->addStretch();
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  layout->addLayout(row);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, [this] {
+    action_ = Print;
+    accept();
+  });
+  connect(preview_, &QPushButton::clicked, this, [this] {
+    action_ = Preview;
+    accept();
+  });
+  connect(pdf_, &QPushButton::clicked, this, [this] {
+    action_ = Pdf;
+    accept();
+  });
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+PrintOptions PrintOptionsDialog::options() const {
+  PrintOptions o;
+  o.collarConfig = config_->isChecked();
+  o.transmitterCalendar = trans_->isChecked();
+  o.auxCalendar = aux_->isChecked();
+  o.projectText = project_->text().toStdString();
+  return o;
+}
+
+}  // namespace zelkor

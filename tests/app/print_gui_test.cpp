@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPrinter>
+
+#include "painter_canvas.h"
+#include "print_dialog.h"
+#include "qt_app.h"
+#include "support/fake_store.h"
+#include "support/temp_dir.h"
+
+namespace zelkor {
+namespace {
+
+class FixedClock : public Clock {
+ public:
+  LocalDateTime now() const override { return {2026, 12, 6, 9, 3, 7}; }
+};
+
+TEST(PrintDialog, ShowsTheStoredSwitchesAndRefusesA36thCharacter) {
+  testing::App();
+  PrintOptions stored;
+  stored.auxCalendar = false;
+  PrintOptionsDialog d(stored);
+  EXPECT_EQ(d.windowTitle(), "Print");
+  EXPECT_TRUE(d.collarConfigBox()->isChecked());
+  EXPECT_FALSE(d.auxBox()->isChecked());
+  EXPECT_EQ(d.projectField()->text(), "");
+  d.projectField()->setText(QString(40, 'x'));
+  EXPECT_EQ(d.projectField()->text().size(), 35);
+}
+
+TEST(PrintToPdf, TheJobWritesAThreePageDocument) {
+  testing::App();
+  testing::TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir.file("config.pdf")));
+  testing::FakeStore store;
+  FixedClock clock;
+  CollarConfig config;
+  config.collarId = 1234;
+  {
+    PainterCanvas canvas(printer);  // the document ends with the canvas
+    EXPECT_EQ(RunPrintJob(canvas, ReadPrintInputs(config, store, clock, {})), 3);
+    EXPECT_EQ(canvas.pages(), 3);
+  }
+  const std::string pdf = dir.read("config.pdf");
+  ASSERT_GT(pdf.size(), 1000u);
+  EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
+}
+
+}  // namespace
+}  // namespace zelkor
