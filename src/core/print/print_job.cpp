@@ -1,5 +1,6 @@
 #include "print/print_job.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "calendar/calendar_model.h"
@@ -81,12 +82,16 @@ std::pair<std::string, std::string> SplitOffsetText(const std::string& text) {
 void PrintFooter(PageCanvas& c, const LocalDateTime& now) {
   c.setFont(PrintFont::Plain);
   const TextSize company = c.textExtent("Nalvik, Inc.");
-  const int x = c.pageWidth() - company.width;
+  const std::string version = "Zelkor Version  1.2.3";
+  // The three lines share one left edge, placed so that the widest of
+  // them still ends inside the page.
+  const int widest = std::max({company.width, c.textExtent(version).width, c.textExtent(DateLine(now)).width});
+  const int x = c.pageWidth() - widest;
   const int lh = company.height;
   const int h = c.pageHeight();
   c.text(x, h - 3 * lh, DateLine(now));
   c.text(x, h - 2 * lh, "Nalvik, Inc.");
-  c.text(x, h - lh, "Zelkor Version  1.2.3");
+  c.text(x, h - lh, version);
 }
 
 void PrintConfigurationReport(PageCanvas& c, const PrintInputs& in) {
