@@ -9,6 +9,9 @@
 
 #include "aux_schedule_dialog.h"
 #include "calendar_dialog.h"
+#include <QPrinter>
+
+#include "painter_canvas.h"
 #include "print_dialog.h"
 #include "collar_command_dialogs.h"
 #include "config_dialog.h"
@@ -198,6 +201,20 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   PrintOptions printOptions;
   PrintOptionsDialog printDialog(printOptions, &frame);
   Save(printDialog, dir, "PrintOptionsDialog", written);
+  {
+    // The three printed pages of the sample configuration, as a PDF.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = QDir(dir).filePath("ConfigurationPrintout.pdf");
+    printer.setOutputFileName(pdf);
+    PrintInputs inputs = ReadPrintInputs(config, context.store, context.clock, {5, 2026, 6});
+    inputs.options.projectText = "Elk herd, 150.040 MHz";
+    {
+      PainterCanvas canvas(printer);
+      RunPrintJob(canvas, inputs);
+    }
+    written << pdf;
+  }
 
   if (CNVKCalendar::FindFactory()) {
     for (const CalendarKind kind : {CalendarKind::Auxiliary, CalendarKind::Transmitter}) {

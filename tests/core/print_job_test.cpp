@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "calendar/calendar_model.h"
 #include "print/print_job.h"
 #include "support/fake_store.h"
 #include "support/recording_canvas.h"
@@ -186,6 +187,53 @@ TEST(PrintCalendar, UnsetStartBeginsThisMonth) {
   EXPECT_EQ(in.start.month, 7);
   EXPECT_EQ(in.start.year, 2006);
   EXPECT_EQ(in.start.weekday, 7);  // 1 July 2006 was a Saturday
+}
+
+}  // namespace
+}  // namespace zelkor
+
+namespace zelkor {
+namespace {
+
+int Count(const testing::RecordingCanvas& c, const std::string& text) {
+  int n = 0;
+  for (const auto& t : c.texts) n += t.text == text;
+  return n;
+}
+
+TEST(PrintCalendar, FebruaryFollowsTheGregorianRule) {
+  testing::FakeStore store;
+  for (const auto& [year, february29] : std::vector<std::pair<int, bool>>{{2008, true}, {2007, false}, {2000, true}, {2100, false}}) {
+    PrintInputs in = Inputs(store, {1, year, calendar::DayOfWeek(1, 1, year)});
+    testing::RecordingCanvas c;
+    PrintCalendarPage(c, in, CalendarPageKind::Transmitter);
+    EXPECT_EQ(Count(c, "29"), february29 ? 12 : 11) << year;
+  }
+}
+
+TEST(PrintCalendar, ASaturdayStartThirtyOneDayMonthUsesSixWeekRows) {
+  testing::FakeStore store;
+  PrintInputs in = Inputs(store, {3, 2008, 7});  // 1 March 2008 was a Saturday
+  testing::RecordingCanvas c;
+  PrintCalendarPage(c, in, CalendarPageKind::Transmitter);
+  const auto* first = c.find("1");
+  const auto* d23 = c.find("23");
+  const auto* d30 = c.find("30");
+  const auto* d31 = c.find("31");
+  ASSERT_TRUE(first && d23 && d30 && d31);
+  EXPECT_GT(d30->y, d23->y) << "the 30th starts a sixth week row";
+  EXPECT_EQ(d31->y, d30->y);
+  EXPECT_LT(d30->x, first->x) << "the 1st is in Saturday's column";
+}
+
+TEST(PrintCalendar, AnActiveDayWithItsWeekdayOffIsNotMarked) {
+  testing::FakeStore store;
+  PrintInputs in = Inputs(store, {11, 2006, 4});
+  in.config.transmitterDays.setQuarter(11, 0, true);  // days 1-7 active, no weekday on
+  testing::RecordingCanvas c;
+  PrintCalendarPage(c, in, CalendarPageKind::Transmitter);
+  for (const auto& t : c.texts)
+    if (t.font == PrintFont::Marked) EXPECT_EQ(t.text, "VHF Transmitter Schedule On");
 }
 
 }  // namespace
