@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
-cmake -G Ninja -S . -B build -DZELKOR_BUILD_TESTS=OFF -DZELKOR_BUILD_BENCHMARKS=OFF
+cmake -G Ninja -S . -B build
 cmake --build build
 
 bin="$PWD/build/bin"
