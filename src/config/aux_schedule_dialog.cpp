@@ -16,16 +16,6 @@
 
 namespace zelkor {
 
-namespace {
-QComboBox* List(QWidget* parent, int id, const std::vector<std::string>& entries, int index) {
-  auto* box = new QComboBox(parent);
-  for (const auto& e : entries) box->addItem(QString::fromStdString(e));
-  box->setCurrentIndex(index);
-  SetControlId(box, id);
-  return box;
-}
-}  // namespace
-
 AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, int primaryMinutesShown,
                                      QWidget* parent)
     : QDialog(parent), c_(c), primaryHours_(primaryHoursShown), primaryMinutes_(primaryMinutesShown) {
@@ -82,32 +72,11 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
   tg->addWidget(offset_, 2, 1, 1, 2);
   layout->addWidget(timeGroup);
 
-  auto* listGroup = new QGroupBox(this);
-  SetControlId(listGroup, 1264);
-  auto* lg = new QGridLayout(listGroup);
-  auto* monthLabel = Label(listGroup, 1260, "Start Month");
-  month_ = List(listGroup, 1256, MonthNames(), c.startMonthIndex);
-  auto* yearLabel = Label(listGroup, 1217, "Start Year");
-  year_ = List(listGroup, 1257, YearNames(), c.startYearIndex);
-  calendar_ = new QPushButton("View Calendar", listGroup);
-  SetControlId(calendar_, 1159);
-  lg->addWidget(monthLabel, 0, 0);
-  lg->addWidget(month_, 0, 1);
-  lg->addWidget(yearLabel, 1, 0);
-  lg->addWidget(year_, 1, 1);
-  lg->addWidget(calendar_, 0, 2, 2, 1);
-  layout->addWidget(listGroup);
-
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton("OK", this);
-  cancel_ = new QPushButton("Cancel", this);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel_);
-  layout->addLayout(buttons);
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  lists_ = AddStartLists(this, layout, {1264, 1256, 1260, 1257, 1217, 1159}, c.startMonthIndex, c.startYearIndex);
+  month_ = lists_.month;
+  year_ = lists_.year;
+  calendar_ = lists_.calendar;
+  cancel_ = AddOkCancel(this, layout);
   connect(retries_, &QCheckBox::clicked, this, &AuxScheduleDialog::updateRetryFields);
   connect(calendar_, &QPushButton::clicked, this, &AuxScheduleDialog::viewCalendar);
 
@@ -142,11 +111,11 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
                               {1088, stopLabel},
                               {1197, offset_},
                               {1089, offsetLabel},
-                              {1264, listGroup, LockStyle::LeaveAlone},
+                              {1264, lists_.group, LockStyle::LeaveAlone},
                               {1256, month_, LockStyle::LeaveAlone},
-                              {1260, monthLabel, LockStyle::LeaveAlone},
+                              {1260, lists_.monthLabel, LockStyle::LeaveAlone},
                               {1257, year_, LockStyle::LeaveAlone},
-                              {1217, yearLabel, LockStyle::LeaveAlone},
+                              {1217, lists_.yearLabel, LockStyle::LeaveAlone},
                               {1159, calendar_}});
 }
 
@@ -157,25 +126,11 @@ void AuxScheduleDialog::updateRetryFields() {
 void AuxScheduleDialog::viewCalendar() {
   CalendarRequest r;
   r.kind = CalendarKind::Auxiliary;
-  r.config = &c_.config;
-  r.viewOnly = c_.viewOnly;
-  // The calendar shows the values as they stand in the dialog; a value that
-  // fails its check is reported and the calendar still opens.
-  int v;
-  r.startHour = ReadRange(start_, 0, 23, c_.prompter, &v) ? v : start_->text().toInt();
-  r.stopHour = ReadRange(stop_, 0, 23, c_.prompter, &v) ? v : stop_->text().toInt();
   r.auxRateHours = hours_->text().toInt();
   r.auxRateMinutes = minutes_->text().toInt();
   r.primaryRateHours = primaryHours_;
   r.primaryRateMinutes = primaryMinutes_;
-  r.startMonth = month_->currentIndex() + 1;
-  r.startYear = year_->currentIndex() + 2000;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  if (c_.calendar)
-    c_.calendar(r);
-  else
-    CalendarNotInstalled(c_.prompter);
-  QApplication::restoreOverrideCursor();
+  OpenCalendarFrom(c_, r, start_, stop_, lists_);
 }
 
 void AuxScheduleDialog::accept() {

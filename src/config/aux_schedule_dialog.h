@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include "dialog_fields.h"
 #include "schedule_context.h"
 
 class QCheckBox;
@@ -55,6 +56,7 @@ class AuxScheduleDialog : public QDialog {
   QComboBox* year_;
   QPushButton* calendar_;
   QPushButton* cancel_;
+  StartLists lists_;
 };
 
 }  // namespace zelkor

@@ -1,5 +1,13 @@
 #include "dialog_fields.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+
 #include "access_levels.h"
 
 namespace zelkor {
@@ -38,6 +46,64 @@ bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out) {
 
 void EnableAll(std::initializer_list<QWidget*> widgets, bool enabled) {
   for (QWidget* w : widgets) w->setEnabled(enabled);
+}
+
+QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout) {
+  auto* buttons = new QHBoxLayout;
+  auto* ok = new QPushButton("OK", dialog);
+  auto* cancel = new QPushButton("Cancel", dialog);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  ok->setDefault(true);
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  return cancel;
+}
+
+StartLists AddStartLists(QWidget* parent, QBoxLayout* layout, const StartListIds& ids, int monthIndex, int yearIndex) {
+  StartLists s;
+  s.group = new QGroupBox(parent);
+  SetControlId(s.group, ids.group);
+  auto* grid = new QGridLayout(s.group);
+  auto list = [&](int id, const std::vector<std::string>& entries, int index) {
+    auto* box = new QComboBox(s.group);
+    for (const auto& e : entries) box->addItem(QString::fromStdString(e));
+    box->setCurrentIndex(index);
+    SetControlId(box, id);
+    return box;
+  };
+  s.monthLabel = Label(s.group, ids.monthLabel, "Start Month");
+  s.month = list(ids.month, MonthNames(), monthIndex);
+  s.yearLabel = Label(s.group, ids.yearLabel, "Start Year");
+  s.year = list(ids.year, YearNames(), yearIndex);
+  s.calendar = new QPushButton("View Calendar", s.group);
+  SetControlId(s.calendar, ids.calendar);
+  grid->addWidget(s.monthLabel, 0, 0);
+  grid->addWidget(s.month, 0, 1);
+  grid->addWidget(s.yearLabel, 1, 0);
+  grid->addWidget(s.year, 1, 1);
+  grid->addWidget(s.calendar, 0, 2, 2, 1);
+  layout->addWidget(s.group);
+  return s;
+}
+
+void OpenCalendarFrom(ScheduleContext& c, CalendarRequest r, QLineEdit* start, QLineEdit* stop,
+                      const StartLists& lists) {
+  r.config = &c.config;
+  r.viewOnly = c.viewOnly;
+  int v;
+  r.startHour = ReadRange(start, 0, 23, c.prompter, &v) ? v : start->text().toInt();
+  r.stopHour = ReadRange(stop, 0, 23, c.prompter, &v) ? v : stop->text().toInt();
+  r.startMonth = lists.month->currentIndex() + 1;
+  r.startYear = lists.year->currentIndex() + 2000;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (c.calendar)
+    c.calendar(r);
+  else
+    CalendarNotInstalled(c.prompter);
+  QApplication::restoreOverrideCursor();
 }
 
 }  // namespace zelkor

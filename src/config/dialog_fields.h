@@ -7,6 +7,13 @@
 #include <QString>
 
 #include "app/prompter.h"
+#include "schedule_context.h"
+
+class QBoxLayout;
+class QComboBox;
+class QDialog;
+class QGroupBox;
+class QPushButton;
 
 namespace zelkor {
 
@@ -19,5 +26,29 @@ QLabel* Label(QWidget* parent, int id, const QString& text);
 bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out);
 
 void EnableAll(std::initializer_list<QWidget*> widgets, bool enabled);
+
+// OK (the default) and Cancel at the bottom right, wired to accept and
+// reject. Returns Cancel.
+QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout);
+
+// The "Start Month" and "Start Year" lists with "View Calendar" beside them.
+struct StartLists {
+  QGroupBox* group;
+  QLabel* monthLabel;
+  QComboBox* month;
+  QLabel* yearLabel;
+  QComboBox* year;
+  QPushButton* calendar;
+};
+struct StartListIds {
+  int group, month, monthLabel, year, yearLabel, calendar;
+};
+StartLists AddStartLists(QWidget* parent, QBoxLayout* layout, const StartListIds& ids, int monthIndex, int yearIndex);
+
+// "View Calendar": the hours as typed (a failed check shows its message
+// and the calendar opens anyway), the lists' month and year, then the
+// calendar of the request, or a word that it is not installed.
+void OpenCalendarFrom(ScheduleContext& context, CalendarRequest request, QLineEdit* start, QLineEdit* stop,
+                      const StartLists& lists);
 
 }  // namespace zelkor

@@ -61,16 +61,7 @@ GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) 
   ag->addWidget(auxButton_);
   layout->addWidget(auxGroup);
 
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton("OK", this);
-  cancel_ = new QPushButton("Cancel", this);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel_);
-  layout->addLayout(buttons);
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  cancel_ = AddOkCancel(this, layout);
   connect(retries_, &QCheckBox::clicked, this, &GpsFixScheduleDialog::retriesClicked);
   connect(aux_, &QCheckBox::clicked, this, &GpsFixScheduleDialog::auxiliaryClicked);
   connect(auxButton_, &QPushButton::clicked, this, &GpsFixScheduleDialog::openAuxiliary);

@@ -55,16 +55,7 @@ MortalityDialog::MortalityDialog(CollarConfig& config, bool viewOnly, const AppS
   row->addWidget(spin_);
   row->addStretch();
   layout->addLayout(row);
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton("OK", this);
-  cancel_ = new QPushButton("Cancel", this);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel_);
-  layout->addLayout(buttons);
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  cancel_ = AddOkCancel(this, layout);
   connect(enabled_, &QCheckBox::clicked, this, &MortalityDialog::enabledClicked);
 
   const bool on = enabled_->isChecked();

@@ -47,38 +47,11 @@ TransmitterScheduleDialog::TransmitterScheduleDialog(ScheduleContext& c, QWidget
   g->addWidget(time_, 3, 1);
   layout->addWidget(group);
 
-  auto* listGroup = new QGroupBox(this);
-  SetControlId(listGroup, 1263);
-  auto* lg = new QGridLayout(listGroup);
-  auto* monthLabel = Label(listGroup, 1261, "Start Month");
-  month_ = new QComboBox(listGroup);
-  for (const auto& m : MonthNames()) month_->addItem(QString::fromStdString(m));
-  month_->setCurrentIndex(c.startMonthIndex);
-  SetControlId(month_, 1258);
-  auto* yearLabel = Label(listGroup, 1262, "Start Year");
-  year_ = new QComboBox(listGroup);
-  for (const auto& y : YearNames()) year_->addItem(QString::fromStdString(y));
-  year_->setCurrentIndex(c.startYearIndex);
-  SetControlId(year_, 1259);
-  calendar_ = new QPushButton("View Calendar", listGroup);
-  SetControlId(calendar_, 1250);
-  lg->addWidget(monthLabel, 0, 0);
-  lg->addWidget(month_, 0, 1);
-  lg->addWidget(yearLabel, 1, 0);
-  lg->addWidget(year_, 1, 1);
-  lg->addWidget(calendar_, 0, 2, 2, 1);
-  layout->addWidget(listGroup);
-
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton("OK", this);
-  cancel_ = new QPushButton("Cancel", this);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel_);
-  layout->addLayout(buttons);
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  lists_ = AddStartLists(this, layout, {1263, 1258, 1261, 1259, 1262, 1250}, c.startMonthIndex, c.startYearIndex);
+  month_ = lists_.month;
+  year_ = lists_.year;
+  calendar_ = lists_.calendar;
+  cancel_ = AddOkCancel(this, layout);
   connect(calendar_, &QPushButton::clicked, this, &TransmitterScheduleDialog::viewCalendar);
 
   if (c.viewOnly) {
@@ -97,27 +70,15 @@ TransmitterScheduleDialog::TransmitterScheduleDialog(ScheduleContext& c, QWidget
                               {1250, calendar_, LockStyle::LeaveAlone},
                               {1258, month_, LockStyle::Disable},
                               {1259, year_, LockStyle::Disable},
-                              {1261, monthLabel, LockStyle::Disable},
-                              {1262, yearLabel, LockStyle::Disable},
-                              {1263, listGroup, LockStyle::Disable}});
+                              {1261, lists_.monthLabel, LockStyle::Disable},
+                              {1262, lists_.yearLabel, LockStyle::Disable},
+                              {1263, lists_.group, LockStyle::Disable}});
 }
 
 void TransmitterScheduleDialog::viewCalendar() {
   CalendarRequest r;
   r.kind = CalendarKind::Transmitter;
-  r.config = &c_.config;
-  r.viewOnly = c_.viewOnly;
-  int v;
-  r.startHour = ReadRange(on_, 0, 23, c_.prompter, &v) ? v : on_->text().toInt();
-  r.stopHour = ReadRange(off_, 0, 23, c_.prompter, &v) ? v : off_->text().toInt();
-  r.startMonth = month_->currentIndex() + 1;
-  r.startYear = year_->currentIndex() + 2000;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  if (c_.calendar)
-    c_.calendar(r);
-  else
-    CalendarNotInstalled(c_.prompter);
-  QApplication::restoreOverrideCursor();
+  OpenCalendarFrom(c_, r, on_, off_, lists_);
 }
 
 void TransmitterScheduleDialog::accept() {

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include "dialog_fields.h"
 #include "schedule_context.h"
 
 class QComboBox;
@@ -42,6 +43,7 @@ class TransmitterScheduleDialog : public QDialog {
   QComboBox* year_;
   QPushButton* calendar_;
   QPushButton* cancel_;
+  StartLists lists_;
 };
 
 }  // namespace zelkor
