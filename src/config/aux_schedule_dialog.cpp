@@ -24,32 +24,18 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
   ReadUtcOffsetHours(c.store, &offset);  // unreadable: 0, the consistent choice
 
   auto* layout = new QVBoxLayout(this);
-  auto* rateRow = new QHBoxLayout;
-  auto* rateLabel = Label(this, 1080, "Auxiliary GPS fix rate");
-  hours_ = NumberField(this, 1081, c.config.auxRateHours);
-  minutes_ = NumberField(this, 1093, c.config.auxRateMinutes);
-  auto* hrs = Label(this, 1172, "hrs");
-  auto* mins = Label(this, 1173, "mins");
-  for (QWidget* w : std::initializer_list<QWidget*>{rateLabel, hours_, hrs, minutes_, mins}) rateRow->addWidget(w);
-  rateRow->addStretch();
-  layout->addLayout(rateRow);
-
-  auto* retryGroup = new QGroupBox("Auxiliary GPS fix retries", this);
-  SetControlId(retryGroup, 1082);
-  auto* rg = new QGridLayout(retryGroup);
-  retries_ = new QCheckBox("GPS Fix Retries", retryGroup);
-  SetControlId(retries_, 1083);
-  retries_->setChecked(c.config.auxRetriesEnabled);
-  delayLabel_ = Label(retryGroup, 1084, "Retry Delay (mins)");
-  delay_ = NumberField(retryGroup, 1085, c.config.auxRetryDelayMinutes);
-  maxLabel_ = Label(retryGroup, 1118, "Maximum Retries");
-  max_ = NumberField(retryGroup, 1086, c.config.auxMaxRetries);
-  rg->addWidget(retries_, 0, 0, 1, 2);
-  rg->addWidget(delayLabel_, 1, 0);
-  rg->addWidget(delay_, 1, 1);
-  rg->addWidget(maxLabel_, 2, 0);
-  rg->addWidget(max_, 2, 1);
-  layout->addWidget(retryGroup);
+  const RateRow rate = AddRateRow(this, layout, "Auxiliary GPS fix rate", {1080, 1081, 1172, 1093, 1173},
+                                  c.config.auxRateHours, c.config.auxRateMinutes);
+  hours_ = rate.hours;
+  minutes_ = rate.minutes;
+  const RetryGroup retry =
+      AddRetryGroup(this, layout, "Auxiliary GPS fix retries", {1082, 1083, 1085, 1084, 1086, 1118},
+                    c.config.auxRetriesEnabled, c.config.auxRetryDelayMinutes, c.config.auxMaxRetries);
+  retries_ = retry.box;
+  delayLabel_ = retry.delayLabel;
+  delay_ = retry.delay;
+  maxLabel_ = retry.maxLabel;
+  max_ = retry.max;
 
   auto* timeGroup = new QGroupBox("Times the auxiliary schedule is used", this);
   SetControlId(timeGroup, 1233);
@@ -95,10 +81,10 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
   }
   ApplyAccessLevels(c.state, {{1081, hours_},
                               {1093, minutes_},
-                              {1080, rateLabel},
-                              {1172, hrs},
-                              {1173, mins},
-                              {1082, retryGroup},
+                              {1080, rate.label},
+                              {1172, rate.hrs},
+                              {1173, rate.mins},
+                              {1082, retry.group},
                               {1083, retries_},
                               {1085, delay_},
                               {1084, delayLabel_},

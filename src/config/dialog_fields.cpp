@@ -1,6 +1,7 @@
 #include "dialog_fields.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
@@ -46,6 +47,43 @@ bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out) {
 
 void EnableAll(std::initializer_list<QWidget*> widgets, bool enabled) {
   for (QWidget* w : widgets) w->setEnabled(enabled);
+}
+
+RateRow AddRateRow(QWidget* parent, QBoxLayout* layout, const QString& caption, const RateRowIds& ids, int hours,
+                   int minutes) {
+  RateRow r;
+  auto* row = new QHBoxLayout;
+  r.label = Label(parent, ids.label, caption);
+  r.hours = NumberField(parent, ids.hours, hours);
+  r.hrs = Label(parent, ids.hrs, "hrs");
+  r.minutes = NumberField(parent, ids.minutes, minutes);
+  r.mins = Label(parent, ids.mins, "mins");
+  for (QWidget* w : std::initializer_list<QWidget*>{r.label, r.hours, r.hrs, r.minutes, r.mins}) row->addWidget(w);
+  row->addStretch();
+  layout->addLayout(row);
+  return r;
+}
+
+RetryGroup AddRetryGroup(QWidget* parent, QBoxLayout* layout, const QString& title, const RetryGroupIds& ids, bool on,
+                         int delay, int max) {
+  RetryGroup g;
+  g.group = new QGroupBox(title, parent);
+  SetControlId(g.group, ids.group);
+  auto* grid = new QGridLayout(g.group);
+  g.box = new QCheckBox("GPS Fix Retries", g.group);
+  SetControlId(g.box, ids.box);
+  g.box->setChecked(on);
+  g.delayLabel = Label(g.group, ids.delayLabel, "Retry Delay (mins)");
+  g.delay = NumberField(g.group, ids.delay, delay);
+  g.maxLabel = Label(g.group, ids.maxLabel, "Maximum Retries");
+  g.max = NumberField(g.group, ids.max, max);
+  grid->addWidget(g.box, 0, 0, 1, 2);
+  grid->addWidget(g.delayLabel, 1, 0);
+  grid->addWidget(g.delay, 1, 1);
+  grid->addWidget(g.maxLabel, 2, 0);
+  grid->addWidget(g.max, 2, 1);
+  layout->addWidget(g.group);
+  return g;
 }
 
 QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout) {

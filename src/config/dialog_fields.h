@@ -10,6 +10,7 @@
 #include "schedule_context.h"
 
 class QBoxLayout;
+class QCheckBox;
 class QComboBox;
 class QDialog;
 class QGroupBox;
@@ -26,6 +27,35 @@ QLabel* Label(QWidget* parent, int id, const QString& text);
 bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out);
 
 void EnableAll(std::initializer_list<QWidget*> widgets, bool enabled);
+
+// A fix rate: "<caption> [hours] hrs [minutes] mins".
+struct RateRow {
+  QLabel* label;
+  QLineEdit* hours;
+  QLabel* hrs;
+  QLineEdit* minutes;
+  QLabel* mins;
+};
+struct RateRowIds {
+  int label, hours, hrs, minutes, mins;
+};
+RateRow AddRateRow(QWidget* parent, QBoxLayout* layout, const QString& caption, const RateRowIds& ids, int hours,
+                   int minutes);
+
+// Fix retries: the check box, the retry delay and the maximum retries.
+struct RetryGroup {
+  QGroupBox* group;
+  QCheckBox* box;
+  QLabel* delayLabel;
+  QLineEdit* delay;
+  QLabel* maxLabel;
+  QLineEdit* max;
+};
+struct RetryGroupIds {
+  int group, box, delay, delayLabel, max, maxLabel;
+};
+RetryGroup AddRetryGroup(QWidget* parent, QBoxLayout* layout, const QString& title, const RetryGroupIds& ids, bool on,
+                         int delay, int max);
 
 // OK (the default) and Cancel at the bottom right, wired to accept and
 // reject. Returns Cancel.

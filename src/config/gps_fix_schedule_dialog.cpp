@@ -18,36 +18,17 @@ namespace zelkor {
 GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) : QDialog(parent), c_(c) {
   setWindowTitle("GPS Fix Schedule");
   auto* layout = new QVBoxLayout(this);
-  auto* rateRow = new QHBoxLayout;
-  auto* rateLabel = Label(this, 1242, "Primary GPS Fix Rate");
-  hours_ = NumberField(this, 1246, c.config.primaryRateHours);
-  minutes_ = NumberField(this, 1247, c.config.primaryRateMinutes);
-  auto* hrs = Label(this, 1244, "hrs");
-  auto* mins = Label(this, 1245, "mins");
-  rateRow->addWidget(rateLabel);
-  rateRow->addWidget(hours_);
-  rateRow->addWidget(hrs);
-  rateRow->addWidget(minutes_);
-  rateRow->addWidget(mins);
-  rateRow->addStretch();
-  layout->addLayout(rateRow);
-
-  auto* retryGroup = new QGroupBox("GPS Fix Retries", this);
-  SetControlId(retryGroup, 1243);
-  auto* rg = new QGridLayout(retryGroup);
-  retries_ = new QCheckBox("GPS Fix Retries", retryGroup);
-  SetControlId(retries_, 1061);
-  retries_->setChecked(c.config.retriesEnabled);
-  delayLabel_ = Label(retryGroup, 1067, "Retry Delay (mins)");
-  delay_ = NumberField(retryGroup, 1062, c.config.retryDelayMinutes);
-  maxLabel_ = Label(retryGroup, 1068, "Maximum Retries");
-  max_ = NumberField(retryGroup, 1063, c.config.maxRetries);
-  rg->addWidget(retries_, 0, 0, 1, 2);
-  rg->addWidget(delayLabel_, 1, 0);
-  rg->addWidget(delay_, 1, 1);
-  rg->addWidget(maxLabel_, 2, 0);
-  rg->addWidget(max_, 2, 1);
-  layout->addWidget(retryGroup);
+  const RateRow rate = AddRateRow(this, layout, "Primary GPS Fix Rate", {1242, 1246, 1244, 1247, 1245},
+                                  c.config.primaryRateHours, c.config.primaryRateMinutes);
+  hours_ = rate.hours;
+  minutes_ = rate.minutes;
+  const RetryGroup retry = AddRetryGroup(this, layout, "GPS Fix Retries", {1243, 1061, 1062, 1067, 1063, 1068},
+                                         c.config.retriesEnabled, c.config.retryDelayMinutes, c.config.maxRetries);
+  retries_ = retry.box;
+  delayLabel_ = retry.delayLabel;
+  delay_ = retry.delay;
+  maxLabel_ = retry.maxLabel;
+  max_ = retry.max;
 
   auto* auxGroup = new QGroupBox("Auxiliary GPS Fix Schedule", this);
   SetControlId(auxGroup, 1064);
@@ -85,10 +66,10 @@ GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) 
   auxButton_->setEnabled(aux_->isChecked());
   ApplyAccessLevels(c.state, {{1246, hours_},
                               {1247, minutes_},
-                              {1242, rateLabel},
-                              {1244, hrs},
-                              {1245, mins},
-                              {1243, retryGroup},
+                              {1242, rate.label},
+                              {1244, rate.hrs},
+                              {1245, rate.mins},
+                              {1243, retry.group},
                               {1061, retries_},
                               {1062, delay_},
                               {1067, delayLabel_},
