@@ -129,11 +129,6 @@ void MainView::showCollarCommands() {
   collarCommands_->activateWindow();
 }
 
-void MainView::notAvailableYet(const char* what) {
-  context_.prompter.notify(Format("\"%s\" is not available in this version of the program yet.", what), "",
-                           PromptIcon::Information);
-}
-
 ConfigDownloadState& MainView::downloadState() {
   if (collarCommands_) return collarCommands_->download();
   if (localDownload_.downloadedConfigPath.empty())

@@ -76,7 +76,6 @@ class MainView : public QWidget, public CommandSink {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void notAvailableYet(const char* what);
   void runUtcOffsetDialog();
   void showCollarCommands();
   void showHelp();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/utc_offset.h"
+#include "config/schedule_rules.h"
 #include "support/fake_store.h"
 #include "support/scripted_prompter.h"
 
@@ -38,7 +39,9 @@ TEST(UtcOffset, AdelaideStoresItsIndexHoursMinutesAndTextInOrder) {
       {s + "|Offset UTC Text", "(GMT +09:30) Adelaide"},
   };
   EXPECT_EQ(StoreChoice(store, state, 30, prompter), expected);
-  EXPECT_EQ(StoredUtcOffsetHours(store), 9);
+  int hours = 0;
+  EXPECT_TRUE(ReadUtcOffsetHours(store, &hours));
+  EXPECT_EQ(hours, 9);
   EXPECT_TRUE(prompter.messages.empty());
 }
 

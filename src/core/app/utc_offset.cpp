@@ -87,9 +87,4 @@ bool StoreUtcOffset(SettingsStore& store, Prompter& prompter, int selectedIndex,
   return ok;
 }
 
-int StoredUtcOffsetHours(const SettingsStore& store) {
-  const SettingsValue v = store.read(kSettingsKey, "Hours");
-  return v.present() ? AtoiRules(v.text) : 0;
-}
-
 }  // namespace zelkor

@@ -36,7 +36,4 @@ UtcOffsetValues DeriveUtcOffset(AppState& state, int selectedIndex);
 bool StoreUtcOffset(SettingsStore& store, Prompter& prompter, int selectedIndex,
                     const UtcOffsetValues& values);
 
-// Whole hours of the stored offset ("Hours" read with atoi rules; 0 when missing).
-int StoredUtcOffsetHours(const SettingsStore& store);
-
 }  // namespace zelkor
