@@ -14,6 +14,7 @@
 #include "painter_canvas.h"
 #include "print_dialog.h"
 #include "collar_command_dialogs.h"
+#include "config/sample_config.h"
 #include "config_dialog.h"
 #include "config_options_dialog.h"
 #include "gps_fix_schedule_dialog.h"
@@ -144,29 +145,7 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   delete viewer;
 
   // The schedule dialogs on a sample configuration.
-  CollarConfig config;
-  config.collarId = 1234;
-  config.softwareVersion = 210;
-  config.primaryRateHours = 2;
-  config.retriesEnabled = true;
-  config.retryDelayMinutes = 15;
-  config.maxRetries = 3;
-  config.auxRateMinutes = 30;
-  config.auxStartHourUtc = 12;
-  config.auxStopHourUtc = 16;
-  config.auxWeekdays = {false, true, true, true, true, true, false};
-  config.auxRetriesEnabled = true;
-  config.auxRetryDelayMinutes = 5;
-  config.auxMaxRetries = 2;
-  config.transmitterOnHourUtc = 13;
-  config.transmitterOffHourUtc = 1;
-  config.releaseHours = 8760;
-  config.mortalityEnabled = true;
-  config.mortalityTriggerHours = 24;
-  config.transmitterWeekdays.fill(true);
-  for (int m = 5; m <= 7; ++m)
-    for (int q = 0; q < 4; ++q) config.auxDays.setQuarter(m, q, true);
-  for (int m = 1; m <= 12; ++m) config.transmitterDays.setQuarter(m, 0, true);
+  CollarConfig config = SampleCollarConfig();
   int month = 4, year = 26;
   NullWarner warner;
   ScheduleContext schedule{config, false, context.state, context.store, context.prompter, warner, month, year, {}};
@@ -183,9 +162,6 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   WarningDialog warning(kAuxOverlapNotice, HelpTopic::AuxiliarySchedule, &frame);
   Save(warning, dir, "WarningDialog", written);
 
-  config.maxFixDurationSeconds = 120;
-  config.validFixesRequired = 1;
-  config.almanacPeriodHours = 168;
   config.dataBlockCount = 1500;
   ConfigFields fields = FieldsFrom(config);
   ConfigDialogContext hub{config, true, context.state, context.store, context.prompter, warner,

@@ -37,26 +37,13 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
   maxLabel_ = retry.maxLabel;
   max_ = retry.max;
 
-  auto* timeGroup = new QGroupBox("Times the auxiliary schedule is used", this);
-  SetControlId(timeGroup, 1233);
-  auto* tg = new QGridLayout(timeGroup);
-  auto* startLabel = Label(timeGroup, 1087, "Start Time (hr)");
-  start_ = NumberField(timeGroup, 1090, LocalHour(c.config.auxStartHourUtc, offset));
-  auto* stopLabel = Label(timeGroup, 1088, "Stop Time (hr)");
-  stop_ = NumberField(timeGroup, 1091, LocalHour(c.config.auxStopHourUtc, offset));
-  auto* offsetLabel = Label(timeGroup, 1089, "Offset from UTC (hrs)");
-  offset_ = new QLineEdit(QString::fromStdString(ReadOffsetText(c.store)), timeGroup);
-  offset_->setReadOnly(true);
-  SetControlId(offset_, 1197);
-  tg->addWidget(startLabel, 0, 0);
-  tg->addWidget(start_, 0, 1);
-  tg->addWidget(new QLabel(":00", timeGroup), 0, 2);
-  tg->addWidget(stopLabel, 1, 0);
-  tg->addWidget(stop_, 1, 1);
-  tg->addWidget(new QLabel(":00", timeGroup), 1, 2);
-  tg->addWidget(offsetLabel, 2, 0);
-  tg->addWidget(offset_, 2, 1, 1, 2);
-  layout->addWidget(timeGroup);
+  const HourWindow window = AddHourWindow(
+      this, layout, "Times the auxiliary schedule is used", {1233, 1087, 1090, 1088, 1091, 1089, 1197},
+      "Start Time (hr)", LocalHour(c.config.auxStartHourUtc, offset), "Stop Time (hr)",
+      LocalHour(c.config.auxStopHourUtc, offset), QString::fromStdString(ReadOffsetText(c.store)));
+  start_ = window.start;
+  stop_ = window.stop;
+  offset_ = window.offset;
 
   lists_ = AddStartLists(this, layout, {1264, 1256, 1260, 1257, 1217, 1159}, c.startMonthIndex, c.startYearIndex);
   month_ = lists_.month;
@@ -90,13 +77,13 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
                               {1084, delayLabel_},
                               {1086, max_},
                               {1118, maxLabel_},
-                              {1233, timeGroup},
+                              {1233, window.group},
                               {1090, start_},
-                              {1087, startLabel},
+                              {1087, window.startLabel},
                               {1091, stop_},
-                              {1088, stopLabel},
+                              {1088, window.stopLabel},
                               {1197, offset_},
-                              {1089, offsetLabel},
+                              {1089, window.offsetLabel},
                               {1264, lists_.group, LockStyle::LeaveAlone},
                               {1256, month_, LockStyle::LeaveAlone},
                               {1260, lists_.monthLabel, LockStyle::LeaveAlone},

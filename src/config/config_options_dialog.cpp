@@ -40,15 +40,7 @@ ConfigOptionsDialog::ConfigOptionsDialog(const std::vector<std::string>& changes
   row->addWidget(file_);
   row->addWidget(browse_);
   layout->addLayout(row);
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton("OK", this);
-  auto* cancel = new QPushButton("Cancel", this);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  AddOkCancel(this, layout);
   connect(send_, &QRadioButton::toggled, this, &ConfigOptionsDialog::modeChanged);
   connect(browse_, &QPushButton::clicked, this, [this, &files] {
     if (auto p = files.saveFile("Save configuration", file_->text().toStdString(), kDatFilter))

@@ -86,6 +86,33 @@ RetryGroup AddRetryGroup(QWidget* parent, QBoxLayout* layout, const QString& tit
   return g;
 }
 
+HourWindow AddHourWindow(QWidget* parent, QBoxLayout* layout, const QString& title, const HourWindowIds& ids,
+                         const QString& startCaption, int start, const QString& stopCaption, int stop,
+                         const QString& offsetText) {
+  HourWindow w;
+  w.group = new QGroupBox(title, parent);
+  SetControlId(w.group, ids.group);
+  w.grid = new QGridLayout(w.group);
+  w.startLabel = Label(w.group, ids.startLabel, startCaption);
+  w.start = NumberField(w.group, ids.start, start);
+  w.stopLabel = Label(w.group, ids.stopLabel, stopCaption);
+  w.stop = NumberField(w.group, ids.stop, stop);
+  w.offsetLabel = Label(w.group, ids.offsetLabel, "Offset from UTC (hrs)");
+  w.offset = new QLineEdit(offsetText, w.group);
+  w.offset->setReadOnly(true);
+  SetControlId(w.offset, ids.offset);
+  w.grid->addWidget(w.startLabel, 0, 0);
+  w.grid->addWidget(w.start, 0, 1);
+  w.grid->addWidget(new QLabel(":00", w.group), 0, 2);
+  w.grid->addWidget(w.stopLabel, 1, 0);
+  w.grid->addWidget(w.stop, 1, 1);
+  w.grid->addWidget(new QLabel(":00", w.group), 1, 2);
+  w.grid->addWidget(w.offsetLabel, 2, 0);
+  w.grid->addWidget(w.offset, 2, 1, 1, 2);
+  layout->addWidget(w.group);
+  return w;
+}
+
 QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout) {
   auto* buttons = new QHBoxLayout;
   auto* ok = new QPushButton("OK", dialog);

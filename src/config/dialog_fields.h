@@ -13,6 +13,7 @@ class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QDialog;
+class QGridLayout;
 class QGroupBox;
 class QPushButton;
 
@@ -56,6 +57,25 @@ struct RetryGroupIds {
 };
 RetryGroup AddRetryGroup(QWidget* parent, QBoxLayout* layout, const QString& title, const RetryGroupIds& ids, bool on,
                          int delay, int max);
+
+// A daily window in local hours, "<start> :00", "<stop> :00", and the
+// time zone's name (read-only) in a group box. Rows 0-2 of grid are used.
+struct HourWindow {
+  QGroupBox* group;
+  QGridLayout* grid;
+  QLabel* startLabel;
+  QLineEdit* start;
+  QLabel* stopLabel;
+  QLineEdit* stop;
+  QLabel* offsetLabel;
+  QLineEdit* offset;
+};
+struct HourWindowIds {
+  int group, startLabel, start, stopLabel, stop, offsetLabel, offset;
+};
+HourWindow AddHourWindow(QWidget* parent, QBoxLayout* layout, const QString& title, const HourWindowIds& ids,
+                         const QString& startCaption, int start, const QString& stopCaption, int stop,
+                         const QString& offsetText);
 
 // OK (the default) and Cancel at the bottom right, wired to accept and
 // reject. Returns Cancel.

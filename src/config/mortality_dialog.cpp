@@ -140,15 +140,7 @@ ActivityDialog::ActivityDialog(QWidget* parent) : QDialog(parent) {
   grid->addWidget(minutes_, 1, 1);
   pl->addLayout(grid);
   layout->addWidget(params);
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton("OK", this);
-  auto* cancel = new QPushButton("Cancel", this);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  AddOkCancel(this, layout);
   connect(triggered_, &QCheckBox::clicked, this, [this] {
     if (triggered_->isChecked() && !cumulative_->isChecked() && !consecutive_->isChecked())
       cumulative_->setChecked(true);

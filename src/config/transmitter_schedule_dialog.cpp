@@ -20,32 +20,19 @@ TransmitterScheduleDialog::TransmitterScheduleDialog(ScheduleContext& c, QWidget
   int offset = 0;
   ReadUtcOffsetHours(c.store, &offset);
   auto* layout = new QVBoxLayout(this);
-  auto* group = new QGroupBox("Times the VHF Transmitter schedule is on", this);
-  SetControlId(group, 1119);
-  auto* g = new QGridLayout(group);
-  auto* onLabel = Label(group, 1120, "Turn On Time (hr)");
-  on_ = NumberField(group, 1122, LocalHour(c.config.transmitterOnHourUtc, offset));
-  auto* offLabel = Label(group, 1121, "Turn Off Time (hr)");
-  off_ = NumberField(group, 1123, LocalHour(c.config.transmitterOffHourUtc, offset));
-  auto* offsetLabel = Label(group, 1248, "Offset from UTC (hrs)");
-  offset_ = new QLineEdit(QString::fromStdString(ReadOffsetText(c.store)), group);
-  offset_->setReadOnly(true);
-  SetControlId(offset_, 1249);
-  timeLabel_ = Label(group, 1124,
+  const HourWindow window = AddHourWindow(
+      this, layout, "Times the VHF Transmitter schedule is on", {1119, 1120, 1122, 1121, 1123, 1248, 1249},
+      "Turn On Time (hr)", LocalHour(c.config.transmitterOnHourUtc, offset), "Turn Off Time (hr)",
+      LocalHour(c.config.transmitterOffHourUtc, offset), QString::fromStdString(ReadOffsetText(c.store)));
+  on_ = window.start;
+  off_ = window.stop;
+  offset_ = window.offset;
+  timeLabel_ = Label(window.group, 1124,
                      UsesReleaseDays(c.config) ? "Number of Days until release"
                                                : "Hours VHF Transmitter remains on after power up or CU contact");
-  time_ = NumberField(group, 1228, TransmitterTimeValue(c.config));
-  g->addWidget(onLabel, 0, 0);
-  g->addWidget(on_, 0, 1);
-  g->addWidget(new QLabel(":00", group), 0, 2);
-  g->addWidget(offLabel, 1, 0);
-  g->addWidget(off_, 1, 1);
-  g->addWidget(new QLabel(":00", group), 1, 2);
-  g->addWidget(offsetLabel, 2, 0);
-  g->addWidget(offset_, 2, 1, 1, 2);
-  g->addWidget(timeLabel_, 3, 0);
-  g->addWidget(time_, 3, 1);
-  layout->addWidget(group);
+  time_ = NumberField(window.group, 1228, TransmitterTimeValue(c.config));
+  window.grid->addWidget(timeLabel_, 3, 0);
+  window.grid->addWidget(time_, 3, 1);
 
   lists_ = AddStartLists(this, layout, {1263, 1258, 1261, 1259, 1262, 1250}, c.startMonthIndex, c.startYearIndex);
   month_ = lists_.month;
@@ -58,14 +45,14 @@ TransmitterScheduleDialog::TransmitterScheduleDialog(ScheduleContext& c, QWidget
     for (QLineEdit* e : {on_, off_, time_}) e->setReadOnly(true);
     cancel_->hide();
   }
-  ApplyAccessLevels(c.state, {{1119, group},
-                              {1120, onLabel},
-                              {1121, offLabel},
+  ApplyAccessLevels(c.state, {{1119, window.group},
+                              {1120, window.startLabel},
+                              {1121, window.stopLabel},
                               {1122, on_},
                               {1123, off_},
                               {1124, timeLabel_},
                               {1228, time_},
-                              {1248, offsetLabel},
+                              {1248, window.offsetLabel},
                               {1249, offset_},
                               {1250, calendar_, LockStyle::LeaveAlone},
                               {1258, month_, LockStyle::Disable},

@@ -5,7 +5,9 @@
 #include <iterator>
 #include <random>
 
+#include "calendar/calendar_model.h"
 #include "config/collar_config.h"
+#include "config/sample_config.h"
 #include "gpsdata/gps_block_encode.h"
 #include "gpsdata/gps_fix.h"
 #include "util/atomic_file.h"
@@ -19,56 +21,9 @@ uint32_t SimState::dataPointer() const { return ReadBe24(&memory[1]); }
 void SimState::setDataPointer(uint32_t pointer) { WriteBe24(&memory[1], pointer); }
 uint16_t SimState::collarId() const { return ReadBe16(&memory[12]); }
 
-namespace {
-
-CollarConfigRecord DefaultRecord(uint16_t collarId) {
-  CollarConfig c;
-  c.collarId = collarId;
-  c.softwareVersion = 210;
-  c.primaryRateHours = 2;
-  c.primaryRateMinutes = 0;
-  c.maxFixDurationSeconds = 120;
-  c.almanacPeriodHours = 168;
-  c.validFixesRequired = 1;
-  c.cumulativeGpsOnHours = 312;
-  c.backupBatteryHours = 8760;
-  c.retryDelayMinutes = 15;
-  c.maxRetries = 3;
-  c.retriesEnabled = true;
-  c.auxRateHours = 0;
-  c.auxRateMinutes = 30;
-  c.auxStartHourUtc = 12;
-  c.auxStopHourUtc = 16;
-  c.auxWeekdays = {false, true, true, true, true, true, false};
-  for (int m = 5; m <= 7; ++m)
-    for (int q = 0; q < 4; ++q) c.auxDays.setQuarter(m, q, true);
-  c.auxRetryDelayMinutes = 5;
-  c.auxMaxRetries = 2;
-  c.auxRetriesEnabled = true;
-  c.transmitterOnHourUtc = 13;
-  c.transmitterOffHourUtc = 1;
-  c.transmitterWeekdays.fill(true);
-  for (int m = 1; m <= 12; ++m)
-    for (int q = 0; q < 4; ++q) c.transmitterDays.setQuarter(m, q, true);
-  c.mortalityTriggerHours = 24;
-  c.mortalityEnabled = true;
-  c.releaseHours = 8760;
-  c.raw[0] = 0x5A;
-  EncodeConfig(c);
-  return c.raw;
-}
-
-int DaysIn(int month, int year) {
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month == 2 && year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) return 29;
-  return days[month - 1];
-}
-
-}  // namespace
-
 SimState GenerateSeason(const SeasonOptions& o) {
   SimState s;
-  const CollarConfigRecord rec = DefaultRecord(o.collarId);
+  const CollarConfigRecord rec = SampleCollarConfig(o.collarId).raw;
   std::copy(rec.begin(), rec.end(), s.memory.begin());
   const uint32_t fixes = std::min<uint32_t>(o.fixes, kMaxGpsBlocks);
   s.setDataPointer(fixes * 32 + 64);
@@ -134,7 +89,7 @@ SimState GenerateSeason(const SeasonOptions& o) {
     minuteOfDay += interval;
     while (minuteOfDay >= 1440) {
       minuteOfDay -= 1440;
-      if (++day > DaysIn(month, year)) {
+      if (++day > calendar::DaysIn(month, year)) {
         day = 1;
         if (++month > 12) {
           month = 1;
