@@ -42,7 +42,19 @@ CollarCommandsDialog::CollarCommandsDialog(int port, const std::string& programD
 
 void CollarCommandsDialog::ok() {
   switch (choice_) {
-    case 0:
+    case 0: {
+      // The offload is one collar sequence: the port stays locked from this
+      // download to the end of the offload dialog that it opens.
+      if (heldPort_ >= 0) link_.releasePort(heldPort_);
+      heldPort_ = link_.holdPort(port_) ? port_ : -1;
+      if (!RunConfigDownloadChoice(CollarChoice::OffloadGpsData, port_, programDirectory_, download_, link_,
+                                   prompter_, commands_) &&
+          heldPort_ >= 0) {
+        link_.releasePort(heldPort_);
+        heldPort_ = -1;
+      }
+      break;
+    }
     case 1:
     case 2:
       RunConfigDownloadChoice(static_cast<CollarChoice>(choice_), port_, programDirectory_, download_, link_,

@@ -26,6 +26,15 @@ class CollarCommandsDialog : public QDialog {
   const ConfigDownloadState& download() const { return download_; }
   ConfigDownloadState& download() { return download_; }
 
+  // The port locked from the configuration download of "Offload GPS Data"
+  // until the offload that follows has ended; -1 when none. The caller takes
+  // over the lock and releases it through the link.
+  int takeHeldPort() {
+    const int p = heldPort_;
+    heldPort_ = -1;
+    return p;
+  }
+
   QRadioButton* choiceButton(int n) const { return buttons_[static_cast<size_t>(n)]; }
   QPushButton* okButton() const { return ok_; }
 
@@ -38,6 +47,7 @@ class CollarCommandsDialog : public QDialog {
   Prompter& prompter_;
   CommandSink& commands_;
   int choice_ = 0;
+  int heldPort_ = -1;
   ConfigDownloadState download_;
   std::array<QRadioButton*, 5> buttons_{};
   QPushButton* ok_;

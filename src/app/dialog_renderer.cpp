@@ -51,9 +51,7 @@ class NullWarner : public Warner {
 
 class NoLauncher : public XmodemLauncher {
  public:
-  int run(const std::vector<std::string>&, const std::string&, const std::function<void(const std::string&)>&) override {
-    return -1;
-  }
+  int run(const HelperRun&) override { return -1; }
 };
 
 // A translated season near 40 N 105.5 W, two of its fixes with bad checks.

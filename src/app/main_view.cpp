@@ -58,7 +58,7 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
   commands_[kCmdCollarCommands] = [this] { showCollarCommands(); };
   commands_[kCmdCollarConfiguration] = [this] { startCollarConfiguration(); };
   commands_[kCmdResetDataPointer] = [this] {
-    RunResetSequence(context_.prompter, context_.link, context_.state.comPort);
+    RunResetSequence(context_.prompter, context_.link, context_.state.comPort, context_.state.programDirectory);
   };
   commands_[kCmdSecurityLevel] = [this] {
     SecurityLevelDialog dialog(context_.state.accessLevel, context_.prompter, this);
@@ -211,8 +211,12 @@ void MainView::startOffloadGpsData() {
   if (ReadConfig(path, fresh, context_.prompter) == ConfigFileStatus::Ok) config_ = fresh;
   OffloadContext offload{context_.state, context_.store, context_.prompter, context_.link, context_.clock,
                          [this](const std::string& csv, const std::string& backup) { showGpsDataFile(csv, backup); }};
+  // The lock taken for the configuration download lasts until the offload
+  // dialog closes.
+  const int held = collarCommands_ ? collarCommands_->takeHeldPort() : -1;
   OffloadGpsDataDialog dialog(config_, offload, *this, this);
   dialog.exec();
+  if (held >= 0) context_.link.releasePort(held);
 }
 
 void MainView::exportGpsData(const std::string& source) {

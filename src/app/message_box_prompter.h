@@ -14,9 +14,10 @@ class MessageBoxPrompter : public Prompter {
  public:
   explicit MessageBoxPrompter(QWidget* owner = nullptr) : owner_(owner) {}
   void setOwner(QWidget* owner) { owner_ = owner; }
-  void notify(const std::string& text, const std::string& caption, PromptIcon icon) override;
-  PromptAnswer ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                   PromptButtons buttons) override;
+  void notify(const std::string& text, const std::string& caption, PromptIcon icon,
+              const PromptOptions& more = {}) override;
+  PromptAnswer ask(const std::string& text, const std::string& caption, PromptIcon icon, PromptButtons buttons,
+                   const PromptOptions& more = {}) override;
 
  private:
   QPointer<QWidget> owner_;

@@ -7,6 +7,7 @@
 #include "cli_commands.h"
 #include "cli_setup.h"
 #include "config/config_file.h"
+#include "gpsdata/gps_fix.h"
 #include "gpsdata/offload_workflow.h"
 #include "link/collar_sequences.h"
 #include "link/port_map.h"
@@ -36,7 +37,7 @@ int RunPorts(int argc, char** argv) {
   Args args(argc, argv, 2, {"data-dir"}, {});
   if (!args.ok()) {
     std::fprintf(stderr, "error: %s\n", args.error().c_str());
-    return 64;
+    return kExitUsage;
   }
   PosixSerialPort serial(CliPortDevice);
   for (int i = 0; i < kPortCount; ++i) {
@@ -54,34 +55,39 @@ int RunSend(int argc, char** argv) {
   Args args(argc, argv, 3, {"port", "data-dir"}, {"yes"});
   const std::string what = argc > 2 ? argv[2] : "";
   const int port = PortIndexFrom(args);
-  if (port < 0) return 64;
+  if (port < 0) return kExitUsage;
   if (what != "reset" && what != "almanac" && what != "twoway") {
     std::fprintf(stderr, "usage: zelkor-cli send reset|almanac|twoway --port N [--yes]\n");
-    return 64;
+    return kExitUsage;
   }
   const std::string dir = ProgramDirectoryFor(args);
   if (dir.empty()) return 1;
   StderrPrompter prompter;
   CollarLink link = MakeCollarLink(prompter, dir);
-  LinkParams p;
-  p.port = port;
   if (what == "reset") {
     // Erasing a collar is asked for explicitly.
     if (!args.flag("yes")) {
       std::fprintf(stderr, "%s\nAdd --yes to erase the collar's data.\n", kResetQuestion);
       return 1;
     }
-    p.request = LinkRequest::ResetDataPointer;
-  } else {
-    p.request = what == "almanac" ? LinkRequest::LoadAlmanac : LinkRequest::TwoWayGps;
+    prompter.answer = [](const std::string&) { return PromptAnswer::Yes; };
+    // The memory is read first and erased only when it is already saved.
+    if (RunResetSequence(prompter, *link.runner, port, dir)) return 0;
+    return CancelRequested() ? kExitCancelled : kExitNotErased;
   }
+  LinkParams p;
+  p.port = port;
+  p.request = what == "almanac" ? LinkRequest::LoadAlmanac : LinkRequest::TwoWayGps;
   const LinkResult r = link.runner->run(p);
+  if (r.cancelled) {
+    std::fprintf(stderr, "Cancelled: nothing was sent to the collar.\n");
+    return kExitCancelled;
+  }
   if (!r.commandReceived) {
     std::fprintf(stderr, "error: the collar did not receive the command.\n");
     return 1;
   }
-  if (what == "reset") std::fprintf(stderr, "All data in the collar has been erased.\n");
-  else if (what == "almanac") std::fprintf(stderr, "Load almanac command has been sent\n");
+  if (what == "almanac") std::fprintf(stderr, "Load almanac command has been sent\n");
   else std::fprintf(stderr, "Two way GPS command has been sent.\n");
   return 0;
 }
@@ -89,19 +95,23 @@ int RunSend(int argc, char** argv) {
 int RunOffloadCommand(int argc, char** argv) {
   Args args(argc, argv, 2, {"port", "out", "zone", "blocks", "data-dir"}, {"utm", "reset"});
   const int port = PortIndexFrom(args);
-  if (port < 0) return 64;
+  if (port < 0) return kExitUsage;
   const auto zone = args.number("zone");
   const auto blocks = args.number("blocks");
   const auto out = args.value("out");
   if (!args.ok() || !out || out->empty()) {
     std::fprintf(stderr, "%s\nusage: zelkor-cli offload --port N --out NAME [--utm] [--zone INDEX] [--blocks K] [--reset]\n",
                  args.ok() ? "error: --out NAME is required" : ("error: " + args.error()).c_str());
-    return 64;
+    return kExitUsage;
   }
   const int zoneIndex = static_cast<int>(zone.value_or(kUtcDefaultIndex));
   if (zoneIndex < 0 || zoneIndex >= static_cast<int>(TimeZoneEntries().size())) {
     std::fprintf(stderr, "error: --zone takes 0 to %zu\n", TimeZoneEntries().size() - 1);
-    return 64;
+    return kExitUsage;
+  }
+  if (blocks && (*blocks < 0 || *blocks > static_cast<long>(kMaxGpsBlocks))) {
+    std::fprintf(stderr, "error: --blocks takes a whole number from 0 to %u\n", kMaxGpsBlocks);
+    return kExitUsage;
   }
   const std::string dir = ProgramDirectoryFor(args);
   if (dir.empty()) return 1;
@@ -117,15 +127,25 @@ int RunOffloadCommand(int argc, char** argv) {
   AppState state;
   state.programDirectory = dir;
   state.comPort = port;
+  // One lock from the configuration download to the last byte of the erase.
+  SequenceHold hold(*link.runner, port);
 
   ConfigDownloadState download;
   NextCommand next;
   std::fprintf(stderr, "Reading the collar's configuration on COM%d...\n", port + 1);
   RunConfigDownloadChoice(CollarChoice::OffloadGpsData, port, dir, download, *link.runner, prompter, next);
+  if (CancelRequested()) return kExitCancelled;
   if (next.last != kCmdOffloadGpsData) return 1;
   CollarConfig config;
   if (ReadConfig(download.downloadedConfigPath, config, prompter) != ConfigFileStatus::Ok) return 1;
   std::fprintf(stderr, "Collar %u holds %u data blocks.\n", config.collarId, config.dataBlockCount);
+  if (reset && blocks && static_cast<uint32_t>(*blocks) < config.dataBlockCount) {
+    std::fprintf(stderr,
+                 "error: --reset with --blocks %ld would erase %u blocks that are never read. Offload all %u blocks "
+                 "(leave out --blocks) to erase the collar.\n",
+                 *blocks, config.dataBlockCount - static_cast<uint32_t>(*blocks), config.dataBlockCount);
+    return kExitUsage;
+  }
 
   OffloadChoice choice;
   choice.blocks = blocks.value_or(static_cast<long>(config.dataBlockCount));
@@ -141,18 +161,28 @@ int RunOffloadCommand(int argc, char** argv) {
   switch (report.outcome) {
     case OffloadOutcome::Viewed:
       std::fprintf(stderr, "%u blocks translated to %s\nBackup copy: %s\n", report.translation.rows,
-                   report.receivedPath.c_str(), report.backupPath.c_str());
+                   report.receivedPath.c_str(), report.backupPath.empty() ? "none" : report.backupPath.c_str());
       if (reset && !report.resetDone) {
-        std::fprintf(stderr, "error: the collar's data pointer was not reset.\n");
-        return 5;
+        std::fprintf(stderr, "error: the collar's data pointer was not reset%s%s.\n",
+                     report.failure.empty() ? "" : ": ", report.failure.c_str());
+        return CancelRequested() ? kExitCancelled : kExitNotErased;
       }
       return 0;
     case OffloadOutcome::OverwriteDeclined:
       std::fprintf(stderr, "error: %s exists; choose another name with --out.\n", report.receivedPath.c_str());
       return 1;
-    default:
-      return 1;
+    case OffloadOutcome::Cancelled:
+      return kExitCancelled;
+    case OffloadOutcome::Incomplete:
+      return kExitIncomplete;
+    case OffloadOutcome::OutOfRange:
+    case OffloadOutcome::BadFileName:
+      return kExitUsage;
+    case OffloadOutcome::NotReceived:
+    case OffloadOutcome::TranslateFailed:
+      break;
   }
+  return CancelRequested() ? kExitCancelled : 1;
 }
 
 }  // namespace zelkor::cli

@@ -10,4 +10,14 @@ int RunSend(int argc, char** argv);
 int RunOffloadCommand(int argc, char** argv);
 int RunExport(int argc, char** argv);
 
+// Exit statuses beyond the plain 0 and 1.
+constexpr int kExitUsage = 64;      // a bad command line
+constexpr int kExitNotErased = 5;   // --reset asked, but the collar was not erased
+constexpr int kExitIncomplete = 6;  // the data received is incomplete
+constexpr int kExitCancelled = 130; // Ctrl+C or SIGTERM
+
+// Ctrl+C and SIGTERM end a transfer cleanly instead of killing the program.
+void InstallCancelHandlers();
+bool CancelRequested();
+
 }  // namespace zelkor::cli

@@ -15,18 +15,20 @@ int RunExport(int argc, char** argv) {
   if (!args.ok() || args.positional().size() != 2 || !known) {
     std::fprintf(stderr, "%susage: zelkor-cli export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME]\n",
                  args.ok() ? "" : (args.error() + "\n").c_str());
-    return 64;
+    return kExitUsage;
   }
   ExportOptions options;
   options.individual = args.value("individual").value_or("");
   int written = 0, skipped = 0;
-  switch (ExportGpsFile(args.positional()[0], args.positional()[1], format, options, &written, &skipped)) {
+  std::string reason;
+  switch (ExportGpsFile(args.positional()[0], args.positional()[1], format, options, &written, &skipped, &reason)) {
     case ExportResult::InputFailed:
-      std::fprintf(stderr, "error: cannot read GPS data from %s.\n", args.positional()[0].c_str());
+      std::fprintf(stderr, "error: cannot read GPS data from %s: %s.\n", args.positional()[0].c_str(),
+                   reason.c_str());
       return 1;
     case ExportResult::OutputFailed:
-      std::fprintf(stderr, "error: cannot write %s; nothing was written under that name.\n",
-                   args.positional()[1].c_str());
+      std::fprintf(stderr, "error: cannot write %s: %s; nothing was written under that name.\n",
+                   args.positional()[1].c_str(), reason.c_str());
       return 2;
     case ExportResult::Ok:
       break;

@@ -1,5 +1,7 @@
 #include "cli_setup.h"
 
+#include "cli_commands.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -73,7 +75,7 @@ CollarLink MakeCollarLink(Prompter& prompter, const std::string& programDirector
     if (device != PortDevice(i)) link.launcher->setEnvironment(Format("ZELKOR_COM%d", i + 1), device);
   }
   link.runner = std::make_unique<HeadlessLinkRunner>(*link.serial, *link.launcher, prompter, programDirectory,
-                                                     ProgressPrinter());
+                                                     ProgressPrinter(), CancelRequested);
   return link;
 }
 

@@ -3,8 +3,13 @@
 #include "cli_args.h"
 #include "cli_commands.h"
 #include "gpsdata/translate.h"
+#include "util/read_file.h"
 
 namespace zelkor::cli {
+
+// Hours of the time zones on Earth: UTC-12 to UTC+14.
+constexpr long kLowestOffset = -12;
+constexpr long kHighestOffset = 14;
 
 int RunTranslate(int argc, char** argv) {
   Args args(argc, argv, 2, {"offset", "trailer", "data-dir"}, {"utm"});
@@ -12,14 +17,24 @@ int RunTranslate(int argc, char** argv) {
   if (!args.ok() || args.positional().size() != 2) {
     std::fprintf(stderr, "%s\nusage: zelkor-cli translate IN OUT [--utm] [--offset H] [--trailer TEXT]\n",
                  args.ok() ? "translate needs an input and an output file" : args.error().c_str());
-    return 64;
+    return kExitUsage;
+  }
+  if (offset && (*offset < kLowestOffset || *offset > kHighestOffset)) {
+    std::fprintf(stderr, "error: --offset takes the hours from UTC, %ld to +%ld, not %ld.\n", kLowestOffset,
+                 kHighestOffset, *offset);
+    return kExitUsage;
   }
   const std::string& in = args.positional()[0];
   const std::string& out = args.positional()[1];
+  if (SameFile(in, out)) {
+    std::fprintf(stderr, "error: the output %s is the input file; choose another output name.\n", out.c_str());
+    return kExitUsage;
+  }
   const OutputForm form = args.flag("utm") ? OutputForm::Utm : OutputForm::LatLon;
   Translation details;
+  std::string reason;
   const TranslateResult r = TranslateGpsData(in, out, form, static_cast<int>(offset.value_or(0)),
-                                             args.value("trailer").value_or(""), &details);
+                                             args.value("trailer").value_or(""), &details, &reason);
   switch (r) {
     case TranslateResult::Ok:
       if (details.headerBlocks == 0)
@@ -31,14 +46,14 @@ int RunTranslate(int argc, char** argv) {
                      details.headerBlocks, details.rows);
       return 0;
     case TranslateResult::InputOpenFailed:
-      std::fprintf(stderr, "error: cannot read GPS data from %s (missing, unreadable, or shorter than its 64-byte header).\n",
-                   in.c_str());
+      std::fprintf(stderr, "error: cannot read GPS data from %s: %s.\n", in.c_str(), reason.c_str());
       return 1;
     case TranslateResult::OutputOpenFailed:
-      std::fprintf(stderr, "error: cannot create %s.\n", out.c_str());
+      std::fprintf(stderr, "error: cannot create %s: %s.\n", out.c_str(), reason.c_str());
       return 2;
     case TranslateResult::WriteFailed:
-      std::fprintf(stderr, "error: writing %s failed; nothing was written under that name.\n", out.c_str());
+      std::fprintf(stderr, "error: writing %s failed: %s; nothing was written under that name.\n", out.c_str(),
+                   reason.c_str());
       return 3;
     case TranslateResult::ChecksumMismatch:
       std::fprintf(stderr,

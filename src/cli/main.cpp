@@ -22,6 +22,7 @@ void Usage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  zelkor::cli::InstallCancelHandlers();
   if (argc < 2) {
     Usage(stderr);
     return 64;

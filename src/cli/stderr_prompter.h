@@ -11,15 +11,17 @@ namespace zelkor::cli {
 
 class StderrPrompter : public Prompter {
  public:
-  void notify(const std::string& text, const std::string& caption, PromptIcon) override {
+  void notify(const std::string& text, const std::string& caption, PromptIcon,
+              const PromptOptions& more = {}) override {
     if (caption.empty())
       std::fprintf(stderr, "%s\n", text.c_str());
     else
       std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    if (!more.details.empty()) std::fprintf(stderr, "  %s\n", more.details.c_str());
   }
-  PromptAnswer ask(const std::string& text, const std::string& caption, PromptIcon icon,
-                   PromptButtons) override {
-    notify(text, caption, icon);
+  PromptAnswer ask(const std::string& text, const std::string& caption, PromptIcon icon, PromptButtons,
+                   const PromptOptions& more = {}) override {
+    notify(text, caption, icon, more);
     const PromptAnswer a = answer ? answer(text) : PromptAnswer::No;
     std::fprintf(stderr, "  -> %s\n", answerName(a));
     return a;

@@ -209,7 +209,8 @@ void ConfigDialog::loadFromFile() {
   const auto path = c_.files.openFile("Load from File", ConfigBackupDir(c_.state.programDirectory) + "*.cfg",
                                       "Collar config. files (*.cfg);;All Files (*.*)");
   if (!path) return;
-  ReadConfig(*path, c_.config, c_.prompter);
+  // A file that cannot be read is reported and changes nothing.
+  if (ReadConfig(*path, c_.config, c_.prompter) != ConfigFileStatus::Ok) return;
   c_.config.collarId = id;  // the collar shown stays the collar addressed
   fields_ = FieldsFrom(c_.config);
   showFields();

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -49,11 +50,17 @@ LinkDialog::LinkDialog(SerialPort& serial, XmodemLauncher& launcher, Prompter& p
   rate_->hide();
   grid->addWidget(new QLabel("Error Checking:            Checksum", this), row++, 0, 1, 2);
   ok_ = new QPushButton("OK", this);
+  ok_->hide();
+  ok_->setEnabled(false);
+  // Cancel stops the request at its next safe point: before the command, or
+  // during a transfer (the collar is sent CAN CAN and nothing is kept).
   cancel_ = new QPushButton("Cancel", this);
-  for (QPushButton* b : {ok_, cancel_}) {
-    b->hide();
-    b->setEnabled(false);
-  }
+  cancel_->setAutoDefault(false);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cancel_);
+  grid->addLayout(buttons, row++, 0, 1, 2);
+  connect(cancel_, &QPushButton::clicked, this, &LinkDialog::requestCancel);
   timer_ = new QTimer(this);
   timer_->setInterval(50);
   connect(timer_, &QTimer::timeout, this, &LinkDialog::tick);
@@ -70,12 +77,15 @@ int LinkDialog::exec() {
 
 void LinkDialog::tick() {
   const bool done = driver_->tick();
-  refresh();
   if (done && !finished_) {
     finished_ = true;
+    refresh();
+    cancel_->setEnabled(false);
     timer_->stop();
     QDialog::done(QDialog::Rejected);
+    return;
   }
+  refresh();
 }
 
 void LinkDialog::refresh() {
@@ -84,7 +94,7 @@ void LinkDialog::refresh() {
   fileLabel_->setText(QString::fromStdString(d.fileLabel));
   fileName_->setText(QString::fromStdString(d.fileName));
   bytes_->setText(QString::fromStdString(d.bytesSent));
-  status_->setText(QString::fromStdString(d.status));
+  status_->setText(d.cancelling && !finished_ ? QString("Cancelling. . .") : QString::fromStdString(d.status));
   const bool show = d.transferring;
   packetLabel_->setVisible(show);
   progress_->setVisible(show);
@@ -100,14 +110,27 @@ void LinkDialog::refresh() {
   }
 }
 
+void LinkDialog::requestCancel() {
+  if (finished_) return;
+  driver_->cancel();
+  cancel_->setEnabled(false);
+  refresh();
+}
+
 void LinkDialog::closeEvent(QCloseEvent* event) {
-  // Closing the window while the collar is busy would leave the worker
-  // running without its dialog: the request always runs to its end.
-  if (!finished_) event->ignore();
+  // The worker must not outlive its dialog: closing the window asks for a
+  // cancel, and the dialog ends when the worker has stopped.
+  if (!finished_) {
+    requestCancel();
+    event->ignore();
+  }
 }
 
 void LinkDialog::reject() {
-  if (finished_) QDialog::reject();
+  if (finished_)
+    QDialog::reject();
+  else
+    requestCancel();  // Escape
 }
 
 }  // namespace zelkor

@@ -1,7 +1,7 @@
 // "NVK XModem Send File": runs one collar request. The exchange runs on a
 // worker thread; the dialog's 50 ms timer is the worker's clock, refreshes
-// the texts and shows the worker's messages. The dialog ends only when the
-// worker has finished, whatever the user does to the window.
+// the texts and shows the worker's messages. Cancel, Escape and the close
+// box ask the worker to stop; the dialog ends only when it has.
 #pragma once
 
 #include <QDialog>
@@ -27,6 +27,7 @@ class LinkDialog : public QDialog {
   LinkResult result() const { return driver_->result(); }
 
   QLabel* statusText() const { return status_; }
+  QPushButton* cancelButton() const { return cancel_; }
 
  public slots:
   void reject() override;
@@ -37,6 +38,7 @@ class LinkDialog : public QDialog {
  private:
   void tick();
   void refresh();
+  void requestCancel();
 
   std::unique_ptr<LinkDriver> driver_;
   QTimer* timer_;

@@ -17,6 +17,8 @@ class QtLinkRunner : public LinkRunner {
       : state_(state), serial_(serial), launcher_(launcher), prompter_(prompter), parent_(parent) {}
   void setParent(QWidget* parent) { parent_ = parent; }
   LinkResult run(const LinkParams& params) override;
+  bool holdPort(int port) override { return serial_.holdPort(port); }
+  void releasePort(int port) override { serial_.releasePort(port); }
 
  private:
   AppState& state_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
+
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -120,9 +122,7 @@ TEST(SelectPortDialog, FailedWriteAsksForThePortAgainNextTime) {
 
 class NoHelper : public XmodemLauncher {
  public:
-  int run(const std::vector<std::string>&, const std::string&, const std::function<void(const std::string&)>&) override {
-    return -1;
-  }
+  int run(const HelperRun&) override { return -1; }
 };
 
 TEST(LinkDialog, ClosingTheWindowDoesNotEndTheRequestEarly) {
@@ -150,6 +150,53 @@ TEST(LinkDialog, ClosingTheWindowDoesNotEndTheRequestEarly) {
   EXPECT_EQ(dialog.statusText()->text(), "***Err: Command was not received!***");
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].caption, "Comm Buffer Error");
+}
+
+// Cancel (the button, Escape or the close box) ends a transfer request that
+// is waiting for the collar: CAN goes out, nothing is received, and the
+// dialog closes as soon as the worker has stopped.
+TEST(LinkDialog, CancelEndsAWaitingTransferAtOnceAndTellsTheCollar) {
+  for (int way = 0; way < 3; ++way) {
+    App();
+    testing::TempDir dir;
+    std::string error;
+    PrepareDataFolders(dir.dir(), &error);
+    testing::Pty line;
+    PosixSerialPort serial([&](int) { return line.slavePath(); });
+    NoHelper helper;
+    testing::ScriptedPrompter prompter;
+    LinkParams p;
+    p.request = LinkRequest::Offload;
+    p.fileName = "x.incoming";
+    LinkDialog dialog(serial, helper, prompter, p, dir.dir());
+    ASSERT_TRUE(dialog.cancelButton()->isVisible() || !dialog.isVisible());
+    QTimer::singleShot(500, &dialog, [&] {
+      if (way == 0) dialog.cancelButton()->click();
+      if (way == 1) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &press);
+      }
+      if (way == 2) dialog.close();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    dialog.exec();
+    EXPECT_LT(clock.elapsed(), 3000) << "way " << way;
+    const LinkResult r = dialog.result();
+    EXPECT_TRUE(r.cancelled) << way;
+    EXPECT_FALSE(r.fileReceived);
+    EXPECT_TRUE(prompter.messages.empty()) << "a cancel is not a link failure";
+    std::string sent;
+    for (uint8_t b[64]; ;) {
+      pollfd pf{line.master(), POLLIN, 0};
+      if (poll(&pf, 1, 100) <= 0) break;
+      const ssize_t n = read(line.master(), b, sizeof b);
+      if (n <= 0) break;
+      sent.append(reinterpret_cast<char*>(b), static_cast<size_t>(n));
+    }
+    EXPECT_NE(sent.find("\x18\x18"), std::string::npos) << "the collar is told: CAN CAN";
+    EXPECT_EQ(dialog.statusText()->text().toStdString(), kCancelledStatus);
+  }
 }
 
 TEST(LinkDialog, AcknowledgedCommandEndsTheDialogWithTheFlag) {

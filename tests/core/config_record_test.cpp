@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <random>
 
 #include "config/collar_config.h"
@@ -184,24 +186,34 @@ TEST(ConfigRecord, RandomRecordsSurviveARoundTripExceptTheNormalisedBits) {
   }
 }
 
-TEST(ConfigFile, ShortFilesLeaveZerosAndMissingFilesReportTheirPath) {
+// A file that is not a whole record is an error that changes nothing: a
+// folder, a missing, empty or cut file.
+TEST(ConfigFile, AnythingButAWholeRecordFailsAndLeavesTheConfigurationAsItWas) {
   testing::TempDir dir;
   dir.write("short.cfg", std::string("\x05\x00\x00\x60", 4));
+  dir.write("empty.cfg", "");
+  std::filesystem::create_directory(dir.file("folder.cfg"));
+  for (const char* name : {"short.cfg", "empty.cfg", "folder.cfg", "none.cfg"}) {
+    CollarConfig c;
+    c.collarId = 77;
+    testing::ScriptedPrompter prompter;
+    EXPECT_EQ(ReadConfig(dir.file(name), c, prompter), ConfigFileStatus::OpenFailed) << name;
+    EXPECT_EQ(c.collarId, 77u) << name;
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "Could not open " + dir.file(name) + ".");
+    EXPECT_EQ(prompter.messages[0].caption, "ERROR");
+    EXPECT_EQ(prompter.messages[0].icon, PromptIcon::Error);
+    EXPECT_FALSE(prompter.messages[0].more.details.empty()) << "says why: " << name;
+  }
+  // A GPS data file starts with the record: its first 64 bytes are read.
+  std::string gps(64 + 32, '\0');
+  gps[12] = 0x04;
+  gps[13] = 0xD2;
+  dir.write("data.gps", gps);
   CollarConfig c;
   testing::ScriptedPrompter prompter;
-  EXPECT_EQ(ReadConfig(dir.file("short.cfg"), c, prompter), ConfigFileStatus::Ok);
-  EXPECT_EQ(c.raw[0], 5);
-  EXPECT_EQ(c.dataBlockCount, 1u);
-  EXPECT_EQ(c.raw[63], 0);
-  EXPECT_TRUE(prompter.messages.empty());
-
-  c.collarId = 77;
-  EXPECT_EQ(ReadConfig(dir.file("none.cfg"), c, prompter), ConfigFileStatus::OpenFailed);
-  EXPECT_EQ(c.collarId, 0u);  // decoded from zero bytes
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, "Could not open " + dir.file("none.cfg") + ".");
-  EXPECT_EQ(prompter.messages[0].caption, "ERROR");
-  EXPECT_EQ(prompter.messages[0].icon, PromptIcon::Error);
+  EXPECT_EQ(ReadConfig(dir.file("data.gps"), c, prompter), ConfigFileStatus::Ok);
+  EXPECT_EQ(c.collarId, 1234u);
 }
 
 TEST(ConfigFile, WriteThenReadGivesTheSameRecordAndAFailedOpenKeepsTheEncodedBytes) {

@@ -228,27 +228,27 @@ TEST(ConfigWorkflow, SaveToFileWritesTheRecordAndSaysWhere) {
   EXPECT_EQ(w.options.changesShown.size(), 2u) << "the options dialog opens again";
 }
 
-TEST(ConfigWorkflow, MissingWorkingFileGivesBothMessagesAndTheDialogStillOpens) {
-  Workflow w;
-  std::filesystem::remove(w.working);
-  w.run();
-  ASSERT_GE(w.prompter.messages.size(), 2u);
-  EXPECT_EQ(w.prompter.messages[0].text, "Could not open " + w.working + ".");
-  EXPECT_EQ(w.prompter.messages[1].text, "Could not open the collar configuration file to create a backup copy.");
-  EXPECT_EQ(w.dialog.runs, 1);
+// A configuration that cannot be read is never shown: what memory holds may
+// belong to another collar, and OK would send it.
+TEST(ConfigWorkflow, AnUnreadableWorkingFileIsReportedAndNothingIsShown) {
+  for (bool folder : {false, true}) {
+    Workflow w;
+    std::filesystem::remove(w.working);
+    if (folder) std::filesystem::create_directory(w.working);
+    EXPECT_EQ(w.run(), ConfigOutcome::ReadFailed);
+    ASSERT_EQ(w.prompter.messages.size(), 1u);
+    EXPECT_EQ(w.prompter.messages[0].text, "Could not open " + w.working + ".");
+    EXPECT_EQ(w.dialog.runs, 0);
+    EXPECT_EQ(w.sink.posted, std::vector<int>{kCmdCollarCommands});
+  }
 }
 
-TEST(ConfigWorkflow, TwoBackupsInOneSecondShareOneName) {
+TEST(ConfigWorkflow, TwoBackupsInOneSecondAreBothKept) {
   Workflow w;
   w.run();
   w.run();
-  int backups = 0;
-  for (const auto& e : std::filesystem::directory_iterator(w.dir.file("Backup/Collar Config")))
-    backups += e.path().filename().string() == "1234_7_5_2006_9_3_7.cfg";
-  EXPECT_EQ(backups, 1);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.dir.file("Backup/Collar Config")),
-                          std::filesystem::directory_iterator()),
-            2);
+  EXPECT_EQ(testing::TempDir::List(w.dir.file("Backup/Collar Config")),
+            (std::vector<std::string>{"1234_7_5_2006_9_3_7-2.cfg", "1234_7_5_2006_9_3_7.cfg", "CollarConfig.cfg"}));
 }
 
 }  // namespace

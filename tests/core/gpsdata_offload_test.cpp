@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/paths.h"
 #include "gpsdata/offload_workflow.h"
-#include "support/fake_link.h"
+#include "support/fake_collar.h"
 #include "support/fake_store.h"
 #include "support/gps_image.h"
 #include "support/scripted_prompter.h"
@@ -11,34 +13,38 @@
 namespace zelkor {
 namespace {
 
+using testing::TempDir;
+
 class FixedClock : public Clock {
  public:
   LocalDateTime now() const override { return {2006, 9, 5, 14, 3, 7}; }
 };
 
+// Flips one byte of a block, the way a damaged packet that passed its
+// one-byte checksum would.
+void FlipByte(std::vector<uint8_t>& image) { image[64 + 20] ^= 0x40; }
+void FlipAnother(std::vector<uint8_t>& image) { image[64 + 40] ^= 0x08; }
+
 struct Offload {
-  testing::TempDir dir;
+  TempDir dir;
   testing::FakeStore store;
   testing::ScriptedPrompter prompter;
-  testing::FakeLink link;
   FixedClock clock;
   AppState state;
+  testing::FakeCollar collar{dir.dir()};
   std::vector<std::string> viewed;
-  std::vector<uint8_t> image = testing::GpsImage({testing::FixAt(6, 7, 5, 9, 3, 7, 40, true, 105, false),
-                                                  testing::FixAt(6, 7, 5, 11, 3, 7, 40, true, 105, false)},
-                                                 12345);
   Offload() {
     state.programDirectory = dir.dir();
     state.comPort = 2;
     std::string e;
     PrepareDataFolders(state.programDirectory, &e);
-    // The collar delivers the image into the received-file path.
-    link.onRun = [this](const LinkParams& p) {
-      if (p.request == LinkRequest::Offload) dir.writeBytes("GPS Data/" + p.fileName, image);
-    };
+    collar.memory = testing::GpsImage({testing::FixAt(6, 7, 5, 9, 3, 7, 40, true, 105, false),
+                                       testing::FixAt(6, 7, 5, 11, 3, 7, 40, true, 105, false)},
+                                      12345);
   }
   OffloadReport run(OffloadChoice c) {
-    OffloadContext context{state, store, prompter, link, clock, [this](const std::string& p, const std::string&) { viewed.push_back(p); }};
+    OffloadContext context{state, store, prompter, collar, clock,
+                           [this](const std::string& p, const std::string&) { viewed.push_back(p); }};
     return RunOffload(c, context);
   }
   static OffloadChoice Choice(long blocks = 2) {
@@ -50,6 +56,18 @@ struct Offload {
     c.collarId = 12345;
     return c;
   }
+  // What a clean read of the collar delivers: its memory, padded to whole packets.
+  std::vector<uint8_t> cleanImage() const {
+    std::vector<uint8_t> image = collar.memory;
+    while (image.size() % 128) image.push_back(0x1A);
+    return image;
+  }
+  std::string csv() const { return dir.read("GPS Data/deer 12.csv"); }
+  std::string expectedCsv(const std::vector<uint8_t>& image) const {
+    return TranslateGpsImage(image, OutputForm::LatLon, -7, "(GMT -07:00) Arizona").csv;
+  }
+  std::vector<std::string> gpsData() const { return TempDir::List(dir.file("GPS Data")); }
+  std::vector<std::string> backups() const { return TempDir::List(dir.file("Backup/GPS Data")); }
 };
 
 TEST(OffloadZones, OffsetComesFromTheEntryText) {
@@ -61,49 +79,184 @@ TEST(OffloadZones, OffsetComesFromTheEntryText) {
   EXPECT_EQ(GpsBackupName(12345, {2006, 9, 5, 14, 3, 7}), "12345_9_5_2006_14_3_7.gps");
 }
 
-TEST(OffloadWorkflow, FetchesBacksUpOffersTheResetTranslatesAndViews) {
+TEST(OffloadWorkflow, FetchesBacksUpConfirmsWithASecondReadErasesTranslatesAndViews) {
   Offload o;
+  const std::vector<uint8_t> clean = o.cleanImage();
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
-  o.link.results = {{true, true}, {true, false}};
   const OffloadReport r = o.run(Offload::Choice());
-  EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
-  ASSERT_EQ(o.link.requests.size(), 2u);
-  EXPECT_EQ(o.link.requests[0].request, LinkRequest::Offload);
-  EXPECT_EQ(o.link.requests[0].fileName, "deer 12.csv");
-  EXPECT_EQ(o.link.requests[0].selectFlag, 0);
-  EXPECT_EQ(o.link.requests[0].port, 2);
-  EXPECT_EQ(o.link.requests[1].request, LinkRequest::ResetDataPointer);
-  const std::string backup = o.dir.file("Backup/GPS Data/12345_9_5_2006_14_3_7.gps");
-  EXPECT_EQ(testing::TempDir::ReadFile(backup), std::string(o.image.begin(), o.image.end()));
+  EXPECT_EQ(r.outcome, OffloadOutcome::Viewed) << o.prompter.all();
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Reset"}));
+  EXPECT_EQ(o.collar.requests[0].fileName, "deer 12.csv.incoming") << "received beside the CSV, not under its name";
+  EXPECT_EQ(o.collar.requests[0].selectFlag, 0);
+  EXPECT_EQ(o.collar.requests[0].port, 2);
+  EXPECT_EQ(o.collar.requests[1].datablocks, o.collar.requests[0].datablocks) << "the second read repeats the first";
+  EXPECT_TRUE(r.resetDone);
+  EXPECT_EQ(r.reads, 2);
+  EXPECT_EQ(o.collar.pointer(), 64u);
+  EXPECT_EQ(o.backups(), std::vector<std::string>{"12345_9_5_2006_14_3_7.gps"});
+  EXPECT_EQ(o.dir.read("Backup/GPS Data/12345_9_5_2006_14_3_7.gps"), std::string(clean.begin(), clean.end()));
+  EXPECT_EQ(o.gpsData(), std::vector<std::string>{"deer 12.csv"}) << "no temporary file stays behind";
+  EXPECT_EQ(o.csv().rfind("2006,7,5,02,03,07,", 0), 0u);
+  EXPECT_NE(o.csv().find("(GMT -07:00) Arizona\r\n"), std::string::npos);
   EXPECT_EQ(o.store.get(kSettingsKey, "Lat or UTC Offload"), "0");
   ASSERT_EQ(o.viewed.size(), 1u);
-  const std::string csv = o.dir.read("GPS Data/deer 12.csv");
-  EXPECT_EQ(csv.rfind("2006,7,5,02,03,07,", 0), 0u);
-  EXPECT_NE(csv.find("(GMT -07:00) Arizona\r\n"), std::string::npos);
-  ASSERT_EQ(o.prompter.messages.size(), 3u);
+  ASSERT_EQ(o.prompter.messages.size(), 3u) << o.prompter.all();
   EXPECT_EQ(o.prompter.messages[0].text, "GPS data was successfully received. Would you like to reset the datapointer?");
   EXPECT_EQ(o.prompter.messages[1].text, "This will erase all data in the collar, are you sure you want to do this?");
+  for (int i : {0, 1}) EXPECT_EQ(o.prompter.messages[i].more.defaultAnswer, PromptAnswer::No) << "erase questions default to No";
   EXPECT_EQ(o.prompter.messages[2].text, "All data in the collar has been erased");
   EXPECT_EQ(o.prompter.messages[2].caption, "Data Erased");
+}
+
+TEST(OffloadWorkflow, NoToTheResetQuestionReadsOnceAndKeepsTheData) {
+  Offload o;
+  o.prompter.answers = {PromptAnswer::No};
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
+  EXPECT_EQ(o.collar.log, std::vector<std::string>{"Offload"});
+  EXPECT_NE(o.collar.pointer(), 64u);
+}
+
+// The collar is erased only when two reads agree; the CSV and the backup
+// always come from the agreed image.
+TEST(EraseGuard, ADamagedSecondReadIsOutvotedByTheThird) {
+  Offload o;
+  const std::vector<uint8_t> clean = o.cleanImage();
+  o.collar.damage = {nullptr, FlipByte, nullptr};
+  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload", "Reset"}));
+  EXPECT_TRUE(r.resetDone);
+  EXPECT_EQ(o.csv(), o.expectedCsv(clean));
+  EXPECT_EQ(o.backups().size(), 1u);
+}
+
+TEST(EraseGuard, ADamagedFirstReadIsReplacedByTheTwoThatAgree) {
+  Offload o;
+  const std::vector<uint8_t> clean = o.cleanImage();
+  o.collar.damage = {FlipByte, nullptr, nullptr};
+  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_TRUE(r.resetDone);
+  EXPECT_EQ(o.csv(), o.expectedCsv(clean)) << "the CSV must come from the reads that agree";
+  // The damaged first backup no longer looks like a backup; the agreed one is.
+  EXPECT_EQ(o.backups(), (std::vector<std::string>{"12345_9_5_2006_14_3_7-2.gps",
+                                                   "12345_9_5_2006_14_3_7.gps.damaged"}));
+  EXPECT_EQ(r.backupPath, o.dir.file("Backup/GPS Data/12345_9_5_2006_14_3_7-2.gps"));
+  EXPECT_EQ(o.dir.read("Backup/GPS Data/12345_9_5_2006_14_3_7-2.gps"), std::string(clean.begin(), clean.end()));
+  EXPECT_TRUE(o.prompter.saw("The first read of the collar's memory was damaged"));
+}
+
+TEST(EraseGuard, ThreeDifferentReadsEraseNothing) {
+  Offload o;
+  const uint32_t pointer = o.collar.pointer();
+  o.collar.damage = {nullptr, FlipByte, FlipAnother};
+  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload"}));
+  EXPECT_FALSE(r.resetDone);
+  EXPECT_EQ(o.collar.pointer(), pointer);
+  EXPECT_TRUE(o.prompter.saw("three reads of its memory gave three different results")) << o.prompter.all();
+  EXPECT_FALSE(r.failure.empty());
+}
+
+TEST(EraseGuard, ACancelledOrFailedSecondReadErasesNothing) {
+  for (bool cancel : {true, false}) {
+    Offload o;
+    (cancel ? o.collar.cancelReads : o.collar.failReads) = {2};
+    o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    const OffloadReport r = o.run(Offload::Choice());
+    EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload"})) << cancel;
+    EXPECT_FALSE(r.resetDone);
+    EXPECT_EQ(r.outcome, OffloadOutcome::Viewed) << "the first read's data is still translated";
+    EXPECT_TRUE(o.prompter.saw(cancel ? "was cancelled. The collar was not erased." : "too many errors on one packet"))
+        << o.prompter.all();
+  }
+}
+
+TEST(EraseGuard, ALostResetReplyIsCheckedByReadingTheConfigurationBack) {
+  struct Case {
+    bool ignored, configFails;
+    bool erased;
+    const char* message;
+  };
+  for (const Case& c : {Case{false, false, true, "All data in the collar has been erased"},
+                        Case{true, false, false, "Error sending command. Did not reset the datapointer."},
+                        Case{false, true, false, "Error sending command. Did not reset the datapointer."}}) {
+    Offload o;
+    o.collar.resetReplyLost = true;
+    o.collar.resetIgnored = c.ignored;
+    o.collar.configDownloadFails = c.configFails;
+    o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    const OffloadReport r = o.run(Offload::Choice());
+    EXPECT_EQ(o.collar.log.back(), "DownloadConfig");
+    EXPECT_EQ(r.resetDone, c.erased) << c.message;
+    EXPECT_TRUE(o.prompter.saw(c.message)) << o.prompter.all();
+    EXPECT_EQ(TempDir::List(o.dir.file("Backup/Collar Config")), std::vector<std::string>{})
+        << "the check leaves no file behind";
+  }
+}
+
+TEST(EraseGuard, FewerBlocksThanTheCollarHoldsAreNeverFollowedByAnErase) {
+  Offload o;
+  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+  const OffloadReport r = o.run(Offload::Choice(1));
+  EXPECT_EQ(o.collar.log, std::vector<std::string>{"Offload"});
+  EXPECT_FALSE(r.resetDone);
+  for (const auto& m : o.prompter.messages) EXPECT_FALSE(m.question) << m.text;
+  EXPECT_TRUE(o.prompter.saw("only 1 of the 2 blocks the collar holds were read"));
+}
+
+TEST(EraseGuard, NoEraseWithoutAVerifiedBackupButTheCsvIsStillWritten) {
+  Offload o;
+  const std::vector<uint8_t> clean = o.cleanImage();
+  std::filesystem::remove_all(o.dir.file("Backup/GPS Data"));
+  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_EQ(o.collar.log, std::vector<std::string>{"Offload"}) << "the collar was reset without a backup";
+  EXPECT_FALSE(r.resetDone);
+  EXPECT_EQ(o.prompter.messages[0].text, "Could not create a backup gps data file.");
+  EXPECT_NE(o.prompter.messages[0].more.details.find("Backup"), std::string::npos) << "names the folder";
+  EXPECT_EQ(o.prompter.messages[1].caption, "Reset DataPointer");
+  EXPECT_FALSE(o.prompter.messages[1].question);
+  EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
+  EXPECT_EQ(o.csv(), o.expectedCsv(clean));
 }
 
 TEST(OffloadWorkflow, RangeAndNameRules) {
   Offload o;
   EXPECT_EQ(o.run(Offload::Choice(8191)).outcome, OffloadOutcome::OutOfRange);
   EXPECT_EQ(o.run(Offload::Choice(-1)).outcome, OffloadOutcome::OutOfRange);
-  EXPECT_TRUE(o.link.requests.empty());
+  EXPECT_TRUE(o.collar.requests.empty());
   ASSERT_EQ(o.prompter.messages.size(), 2u);
   EXPECT_EQ(o.prompter.messages[0].text, "The number of data blocks cannot exceed 8190.");
   EXPECT_EQ(o.prompter.messages[0].caption, "Out of range");
+  EXPECT_EQ(o.prompter.messages[1].text, "The number of data blocks must be a whole number from 0 to 8190.");
 
   OffloadChoice c = Offload::Choice(8190);
   c.fileName = "deer.12";
-  o.link.results = {{true, true}};
   o.run(c);
-  ASSERT_EQ(o.link.requests.size(), 1u);
-  EXPECT_EQ(o.link.requests[0].fileName, "deer.12");
-  EXPECT_EQ(o.link.requests[0].selectFlag, 1) << "a count other than the collar's selects blocks";
-  EXPECT_EQ(o.link.requests[0].datablocks, 8190);
+  ASSERT_EQ(o.collar.requests.size(), 1u);
+  EXPECT_EQ(o.collar.requests[0].fileName, "deer.12.incoming");
+  EXPECT_EQ(o.collar.requests[0].selectFlag, 1) << "a count other than the collar's selects blocks";
+  EXPECT_EQ(o.collar.requests[0].datablocks, 8190);
+}
+
+TEST(OffloadWorkflow, FileNamesMustStayInsideTheGpsDataFolder) {
+  for (const char* name : {"../escape", "sub/dir", "a\\b", "..", ".", ""}) {
+    Offload o;
+    OffloadChoice c = Offload::Choice();
+    c.fileName = name;
+    EXPECT_EQ(o.run(c).outcome, OffloadOutcome::BadFileName) << name;
+    EXPECT_TRUE(o.collar.requests.empty()) << name;
+    ASSERT_EQ(o.prompter.messages.size(), 1u);
+    EXPECT_EQ(o.prompter.messages[0].caption, "Invalid file name");
+  }
+  Offload o;
+  OffloadChoice c = Offload::Choice();
+  c.fileName = "elk..2026";
+  o.prompter.answers = {PromptAnswer::No};
+  EXPECT_EQ(o.run(c).outcome, OffloadOutcome::Viewed) << "two dots inside a name are no way up";
 }
 
 TEST(OffloadWorkflow, DecliningTheOverwriteSendsNothing) {
@@ -111,57 +264,59 @@ TEST(OffloadWorkflow, DecliningTheOverwriteSendsNothing) {
   o.dir.write("GPS Data/deer 12.csv", "earlier");
   o.prompter.answers = {PromptAnswer::No};
   EXPECT_EQ(o.run(Offload::Choice()).outcome, OffloadOutcome::OverwriteDeclined);
-  EXPECT_TRUE(o.link.requests.empty());
-  EXPECT_EQ(o.dir.read("GPS Data/deer 12.csv"), "earlier");
+  EXPECT_TRUE(o.collar.requests.empty());
+  EXPECT_EQ(o.csv(), "earlier");
   EXPECT_EQ(o.prompter.messages[0].text, "The file deer 12.csv already exists. Would you want to overwrite the file?");
   EXPECT_EQ(o.prompter.messages[0].caption, "File Exists");
 }
 
-TEST(OffloadWorkflow, NothingReceivedStopsWithTheMessage) {
+TEST(OffloadWorkflow, AnOverwrittenFileStaysUntilItsReplacementIsWhole) {
   Offload o;
-  o.link.onRun = nullptr;
-  o.link.results = {{true, false}};
+  o.dir.write("GPS Data/deer 12.csv", "earlier");
+  o.collar.failReads = {1};
+  o.prompter.answers = {PromptAnswer::Yes};
   EXPECT_EQ(o.run(Offload::Choice()).outcome, OffloadOutcome::NotReceived);
+  EXPECT_EQ(o.csv(), "earlier");
+}
+
+TEST(OffloadWorkflow, NothingReceivedStopsWithTheMessageAndTheReceiversReason) {
+  Offload o;
+  o.collar.failReads = {1};
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_EQ(r.outcome, OffloadOutcome::NotReceived);
   ASSERT_EQ(o.prompter.messages.size(), 1u);
   EXPECT_EQ(o.prompter.messages[0].text, "GPS data was not received from the collar.");
   EXPECT_EQ(o.prompter.messages[0].caption, "ERROR");
+  EXPECT_NE(o.prompter.messages[0].more.details.find("too many errors on one packet"), std::string::npos);
+  EXPECT_TRUE(o.gpsData().empty());
+  EXPECT_TRUE(o.backups().empty());
 }
 
-TEST(OffloadWorkflow, NoResetIsOfferedWithoutAVerifiedBackup) {
+TEST(OffloadWorkflow, ACancelledTransferWritesNothing) {
   Offload o;
-  std::filesystem::remove_all(o.dir.file("Backup/GPS Data"));
-  o.link.results = {{true, true}};
-  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
-  const OffloadReport r = o.run(Offload::Choice());
-  EXPECT_EQ(o.link.requests.size(), 1u) << "the collar was reset without a backup";
-  EXPECT_FALSE(r.resetDone);
-  ASSERT_GE(o.prompter.messages.size(), 3u);
-  EXPECT_EQ(o.prompter.messages[0].text, "Could not create a backup gps data file.");
-  EXPECT_EQ(o.prompter.messages[1].caption, "Reset DataPointer");
-  EXPECT_FALSE(o.prompter.messages[1].question);
-  EXPECT_EQ(o.prompter.messages[2].text, "Error opening the GPS data in file! Can not view the data!");
-  EXPECT_EQ(o.prompter.messages[2].caption, "View GPS Data");
-  EXPECT_TRUE(o.viewed.empty());
+  o.collar.cancelReads = {1};
+  EXPECT_EQ(o.run(Offload::Choice()).outcome, OffloadOutcome::Cancelled);
+  EXPECT_TRUE(o.gpsData().empty());
+  EXPECT_TRUE(o.backups().empty());
+  EXPECT_TRUE(o.prompter.saw("cancelled"));
 }
 
 TEST(OffloadWorkflow, ZeroBlocksAsksNoResetQuestionAndLeavesNoBinaryUnderTheCsvName) {
   Offload o;
-  o.image = testing::GpsImage({}, 12345);
-  o.link.results = {{true, true}};
+  o.collar.memory = testing::GpsImage({}, 12345);
   OffloadChoice c = Offload::Choice(0);
   c.initialCount = 0;
   EXPECT_EQ(o.run(c).outcome, OffloadOutcome::Viewed);
   for (const auto& m : o.prompter.messages) EXPECT_FALSE(m.question) << m.text;
-  EXPECT_EQ(o.dir.read("GPS Data/deer 12.csv"),
-            "\r\n0 blocks translated to Latitude and Longitude format.\r\n\r\n(GMT -07:00) Arizona\r\n");
+  EXPECT_EQ(o.csv(), "\r\n0 blocks translated to Latitude and Longitude format.\r\n\r\n(GMT -07:00) Arizona\r\n");
+  EXPECT_EQ(o.gpsData(), std::vector<std::string>{"deer 12.csv"});
 }
 
 TEST(OffloadWorkflow, BadChecksAreReportedAndTheDataStillShown) {
   Offload o;
   auto bad = testing::FixAt(6, 7, 5, 9, 3, 7, 40, true, 105, false);
   bad.goodCheck = false;
-  o.image = testing::GpsImage({bad}, 12345);
-  o.link.results = {{true, true}};
+  o.collar.memory = testing::GpsImage({bad}, 12345);
   o.prompter.answers = {PromptAnswer::No};
   OffloadChoice c = Offload::Choice(1);
   c.initialCount = 1;
@@ -172,37 +327,24 @@ TEST(OffloadWorkflow, BadChecksAreReportedAndTheDataStillShown) {
   EXPECT_EQ(o.viewed.size(), 1u);
 }
 
-}  // namespace
-}  // namespace zelkor
-
-namespace zelkor {
-namespace {
-
-TEST(OffloadWorkflow, FileNamesMustStayInsideTheGpsDataFolder) {
-  for (const char* name : {"../escape", "sub/dir", "a\\b", "..hidden", ""}) {
-    Offload o;
-    OffloadChoice c = Offload::Choice();
-    c.fileName = name;
-    EXPECT_EQ(o.run(c).outcome, OffloadOutcome::BadFileName) << name;
-    EXPECT_TRUE(o.link.requests.empty()) << name;
-    ASSERT_EQ(o.prompter.messages.size(), 1u);
-    EXPECT_EQ(o.prompter.messages[0].caption, "Invalid file name");
-  }
-}
-
-TEST(OffloadWorkflow, ShortReceivedFileIsTranslatedButTheCollarIsNotReset) {
+TEST(OffloadWorkflow, AnIncompleteImageIsKeptAsABackupButNeitherTranslatedNorErased) {
   Offload o;
-  o.image.resize(o.image.size() - 10);  // the last block is cut
-  o.link.results = {{true, true}};
+  o.collar.damage = {[](std::vector<uint8_t>& image) { image.resize(64 + 32 + 10); }};
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   const OffloadReport r = o.run(Offload::Choice());
-  EXPECT_EQ(o.link.requests.size(), 1u) << "the collar was reset although data was missing";
-  EXPECT_FALSE(r.resetDone);
-  EXPECT_EQ(o.prompter.messages[0].text,
-            "The collar's data pointer was not reset, because the received GPS data holds fewer blocks than its "
-            "header announces.");
-  EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
-  EXPECT_EQ(r.translation.rows, 1u);
+  EXPECT_EQ(r.outcome, OffloadOutcome::Incomplete);
+  EXPECT_EQ(o.collar.log, std::vector<std::string>{"Offload"}) << "the collar was reset although data was missing";
+  EXPECT_TRUE(o.gpsData().empty()) << "no CSV from an incomplete image";
+  EXPECT_EQ(o.backups().size(), 1u);
+  EXPECT_TRUE(o.prompter.saw("holds 1 of the 2 blocks its header announces"));
+}
+
+TEST(OffloadWorkflow, TwoOffloadsInTheSameSecondKeepTwoBackups) {
+  Offload o;
+  o.prompter.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::No};
+  o.run(Offload::Choice());
+  o.run(Offload::Choice());
+  EXPECT_EQ(o.backups(), (std::vector<std::string>{"12345_9_5_2006_14_3_7-2.gps", "12345_9_5_2006_14_3_7.gps"}));
 }
 
 TEST(OffloadWorkflow, EveryTranslationResultMapsToItsMessage) {

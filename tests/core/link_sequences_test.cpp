@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "app/paths.h"
 #include "link/collar_sequences.h"
+#include "support/fake_collar.h"
 #include "support/fake_link.h"
+#include "support/gps_image.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 
@@ -12,33 +15,95 @@ using testing::FakeLink;
 using testing::RecordingSink;
 using testing::ScriptedPrompter;
 
-TEST(ResetSequence, AnsweringNoOpensNoLink) {
+struct Reset {
+  testing::TempDir dir;
   ScriptedPrompter prompter;
-  prompter.answers = {PromptAnswer::No};
-  FakeLink link;
-  RunResetSequence(prompter, link, 2);
-  EXPECT_TRUE(link.requests.empty());
-  ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, "This will erase all data in the collar, are you sure you want to do this?");
-  EXPECT_EQ(prompter.messages[0].caption, "Reset DataPointer");
-  EXPECT_EQ(prompter.messages[0].buttons, PromptButtons::YesNo);
+  testing::FakeCollar collar{dir.dir()};
+  Reset() {
+    std::string e;
+    PrepareDataFolders(dir.dir(), &e);
+    collar.memory = testing::GpsImage({testing::FixAt(6, 7, 5, 9, 3, 7, 40, true, 105, false)}, 321);
+  }
+  bool run() {
+    prompter.answers.push_front(PromptAnswer::Yes);
+    return RunResetSequence(prompter, collar, 2, dir.dir());
+  }
+  // A backup holding exactly what a read of the collar gives.
+  void backUp(const std::string& name, bool sameAsCollar = true) {
+    std::vector<uint8_t> image = collar.memory;
+    while (image.size() % 128) image.push_back(0x1A);
+    if (!sameAsCollar) image[70] ^= 1;
+    dir.writeBytes("Backup/GPS Data/" + name, image);
+  }
+};
+
+TEST(ResetSequence, AnsweringNoOpensNoLinkAndNoIsTheDefault) {
+  Reset r;
+  r.prompter.answers = {PromptAnswer::No};
+  EXPECT_FALSE(RunResetSequence(r.prompter, r.collar, 2, r.dir.dir()));
+  EXPECT_TRUE(r.collar.log.empty());
+  ASSERT_EQ(r.prompter.messages.size(), 1u);
+  EXPECT_EQ(r.prompter.messages[0].text, "This will erase all data in the collar, are you sure you want to do this?");
+  EXPECT_EQ(r.prompter.messages[0].caption, "Reset DataPointer");
+  EXPECT_EQ(r.prompter.messages[0].buttons, PromptButtons::YesNo);
+  EXPECT_EQ(r.prompter.messages[0].more.defaultAnswer, PromptAnswer::No);
 }
 
-TEST(ResetSequence, YesSendsTheResetAndReportsBothOutcomes) {
-  for (bool received : {true, false}) {
-    ScriptedPrompter prompter;
-    prompter.answers = {PromptAnswer::Yes};
-    FakeLink link;
-    link.results = {{received, false}};
-    RunResetSequence(prompter, link, 2);
-    ASSERT_EQ(link.requests.size(), 1u);
-    EXPECT_EQ(link.requests[0].request, LinkRequest::ResetDataPointer);
-    EXPECT_EQ(link.requests[0].port, 2);
-    ASSERT_EQ(prompter.messages.size(), 2u);
-    EXPECT_EQ(prompter.messages[1].text, received ? "All data in the collar has been erased."
-                                                  : "Error sending command. Did not reset the datapointer.");
-    EXPECT_EQ(prompter.messages[1].caption, received ? "Data Erased" : "Error");
+TEST(ResetSequence, ErasesWhenTheMemoryEqualsTheNewestBackupWithThePortHeldThroughout) {
+  Reset r;
+  r.backUp("321_1_1_2006_1_0_0.gps", false);  // older, different
+  r.backUp("321_9_5_2006_14_3_7.gps");
+  EXPECT_TRUE(r.run()) << r.prompter.all();
+  EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "Reset", "release 2"}));
+  EXPECT_EQ(r.collar.pointer(), 64u);
+  EXPECT_EQ(r.prompter.messages.back().text, "All data in the collar has been erased.");
+  EXPECT_EQ(r.prompter.messages.back().caption, "Data Erased");
+  EXPECT_EQ(testing::TempDir::List(r.dir.file("GPS Data")), std::vector<std::string>{});
+}
+
+TEST(ResetSequence, UnsavedDataIsNeverErased) {
+  for (int variant = 0; variant < 3; ++variant) {
+    Reset r;
+    if (variant == 1) r.backUp("321_9_5_2006_14_3_7.gps", false);                          // newest differs
+    if (variant == 2) r.backUp("999_9_5_2006_14_3_7.gps");                                 // another collar's
+    EXPECT_FALSE(r.run()) << variant;
+    EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "release 2"})) << variant;
+    EXPECT_NE(r.collar.pointer(), 64u);
+    EXPECT_EQ(r.prompter.messages.back().text, "This collar holds data that has not been saved; offload it first.");
   }
+  // The newest backup counts, not any: an old equal copy with new data since.
+  Reset r;
+  r.backUp("321_1_1_2006_1_0_0.gps");
+  r.backUp("321_1_1_2006_1_0_0-2.gps", false);
+  EXPECT_FALSE(r.run());
+}
+
+TEST(ResetSequence, AnEmptyMemoryIsErasedWithoutABackup) {
+  Reset r;
+  r.collar.memory = testing::GpsImage({}, 321);
+  EXPECT_TRUE(r.run());
+  EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "Reset", "release 2"}));
+}
+
+TEST(ResetSequence, AFailedOrCancelledReadErasesNothing) {
+  for (bool cancel : {false, true}) {
+    Reset r;
+    r.backUp("321_9_5_2006_14_3_7.gps");
+    (cancel ? r.collar.cancelReads : r.collar.failReads) = {1};
+    EXPECT_FALSE(r.run());
+    EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "release 2"}));
+    EXPECT_EQ(r.prompter.messages.back().text,
+              cancel ? "The reset was cancelled. Nothing was erased." : "Error sending command. Did not reset the datapointer.");
+  }
+}
+
+TEST(ResetSequence, ALostReplyIsReportedAsWhatActuallyHappened) {
+  Reset r;
+  r.backUp("321_9_5_2006_14_3_7.gps");
+  r.collar.resetReplyLost = true;
+  EXPECT_TRUE(r.run());
+  EXPECT_EQ(r.prompter.messages.back().text, "All data in the collar has been erased.");
+  EXPECT_NE(r.prompter.messages.back().more.details.find("reply was lost"), std::string::npos);
 }
 
 TEST(AlmanacSequence, RetryAsksAgainAfterEveryFailureUntilCancel) {

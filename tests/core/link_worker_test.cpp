@@ -71,14 +71,17 @@ class Peer {
 
 class FakeLauncher : public XmodemLauncher {
  public:
-  int run(const std::vector<std::string>& args, const std::string& workingDir,
-          const std::function<void(const std::string&)>& onLine) override {
-    calls.push_back(args);
-    dir = workingDir;
-    onLine("packet 1 of 2");
-    if (!fileContent.empty()) std::ofstream(args.back(), std::ios::binary) << fileContent;
+  int run(const HelperRun& run) override {
+    calls.push_back(run.args);
+    dir = run.workingDir;
+    descriptor = run.portDescriptor;
+    run.onLine("packet 1 of 2");
+    if (!errorLine.empty()) run.onLine("error: " + errorLine);
+    if (!fileContent.empty()) std::ofstream(run.args.back(), std::ios::binary) << fileContent;
     return status;
   }
+  int descriptor = -1;
+  std::string errorLine;
   std::vector<std::vector<std::string>> calls;
   std::string dir;
   std::string fileContent;

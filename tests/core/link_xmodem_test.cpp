@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <thread>
 
@@ -49,6 +50,13 @@ struct ReceiverRun {
   }
   void send(const std::vector<uint8_t>& bytes) { pipe.b.write(bytes.data(), bytes.size()); }
   int next(int ms = 2000) { return pipe.b.read(ms); }
+  // A careful receiver takes EOT only when it comes twice.
+  void endWithEot() {
+    send({kEot});
+    EXPECT_EQ(next(), kNak) << "the first EOT is answered with NAK";
+    send({kEot});
+    EXPECT_EQ(next(), kAck);
+  }
   XmodemReceiveResult finish() {
     thread.join();
     return result;
@@ -63,8 +71,7 @@ TEST(XmodemReceive, StartsWithNakAndAcceptsPacketsUntilEot) {
   EXPECT_EQ(r.next(), kAck);
   r.send(Packet(2, {data.begin() + 128, data.end()}));
   EXPECT_EQ(r.next(), kAck);
-  r.send({kEot});
-  EXPECT_EQ(r.next(), kAck);
+  r.endWithEot();
   const auto res = r.finish();
   EXPECT_EQ(res.status, XmodemStatus::Ok);
   ASSERT_EQ(res.data.size(), 256u);
@@ -80,8 +87,7 @@ TEST(XmodemReceive, BadChecksumIsNakedAndTheRetryAccepted) {
   EXPECT_EQ(r.next(), kNak);
   r.send(Packet(1, data));
   EXPECT_EQ(r.next(), kAck);
-  r.send({kEot});
-  EXPECT_EQ(r.next(), kAck);
+  r.endWithEot();
   const auto res = r.finish();
   EXPECT_EQ(res.status, XmodemStatus::Ok);
   EXPECT_EQ(res.data, data);
@@ -98,8 +104,7 @@ TEST(XmodemReceive, DuplicatePacketIsAcknowledgedAndDropped) {
   EXPECT_EQ(r.next(), kAck);
   r.send(Packet(2, {data.begin() + 128, data.end()}));
   EXPECT_EQ(r.next(), kAck);
-  r.send({kEot});
-  EXPECT_EQ(r.next(), kAck);
+  r.endWithEot();
   EXPECT_EQ(r.finish().data, data);
 }
 
@@ -152,9 +157,79 @@ TEST(XmodemReceive, ShortPacketTimesOutAndIsAskedForAgain) {
   EXPECT_EQ(r.next(), kNak);
   r.send(p);
   EXPECT_EQ(r.next(), kAck);
-  r.send({kEot});
-  EXPECT_EQ(r.next(), kAck);
+  r.endWithEot();
   EXPECT_EQ(r.finish().data, data);
+}
+
+// A lost SOH turns a packet numbered 4 into what looks like an EOT: the
+// receiver must not end the transfer there.
+TEST(XmodemReceive, APacketNumberedFourWithoutItsHeaderDoesNotEndTheTransfer) {
+  XmodemReceiveOptions o = Quick();
+  o.expectedPackets = 5;
+  ReceiverRun r(o);
+  EXPECT_EQ(r.next(), kNak);
+  const auto data = Bytes(5 * 128, 8);
+  for (uint8_t n = 1; n <= 3; ++n) {
+    r.send(Packet(n, {data.begin() + (n - 1) * 128, data.begin() + n * 128}));
+    EXPECT_EQ(r.next(), kAck);
+  }
+  const auto four = Packet(4, {data.begin() + 3 * 128, data.begin() + 4 * 128});
+  r.send({four.begin() + 1, four.end()});  // the SOH is lost on the line
+  EXPECT_EQ(r.next(), kNak) << "the lone 0x04 is not taken as the end";
+  EXPECT_EQ(r.next(), kNak) << "the rest of the packet is noise: asked again";
+  r.send(four);
+  EXPECT_EQ(r.next(), kAck);
+  r.send(Packet(5, {data.begin() + 4 * 128, data.end()}));
+  EXPECT_EQ(r.next(), kAck);
+  r.endWithEot();
+  const auto res = r.finish();
+  EXPECT_EQ(res.status, XmodemStatus::Ok);
+  EXPECT_EQ(res.data, data);
+}
+
+TEST(XmodemReceive, AnEndBeforeTheExpectedPacketsIsIncompleteWithOnePacketOfSlack) {
+  for (int sent : {2, 3, 4}) {
+    XmodemReceiveOptions o = Quick();
+    o.expectedPackets = 4;  // rounded up by the caller: 3 may be all there is
+    ReceiverRun r(o);
+    EXPECT_EQ(r.next(), kNak);
+    for (int n = 1; n <= sent; ++n) {
+      r.send(Packet(static_cast<uint8_t>(n), Bytes(128, static_cast<unsigned>(n))));
+      EXPECT_EQ(r.next(), kAck);
+    }
+    r.endWithEot();
+    const auto res = r.finish();
+    EXPECT_EQ(res.status, sent >= 3 ? XmodemStatus::Ok : XmodemStatus::Incomplete) << sent;
+    if (sent < 3) EXPECT_EQ(XmodemFailureText(res, 4), "the sender ended after 2 of 4 packets");
+  }
+}
+
+TEST(XmodemReceive, ASenderThatNeverRepeatsItsEotEndsByItsSilenceOnceEveryPacketIsIn) {
+  XmodemReceiveOptions o = Quick();
+  o.expectedPackets = 1;
+  ReceiverRun r(o);
+  EXPECT_EQ(r.next(), kNak);
+  r.send(Packet(1, Bytes(128, 9)));
+  EXPECT_EQ(r.next(), kAck);
+  r.send({kEot});
+  EXPECT_EQ(r.next(), kNak);
+  EXPECT_EQ(r.next(), kAck) << "silence after the NAK: the EOT stands";
+  EXPECT_EQ(r.finish().status, XmodemStatus::Ok);
+}
+
+TEST(XmodemReceive, CancellingSendsCanAndKeepsNothing) {
+  std::atomic<bool> stop{false};
+  XmodemReceiveOptions o = Quick();
+  o.packetTimeoutMs = 5000;
+  o.cancelled = [&] { return stop.load(); };
+  ReceiverRun r(o);
+  EXPECT_EQ(r.next(), kNak);
+  r.send(Packet(1, Bytes(128, 10)));
+  EXPECT_EQ(r.next(), kAck);
+  stop = true;
+  EXPECT_EQ(r.next(1000), kCan) << "seen within a slice, not after the 5 s timeout";
+  const auto res = r.finish();
+  EXPECT_EQ(res.status, XmodemStatus::Aborted);
 }
 
 TEST(XmodemRoundTrip, SenderAndReceiverAgreeOnEverySize) {

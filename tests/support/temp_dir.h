@@ -1,6 +1,7 @@
 // A fresh temporary folder, removed with the object.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -37,6 +38,22 @@ class TempDir {
   }
   std::string read(const std::string& name) const { return ReadFile(file(name)); }
 
+  static void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  static bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+  }
+  // The names in a folder, sorted.
+  static std::vector<std::string> List(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+      names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   static std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -1,10 +1,12 @@
 #include "app/paths.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "link/default_commands.h"
+#include "util/atomic_file.h"
+#include "util/read_file.h"
 
 namespace fs = std::filesystem;
 
@@ -48,6 +50,15 @@ std::string DefaultAccessLevelText() {
   return text;
 }
 
+namespace {
+// A command file left empty or cut short by a failed install (a full disk)
+// is one of ours that did not finish: the start of the shipped bytes. A
+// vendor's file of another size is the user's and is left alone.
+bool IsTruncatedDefault(const std::string& bytes, const std::vector<uint8_t>& shipped) {
+  return bytes.size() < shipped.size() && std::equal(bytes.begin(), bytes.end(), shipped.begin());
+}
+}  // namespace
+
 bool PrepareDataFolders(const std::string& programDirectory, std::string* error) {
   std::error_code ec;
   for (const std::string& dir : {CommandsDir(programDirectory), GpsDataDir(programDirectory),
@@ -59,21 +70,41 @@ bool PrepareDataFolders(const std::string& programDirectory, std::string* error)
     }
   }
   const std::string commands = CommandsDir(programDirectory);
-  if (fs::is_empty(commands, ec) && !ec) {
-    // A fresh install: the default access levels come with the command files.
-    const std::string access = programDirectory + "AccessLevel.txt";
-    if (!fs::exists(access, ec)) {
-      std::ofstream out(access, std::ios::binary);
-      out << DefaultAccessLevelText();
+  const bool fresh = fs::is_empty(commands, ec) && !ec;
+  std::string reason;
+  const std::string access = programDirectory + "AccessLevel.txt";
+  // Which shipped files stand, and whether they are ours (whole or cut).
+  const auto& shipped = DefaultCommandFiles();
+  std::vector<int> state(shipped.size(), 0);  // 0 missing, 1 whole or foreign, 2 cut short
+  bool ours = fresh;
+  for (size_t i = 0; i < shipped.size(); ++i) {
+    const std::string path = commands + shipped[i].name;
+    std::string bytes;
+    if (!fs::exists(path, ec)) continue;
+    state[i] = 1;
+    if (!ReadWholeFile(path, &bytes, &reason)) continue;  // reported when it is sent
+    const std::vector<uint8_t>& want = shipped[i].bytes;
+    if (IsTruncatedDefault(bytes, want)) state[i] = 2;
+    if (state[i] == 2 || std::equal(bytes.begin(), bytes.end(), want.begin(), want.end())) ours = true;
+  }
+  for (size_t i = 0; i < shipped.size(); ++i) {
+    if (!(state[i] == 2 || (state[i] == 0 && ours))) continue;
+    const std::string path = commands + shipped[i].name;
+    const auto& bytes = shipped[i].bytes;
+    if (WriteFileAtomically(path, std::string(bytes.begin(), bytes.end()), &reason) != AtomicWrite::Ok) {
+      if (error) *error = "Could not install the command file " + path + ": " + reason;
+      return false;
     }
-    for (const CommandFile& f : DefaultCommandFiles()) {
-      std::ofstream out(commands + f.name, std::ios::binary | std::ios::trunc);
-      out.write(reinterpret_cast<const char*>(f.bytes.data()),
-                static_cast<std::streamsize>(f.bytes.size()));
-      if (!out) {
-        if (error) *error = "Could not install the command file " + commands + f.name;
-        return false;
-      }
+  }
+  // A fresh install, or one whose access file a failed install left empty,
+  // gets the default access levels with the command files.
+  std::string accessText;
+  const bool accessPresent = fs::exists(access, ec);
+  const bool accessEmpty = accessPresent && ReadWholeFile(access, &accessText) && accessText.empty();
+  if ((fresh && !accessPresent) || (ours && accessEmpty)) {
+    if (WriteFileAtomically(access, DefaultAccessLevelText(), &reason) != AtomicWrite::Ok) {
+      if (error) *error = "Could not write " + access + ": " + reason;
+      return false;
     }
   }
   return true;

@@ -1,57 +1,58 @@
 #include "config/config_file.h"
 
-#include <cstdio>
-#include <memory>
-
 #include "app/paths.h"
+#include "util/atomic_file.h"
+#include "util/read_file.h"
 #include "util/text.h"
 
 namespace zelkor {
 
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
+ConfigFileStatus ReadConfigFile(const std::string& path, CollarConfig& config, std::string* reason) {
+  std::string bytes;
+  std::string why;
+  if (!ReadWholeFile(path, &bytes, &why)) {
+    if (reason) *reason = why;
+    return ConfigFileStatus::OpenFailed;
   }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-}  // namespace
-
-ConfigFileStatus ReadConfigFile(const std::string& path, CollarConfig& config) {
+  if (bytes.size() < kConfigRecordSize) {
+    if (reason)
+      *reason = Format("it holds %zu bytes; a collar configuration holds %zu", bytes.size(), kConfigRecordSize);
+    return ConfigFileStatus::OpenFailed;
+  }
   CollarConfigRecord record{};
-  ConfigFileStatus status = ConfigFileStatus::Ok;
-  File f(std::fopen(path.c_str(), "rb"));
-  if (f) {
-    std::fread(record.data(), 1, record.size(), f.get());
-  } else {
-    status = ConfigFileStatus::OpenFailed;
-  }
+  for (size_t i = 0; i < record.size(); ++i) record[i] = static_cast<uint8_t>(bytes[i]);
   DecodeConfig(record, config);
-  return status;
+  return ConfigFileStatus::Ok;
 }
 
-ConfigFileStatus WriteConfigFile(const std::string& path, CollarConfig& config) {
+ConfigFileStatus WriteConfigFile(const std::string& path, CollarConfig& config, std::string* reason) {
   EncodeConfig(config);
-  std::FILE* raw = std::fopen(path.c_str(), "wb");
-  if (!raw) return ConfigFileStatus::OpenFailed;
-  const size_t written = std::fwrite(config.raw.data(), 1, config.raw.size(), raw);
-  const bool closed = std::fclose(raw) == 0;
-  return written == config.raw.size() && closed ? ConfigFileStatus::Ok : ConfigFileStatus::WriteFailed;
+  switch (WriteFileAtomically(path, std::string(config.raw.begin(), config.raw.end()), reason)) {
+    case AtomicWrite::Ok: return ConfigFileStatus::Ok;
+    case AtomicWrite::OpenFailed: return ConfigFileStatus::OpenFailed;
+    case AtomicWrite::WriteFailed: break;
+  }
+  return ConfigFileStatus::WriteFailed;
 }
 
 ConfigFileStatus ReadConfig(const std::string& path, CollarConfig& config, Prompter& prompter) {
-  const ConfigFileStatus s = ReadConfigFile(path, config);
+  std::string reason;
+  const ConfigFileStatus s = ReadConfigFile(path, config, &reason);
   if (s != ConfigFileStatus::Ok)
-    prompter.notify(Format("Could not open %s.", path.c_str()), "ERROR", PromptIcon::Error);
+    prompter.notify(Format("Could not open %s.", path.c_str()), "ERROR", PromptIcon::Error,
+                    {"The reason: " + reason + ".", {}});
   return s;
 }
 
 ConfigFileStatus WriteConfig(const std::string& path, CollarConfig& config, Prompter& prompter) {
-  const ConfigFileStatus s = WriteConfigFile(path, config);
+  std::string reason;
+  const ConfigFileStatus s = WriteConfigFile(path, config, &reason);
   if (s == ConfigFileStatus::OpenFailed)
-    prompter.notify(Format("Could not open %s.", path.c_str()), "ERROR", PromptIcon::Error);
+    prompter.notify(Format("Could not open %s.", path.c_str()), "ERROR", PromptIcon::Error,
+                    {"The reason: " + reason + ".", {}});
   else if (s == ConfigFileStatus::WriteFailed)
-    prompter.notify(Format("Could not write %s.", path.c_str()), "ERROR", PromptIcon::Error);
+    prompter.notify(Format("Could not write %s.", path.c_str()), "ERROR", PromptIcon::Error,
+                    {"The reason: " + reason + ". The file was left as it was.", {}});
   return s;
 }
 
@@ -62,29 +63,17 @@ std::string ConfigBackupName(uint32_t collarId, const LocalDateTime& t) {
 
 std::string MakeConfigBackup(const std::string& workingPath, const std::string& backupDir,
                              uint32_t collarId, const Clock& clock, Prompter& prompter) {
-  File in(std::fopen(workingPath.c_str(), "rb"));
-  if (!in) {
+  std::string bytes, reason;
+  if (!ReadWholeFile(workingPath, &bytes, &reason)) {
     prompter.notify("Could not open the collar configuration file to create a backup copy.",
-                    "Error", PromptIcon::Error);
+                    "Error", PromptIcon::Error, {workingPath + ": " + reason + ".", {}});
     return std::string();
   }
-  const std::string target = JoinPath(backupDir, ConfigBackupName(collarId, clock.now()));
-  File out(std::fopen(target.c_str(), "wb"));
-  if (!out) {
-    prompter.notify("Could not create a backup file.", "Error", PromptIcon::Error);
-    return std::string();
-  }
-  char buffer[4096];
-  size_t n;
-  bool ok = true;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
-    ok &= std::fwrite(buffer, 1, n, out.get()) == n;
-  ok &= std::fclose(out.release()) == 0;
-  if (!ok) {
-    std::remove(target.c_str());
-    prompter.notify("Could not create a backup file.", "Error", PromptIcon::Error);
-    return std::string();
-  }
+  const std::string target =
+      WriteNewFileAtomically(JoinPath(backupDir, ConfigBackupName(collarId, clock.now())), bytes, &reason);
+  if (target.empty())
+    prompter.notify("Could not create a backup file.", "Error", PromptIcon::Error,
+                    {WriteFailureText(backupDir, reason), {}});
   return target;
 }
 

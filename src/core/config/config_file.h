@@ -11,13 +11,16 @@ namespace zelkor {
 
 enum class ConfigFileStatus { Ok, OpenFailed, WriteFailed };
 
-// Reads up to 64 bytes (missing bytes stay zero) and decodes them. A file
-// that cannot be opened decodes from 64 zero bytes.
-ConfigFileStatus ReadConfigFile(const std::string& path, CollarConfig& config);
-// Encodes the fields into config.raw and writes the 64 bytes.
-ConfigFileStatus WriteConfigFile(const std::string& path, CollarConfig& config);
+// Reads the first 64 bytes of a file and decodes them. A file that cannot
+// be read whole, or holds fewer than 64 bytes (a folder, an empty or cut
+// file), is an error and leaves config as it was; *reason says why.
+ConfigFileStatus ReadConfigFile(const std::string& path, CollarConfig& config, std::string* reason = nullptr);
+// Encodes the fields into config.raw and writes the 64 bytes through a
+// temporary file, so that a failure never leaves a cut file behind.
+ConfigFileStatus WriteConfigFile(const std::string& path, CollarConfig& config, std::string* reason = nullptr);
 
-// The same, reporting a failure through the prompter ("Could not open %s.").
+// The same, reporting a failure through the prompter ("Could not open %s.",
+// with the reason beneath).
 ConfigFileStatus ReadConfig(const std::string& path, CollarConfig& config, Prompter& prompter);
 ConfigFileStatus WriteConfig(const std::string& path, CollarConfig& config, Prompter& prompter);
 
@@ -25,8 +28,9 @@ ConfigFileStatus WriteConfig(const std::string& path, CollarConfig& config, Prom
 std::string ConfigBackupName(uint32_t collarId, const LocalDateTime& when);
 
 // Copies the working file byte for byte into backupDir under its
-// time-stamped name. Failures are reported and the caller goes on.
-// Returns the backup's path, or an empty text when no copy was made.
+// time-stamped name ("-2", "-3" ... when that name is taken). Failures are
+// reported and the caller goes on. Returns the backup's path, or an empty
+// text when no copy was made.
 std::string MakeConfigBackup(const std::string& workingPath, const std::string& backupDir,
                              uint32_t collarId, const Clock& clock, Prompter& prompter);
 

@@ -115,7 +115,12 @@ std::vector<std::string> DescribeChanges(const CollarConfig& a, const CollarConf
 }
 
 ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& c) {
-  ReadConfig(c.workingPath, c.config, c.prompter);
+  // A configuration that cannot be read is never shown or sent: what is in
+  // memory may belong to another collar.
+  if (ReadConfig(c.workingPath, c.config, c.prompter) != ConfigFileStatus::Ok) {
+    c.commands.postCommand(kCmdCollarCommands);
+    return ConfigOutcome::ReadFailed;
+  }
   ConfigFields fields = FieldsFrom(c.config);
   const std::string dir = c.workingPath.substr(0, c.workingPath.find_last_of("/\\") + 1);
   MakeConfigBackup(c.workingPath, dir, c.config.collarId, c.clock, c.prompter);
@@ -176,8 +181,11 @@ ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& c) {
     }
     bool verified = false;
     if (last.fileReceived) {
-      ReadConfig(c.workingPath, c.config, c.prompter);
-      verified = c.config.raw == sent;
+      CollarConfig readBack;
+      if (ReadConfig(c.workingPath, readBack, c.prompter) == ConfigFileStatus::Ok) {
+        c.config = readBack;
+        verified = c.config.raw == sent;
+      }
     }
     if (verified) {
       c.commands.postCommand(kCmdCollarCommands);

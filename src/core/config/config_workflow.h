@@ -66,7 +66,9 @@ struct ConfigWorkflowContext {
   std::function<void(int ms)> wait;  // must keep the window alive
 };
 
-enum class ConfigOutcome { Cancelled, Viewed, Verified, OptionsCancelled };
+// ReadFailed: the working file could not be read (reported); nothing was
+// shown and the Collar Commands dialog comes back.
+enum class ConfigOutcome { Cancelled, Viewed, Verified, OptionsCancelled, ReadFailed };
 
 ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& context);
 

@@ -25,12 +25,15 @@ void RunExportGpsData(const std::string& programDirectory, std::string source, F
     return;
   }
   int written = 0, skipped = 0;
-  switch (ExportGpsFile(source, *target, format, {}, &written, &skipped)) {
+  std::string reason;
+  switch (ExportGpsFile(source, *target, format, {}, &written, &skipped, &reason)) {
     case ExportResult::InputFailed:
-      prompter.notify(Format("Could not read GPS data from %s.", source.c_str()), "Export GPS Data", PromptIcon::Error);
+      prompter.notify(Format("Could not read GPS data from %s.", source.c_str()), "Export GPS Data",
+                      PromptIcon::Error, {"The reason: " + reason + ".", {}});
       return;
     case ExportResult::OutputFailed:
-      prompter.notify(Format("Could not write %s.", target->c_str()), "Export GPS Data", PromptIcon::Error);
+      prompter.notify(Format("Could not write %s.", target->c_str()), "Export GPS Data", PromptIcon::Error,
+                      {"The reason: " + reason + ". Nothing was written under that name.", {}});
       return;
     case ExportResult::Ok:
       break;

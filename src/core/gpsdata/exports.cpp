@@ -6,6 +6,7 @@
 #include "gpsdata/translate.h"
 #include "gpsdata/utm.h"
 #include "util/atomic_file.h"
+#include "util/read_file.h"
 #include "util/endian.h"
 #include "util/text.h"
 
@@ -247,17 +248,24 @@ std::string ExportText(const ExportData& data, ExportFormat format, const Export
 }
 
 ExportResult ExportGpsFile(const std::string& inputPath, const std::string& outputPath, ExportFormat format,
-                           const ExportOptions& options, int* written, int* skipped) {
-  std::ifstream in(inputPath, std::ios::binary);
-  if (!in) return ExportResult::InputFailed;
-  const std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                           const ExportOptions& options, int* written, int* skipped, std::string* reason) {
+  std::vector<uint8_t> image;
+  if (!ReadWholeFile(inputPath, &image, reason)) return ExportResult::InputFailed;
   ExportData data;
-  if (!ReadExportData(image, &data)) return ExportResult::InputFailed;
+  if (!ReadExportData(image, &data)) {
+    if (reason) *reason = "it is shorter than the 64-byte header of a GPS data file";
+    return ExportResult::InputFailed;
+  }
+  if (SameFile(inputPath, outputPath)) {
+    if (reason) *reason = "it is the input file";
+    return ExportResult::OutputFailed;
+  }
   int skip = 0;
   const std::string text = ExportText(data, format, options, &skip);
   if (skipped) *skipped = skip;
   if (written) *written = static_cast<int>(data.fixes.size()) - skip;
-  return WriteFileAtomically(outputPath, text) == AtomicWrite::Ok ? ExportResult::Ok : ExportResult::OutputFailed;
+  return WriteFileAtomically(outputPath, text, reason) == AtomicWrite::Ok ? ExportResult::Ok
+                                                                          : ExportResult::OutputFailed;
 }
 
 }  // namespace zelkor

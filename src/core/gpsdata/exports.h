@@ -50,7 +50,9 @@ struct ExportOptions {
 std::string ExportText(const ExportData& data, ExportFormat format, const ExportOptions& options, int* skipped);
 
 enum class ExportResult { Ok, InputFailed, OutputFailed };
+// Reads a GPS data file and writes the export through a temporary file;
+// *reason (when given) says why a read or write failed.
 ExportResult ExportGpsFile(const std::string& inputPath, const std::string& outputPath, ExportFormat format,
-                           const ExportOptions& options, int* written, int* skipped);
+                           const ExportOptions& options, int* written, int* skipped, std::string* reason = nullptr);
 
 }  // namespace zelkor

@@ -2,16 +2,21 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/paths.h"
 #include "app/utc_offset.h"
 #include "gpsdata/gps_fix.h"
 #include "link/collar_sequences.h"
+#include "util/atomic_file.h"
+#include "util/read_file.h"
 #include "util/text.h"
 
 namespace zelkor {
+
+namespace {
+const char kOffloadCaption[] = "Offload GPS Data";
+const char kViewCaption[] = "View GPS Data";
+}  // namespace
 
 int ZoneOffsetHours(const std::string& zoneText) {
   if (zoneText == kUtcEntryText) return 0;
@@ -22,21 +27,6 @@ int ZoneOffsetHours(const std::string& zoneText) {
   const int hours = AtoiRules(digits);
   return zoneText[5] == '+' ? hours : -hours;
 }
-
-std::string GpsBackupName(uint32_t collarId, const LocalDateTime& t) {
-  return Format("%u_%u_%u_%u_%u_%u_%u.gps", collarId, static_cast<unsigned>(t.month),
-                static_cast<unsigned>(t.day), static_cast<unsigned>(t.year), static_cast<unsigned>(t.hour),
-                static_cast<unsigned>(t.minute), static_cast<unsigned>(t.second));
-}
-
-namespace {
-bool ReadAll(const std::string& path, std::string* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-}  // namespace
 
 const char* TranslateResultMessage(TranslateResult result) {
   switch (result) {
@@ -50,35 +40,121 @@ const char* TranslateResultMessage(TranslateResult result) {
   return nullptr;
 }
 
-bool GpsFileIsComplete(const std::string& path) {
-  std::string bytes;
-  if (!ReadAll(path, &bytes) || bytes.size() < kGpsHeaderSize) return false;
-  const uint32_t blocks = HeaderBlockCount(reinterpret_cast<const uint8_t*>(bytes.data()));
-  return bytes.size() >= kGpsHeaderSize + static_cast<size_t>(blocks) * kGpsBlockSize;
+bool GpsImageIsComplete(const std::vector<uint8_t>& image) {
+  if (image.size() < kGpsHeaderSize) return false;
+  const uint32_t blocks = HeaderBlockCount(image.data());
+  return image.size() >= kGpsHeaderSize + static_cast<size_t>(blocks) * kGpsBlockSize;
 }
 
-bool CopyAndVerify(const std::string& from, const std::string& to, bool* sourceOpened) {
-  std::string bytes;
-  *sourceOpened = ReadAll(from, &bytes);
-  if (!*sourceOpened) return false;
-  {
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) return false;
-  }
+std::string SaveVerifiedBackup(const std::vector<uint8_t>& image, const std::string& path, std::string* reason) {
+  const std::string bytes(image.begin(), image.end());
+  const std::string written = WriteNewFileAtomically(path, bytes, reason);
+  if (written.empty()) return written;
   std::string back;
-  return ReadAll(to, &back) && back == bytes;
+  if (!ReadWholeFile(written, &back, reason)) return std::string();
+  if (back != bytes) {
+    *reason = "the copy read back differs from the data received";
+    return std::string();
+  }
+  return written;
 }
+
+std::string IncomingName(const std::string& csvName, int read) {
+  return csvName + (read <= 1 ? ".incoming" : Format(".incoming-%d", read));
+}
+
+namespace {
+
+bool BadFileName(const std::string& name) {
+  // The file stays inside "GPS Data": no folders, no way up.
+  return name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+         name.find('\\') != std::string::npos;
+}
+
+// A backup that a later read has shown to be damaged stops looking like
+// one: it keeps its bytes under a name that no tool takes for a backup.
+void SetAsideDamagedBackup(const std::string& path) {
+  std::error_code ec;
+  const std::string target = path + ".damaged";
+  if (!std::filesystem::exists(target, ec)) std::filesystem::rename(path, target, ec);
+}
+
+// The erase, after the user's two Yes: read again until two reads agree,
+// then erase. Returns the image the CSV must come from.
+std::vector<uint8_t> ConfirmAndErase(const OffloadChoice& choice, const LinkParams& first,
+                                     const std::vector<uint8_t>& firstImage, const std::string& fileName,
+                                     OffloadContext& c, OffloadReport& report) {
+  Prompter& ui = c.prompter;
+  const std::string& dir = c.state.programDirectory;
+  const ReadAgreement agreement = ConfirmByRereading(c.link, first.port, dir, IncomingName(fileName, 2), firstImage,
+                                                     first.datablocks, first.selectFlag);
+  report.reads += agreement.reads - 1;
+  switch (agreement.outcome) {
+    case ReadAgreement::Cancelled:
+      ui.notify("The second read of the collar's memory was cancelled. The collar was not erased.", kResetCaption,
+                PromptIcon::Information);
+      return firstImage;
+    case ReadAgreement::Failed:
+      ui.notify("The collar was not erased, because its memory could not be read a second time to confirm the "
+                "data on disk.",
+                kResetCaption, PromptIcon::Warning,
+                {"The second read failed: " + agreement.error + ". The data already received is kept; offload "
+                 "again to erase the collar.",
+                 {}});
+      report.failure = "the confirming read failed: " + agreement.error;
+      return firstImage;
+    case ReadAgreement::Disagreed:
+      ui.notify("The collar was not erased: three reads of its memory gave three different results, so no copy "
+                "of its data can be trusted yet.",
+                kResetCaption, PromptIcon::Warning,
+                {"The line to the collar is damaging data. Check the cable and its connectors, then offload "
+                 "again. The CSV comes from the first read and may hold errors.",
+                 {}});
+      report.failure = "three reads of the memory disagree";
+      return firstImage;
+    case ReadAgreement::Agreed:
+      break;
+  }
+  if (agreement.firstWasWrong) {
+    // The first read was damaged on the line; the agreed image replaces it.
+    std::string reason;
+    const std::string agreed =
+        SaveVerifiedBackup(agreement.image, GpsBackupDir(dir) + GpsBackupName(choice.collarId, c.clock.now()),
+                           &reason);
+    if (agreed.empty()) {
+      ui.notify("Could not create a backup gps data file.", "Error", PromptIcon::Error,
+                {WriteFailureText(GpsBackupDir(dir), reason) + " The collar was not erased.", {}});
+      report.failure = "the confirmed data could not be saved: " + reason;
+      return agreement.image;
+    }
+    if (!report.backupPath.empty()) SetAsideDamagedBackup(report.backupPath);
+    report.backupPath = agreed;
+    ui.notify("The first read of the collar's memory was damaged on the line. Two later reads agree; the backup "
+              "and the CSV come from them.",
+              kOffloadCaption, PromptIcon::Information, {"Backup copy: " + agreed, {}});
+  }
+  const EraseResult erased = EraseCollarMemory(c.link, first.port, dir);
+  report.resetDone = erased == EraseResult::Erased || erased == EraseResult::ErasedReplyLost;
+  if (!report.resetDone) report.failure = "the collar's memory was not erased";
+  ReportErase(erased, "All data in the collar has been erased", ui);
+  return agreement.image;
+}
+
+}  // namespace
 
 OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   OffloadReport report;
   Prompter& ui = c.prompter;
-  // A negative count would build a nonsense request: refused like a too
-  // large one.
-  if (choice.blocks > static_cast<long>(kMaxGpsBlocks) || choice.blocks < 0) {
+  const std::string& dir = c.state.programDirectory;
+  if (choice.blocks > static_cast<long>(kMaxGpsBlocks)) {
     ui.notify(Format("The number of data blocks cannot exceed %d.", static_cast<int>(kMaxGpsBlocks)),
+              "Out of range", PromptIcon::Warning);
+    report.outcome = OffloadOutcome::OutOfRange;
+    return report;
+  }
+  if (choice.blocks < 0) {
+    ui.notify(Format("The number of data blocks must be a whole number from 0 to %d.",
+                     static_cast<int>(kMaxGpsBlocks)),
               "Out of range", PromptIcon::Warning);
     report.outcome = OffloadOutcome::OutOfRange;
     return report;
@@ -89,57 +165,63 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
               "", PromptIcon::Error);
   const int offset = ZoneOffsetHours(choice.zoneText);
   std::string fileName = choice.fileName;
-  // The file stays inside "GPS Data": no folders, no way up.
-  if (fileName.empty() || fileName.find('/') != std::string::npos || fileName.find('\\') != std::string::npos ||
-      fileName.find("..") != std::string::npos) {
-    ui.notify("Enter a file name without a folder and without \"..\". The file is saved in the \"GPS Data\" "
-              "folder.",
+  if (BadFileName(fileName)) {
+    ui.notify("Enter a file name without a folder. The file is saved in the \"GPS Data\" folder.",
               "Invalid file name", PromptIcon::Warning);
     report.outcome = OffloadOutcome::BadFileName;
+    report.failure = "invalid file name";
     return report;
   }
   if (fileName.find('.') == std::string::npos) fileName += ".csv";
-  const std::string received = GpsDataDir(c.state.programDirectory) + fileName;
-  report.receivedPath = received;
+  const std::string csvPath = GpsDataDir(dir) + fileName;
+  report.receivedPath = csvPath;
 
   std::error_code ec;
-  if (std::filesystem::exists(received, ec)) {
+  if (std::filesystem::exists(csvPath, ec)) {
+    // The old file stays until the new one is complete and takes its place.
     if (ui.ask(Format("The file %s already exists. Would you want to overwrite the file?", fileName.c_str()),
                "File Exists", PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes) {
       report.outcome = OffloadOutcome::OverwriteDeclined;
+      report.failure = csvPath + " exists";
       return report;
     }
-    std::filesystem::remove(received, ec);
   }
 
   LinkParams p;
   p.request = LinkRequest::Offload;
   p.port = c.state.comPort;
-  p.fileName = fileName;
   p.datablocks = static_cast<int32_t>(choice.blocks);
   p.selectFlag = static_cast<uint32_t>(choice.blocks) != choice.initialCount ? 1 : 0;
-  const LinkResult got = c.link.run(p);
-  c.state.commandReceived = got.commandReceived;
-  c.state.fileReceived = got.fileReceived;
-  if (!got.fileReceived) {
-    ui.notify("GPS data was not received from the collar.", "ERROR", PromptIcon::Error);
+  const MemoryRead first = ReadCollarMemory(c.link, p.port, dir, IncomingName(fileName, 1), p.datablocks, p.selectFlag);
+  report.reads = 1;
+  c.state.commandReceived = first.commandReceived;
+  c.state.fileReceived = first.received;
+  if (first.cancelled) {
+    ui.notify("The offload was cancelled. Nothing was erased and no file was written.", kOffloadCaption,
+              PromptIcon::Information);
+    report.outcome = OffloadOutcome::Cancelled;
+    report.failure = "cancelled";
+    return report;
+  }
+  if (!first.received) {
+    ui.notify("GPS data was not received from the collar.", "ERROR", PromptIcon::Error,
+              {"The reason: " + first.error + ".", {}});
     report.outcome = OffloadOutcome::NotReceived;
+    report.failure = first.error;
     return report;
   }
 
-  const std::string backup =
-      GpsBackupDir(c.state.programDirectory) + GpsBackupName(choice.collarId, c.clock.now());
-  bool opened = false;
-  const bool verified = CopyAndVerify(received, backup, &opened);
-  if (!opened)
-    ui.notify("Could not open the gps data file to create a backup copy.", "Error", PromptIcon::Error);
-  else if (!verified)
-    ui.notify("Could not create a backup gps data file.", "Error", PromptIcon::Error);
-  if (verified) report.backupPath = backup;
+  std::string reason;
+  report.backupPath =
+      SaveVerifiedBackup(first.image, GpsBackupDir(dir) + GpsBackupName(choice.collarId, c.clock.now()), &reason);
+  if (report.backupPath.empty())
+    ui.notify("Could not create a backup gps data file.", "Error", PromptIcon::Error,
+              {WriteFailureText(GpsBackupDir(dir), reason), {}});
 
+  const bool complete = GpsImageIsComplete(first.image);
+  std::vector<uint8_t> image = first.image;
   if (choice.blocks > 0) {
-    const bool complete = verified && GpsFileIsComplete(received);
-    if (!verified) {
+    if (report.backupPath.empty()) {
       // The collar keeps its data until a copy of it is safely on disk.
       ui.notify("The collar's data pointer was not reset, because no verified backup copy of the GPS data "
                 "exists.",
@@ -148,40 +230,63 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
       ui.notify("The collar's data pointer was not reset, because the received GPS data holds fewer blocks than "
                 "its header announces.",
                 kResetCaption, PromptIcon::Warning);
+    } else if (static_cast<uint32_t>(choice.blocks) < choice.initialCount) {
+      ui.notify(Format("The collar's data pointer was not reset, because only %ld of the %u blocks the collar "
+                       "holds were read; erasing would lose the rest.",
+                       choice.blocks, choice.initialCount),
+                kResetCaption, PromptIcon::Information);
     } else if (ui.ask("GPS data was successfully received. Would you like to reset the datapointer?",
-                      kResetCaption, PromptIcon::Question, PromptButtons::YesNo) == PromptAnswer::Yes &&
-               ui.ask(kResetQuestion, kResetCaption, PromptIcon::Question, PromptButtons::YesNo) ==
-                   PromptAnswer::Yes) {
-      LinkParams reset;
-      reset.request = LinkRequest::ResetDataPointer;
-      reset.port = c.state.comPort;
-      const LinkResult r = c.link.run(reset);
-      c.state.commandReceived = r.commandReceived;
-      c.state.fileReceived = r.fileReceived;
-      if (r.commandReceived) {
-        report.resetDone = true;
-        ui.notify("All data in the collar has been erased", kErasedCaption, PromptIcon::Information);
-      } else {
-        ui.notify(kResetFailed, "Error", PromptIcon::Error);
-      }
+                      kResetCaption, PromptIcon::Question, PromptButtons::YesNo, {{}, PromptAnswer::No}) ==
+                   PromptAnswer::Yes &&
+               ui.ask(kResetQuestion, kResetCaption, PromptIcon::Question, PromptButtons::YesNo,
+                      {{}, PromptAnswer::No}) == PromptAnswer::Yes) {
+      report.eraseAsked = true;
+      image = ConfirmAndErase(choice, p, first.image, fileName, c, report);
     }
   }
 
+  if (!complete) {
+    const uint32_t announced = HeaderBlockCount(image.data());
+    const size_t present = (image.size() - kGpsHeaderSize) / kGpsBlockSize;
+    ui.notify(Format("The GPS data received holds %zu of the %u blocks its header announces, so no CSV was "
+                     "written.",
+                     present, announced),
+              kViewCaption, PromptIcon::Error,
+              {report.backupPath.empty() ? "Offload the collar again."
+                                         : "The data received is kept in " + report.backupPath +
+                                               ". Offload the collar again.",
+               {}});
+    report.outcome = OffloadOutcome::Incomplete;
+    report.failure = "the data received is incomplete";
+    return report;
+  }
+
   const TranslateResult t =
-      TranslateGpsData(backup, received, choice.form, offset, choice.zoneText, &report.translation);
+      TranslateImageToFile(image, csvPath, choice.form, offset, choice.zoneText, &report.translation, &reason);
   const char* message = TranslateResultMessage(t);
-  if (message) ui.notify(message, "View GPS Data", t == TranslateResult::ChecksumMismatch ? PromptIcon::Warning : PromptIcon::Error);
+  if (message) {
+    const bool failed = t != TranslateResult::ChecksumMismatch;
+    PromptOptions more;
+    if (failed) more.details = WriteFailureText(csvPath, reason);
+    ui.notify(message, kViewCaption, failed ? PromptIcon::Error : PromptIcon::Warning, more);
+  }
   if (t != TranslateResult::Ok && t != TranslateResult::ChecksumMismatch) {
     report.outcome = OffloadOutcome::TranslateFailed;
+    report.failure = WriteFailureText(csvPath, reason);
     return report;
   }
   if (report.translation.headerBlocks == 0) {
-    // An empty memory translates to no rows; the received binary image must
-    // not stay behind under the CSV's name.
-    WriteFileAtomically(received, SummaryLines(0, choice.form, choice.zoneText));
+    // An empty memory translates to no rows: the file holds the summary.
+    if (WriteFileAtomically(csvPath, SummaryLines(0, choice.form, choice.zoneText), &reason) != AtomicWrite::Ok) {
+      ui.notify(TranslateResultMessage(TranslateResult::WriteFailed), kViewCaption, PromptIcon::Error,
+                {WriteFailureText(csvPath, reason), {}});
+      report.outcome = OffloadOutcome::TranslateFailed;
+      report.failure = WriteFailureText(csvPath, reason);
+      return report;
+    }
   }
   report.outcome = OffloadOutcome::Viewed;
-  if (c.view) c.view(received, report.backupPath);
+  if (c.view) c.view(csvPath, report.backupPath);
   return report;
 }
 

@@ -1,5 +1,11 @@
 // "Send Command" of the offload: fetch the data memory, keep a
-// time-stamped backup, offer to reset the collar, translate to CSV.
+// time-stamped backup, offer to erase the collar, translate to CSV.
+//
+// Beyond the plain sequence, nothing stands under the CSV's name until the
+// translation is whole: the memory is received under a temporary name, the
+// backup never replaces another file, and the collar is erased only after a
+// second read agrees with the first byte for byte (a third read decides a
+// disagreement).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +16,8 @@
 #include "app/clock.h"
 #include "app/prompter.h"
 #include "app/settings_store.h"
+#include "gpsdata/erase_guard.h"
+#include "gpsdata/gps_backups.h"
 #include "gpsdata/translate.h"
 #include "link/link_runner.h"
 
@@ -29,6 +37,8 @@ enum class OffloadOutcome {
   BadFileName,
   OverwriteDeclined,
   NotReceived,
+  Cancelled,        // the user cancelled a transfer; nothing was erased
+  Incomplete,       // fewer blocks arrived than the header announces; no CSV
   TranslateFailed,
   Viewed,  // translated (possibly with bad checks) and handed to the viewer
 };
@@ -36,8 +46,11 @@ enum class OffloadOutcome {
 struct OffloadReport {
   OffloadOutcome outcome = OffloadOutcome::NotReceived;
   std::string receivedPath;  // the CSV, once translated
-  std::string backupPath;    // empty when no verified backup exists
-  bool resetDone = false;
+  std::string backupPath;    // the verified backup the CSV comes from; empty when none exists
+  bool eraseAsked = false;   // the user answered Yes twice
+  bool resetDone = false;    // the collar's memory is known to be erased
+  int reads = 0;             // full reads of the memory made
+  std::string failure;       // the reason of a failure, for the command line
   Translation translation;
 };
 
@@ -45,18 +58,19 @@ struct OffloadReport {
 // "(GMT +09:30) Adelaide" 9, the UTC entry 0.
 int ZoneOffsetHours(const std::string& zoneText);
 
-// "<collarId>_<month>_<day>_<year>_<hour>_<minute>_<second>.gps"
-std::string GpsBackupName(uint32_t collarId, const LocalDateTime& when);
-
 // The message (titled "View GPS Data") for a translation result; none for Ok.
 const char* TranslateResultMessage(TranslateResult result);
 
-// A received file is whole when it holds the header and every block the
-// header announces.
-bool GpsFileIsComplete(const std::string& path);
+// An image is whole when it holds the header and every block the header
+// announces.
+bool GpsImageIsComplete(const std::vector<uint8_t>& image);
 
-// Copies a file and reads the copy back; true only when both are equal.
-bool CopyAndVerify(const std::string& from, const std::string& to, bool* sourceOpened);
+// Writes the image as a new backup (never replacing a file) and reads it
+// back; the path written when both agree, else empty with *reason set.
+std::string SaveVerifiedBackup(const std::vector<uint8_t>& image, const std::string& path, std::string* reason);
+
+// The temporary name a memory image is received under, beside the CSV.
+std::string IncomingName(const std::string& csvName, int read);
 
 struct OffloadContext {
   AppState& state;

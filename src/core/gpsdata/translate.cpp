@@ -1,17 +1,13 @@
 #include "gpsdata/translate.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cstdarg>
+#include <cstdio>
 #include <algorithm>
 #include <charconv>
 
 #include "gpsdata/utm.h"
 #include "util/atomic_file.h"
+#include "util/read_file.h"
 #include "util/text.h"
 
 namespace zelkor {
@@ -229,28 +225,37 @@ Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form
   return t;
 }
 
-TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
-                                 OutputForm form, int utcOffsetHours,
-                                 const std::string& trailerText, Translation* details) {
-  std::ifstream in(inputPath, std::ios::binary);
+TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
+                                     OutputForm form, int utcOffsetHours, const std::string& trailerText,
+                                     Translation* details, std::string* reason) {
   Translation local;
   Translation& t = details ? *details : local;
-  if (!in) {
-    t = Translation{};
-    t.result = TranslateResult::InputOpenFailed;
+  t = TranslateGpsImage(image, form, utcOffsetHours, trailerText);
+  if (t.result == TranslateResult::InputOpenFailed) {
+    if (reason) *reason = "it is shorter than the 64-byte header of a GPS data file";
     return t.result;
   }
-  const std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();
-  t = TranslateGpsImage(image, form, utcOffsetHours, trailerText);
-  if (t.result == TranslateResult::InputOpenFailed || t.headerBlocks == 0) return t.result;
-
-  switch (WriteFileAtomically(outputPath, t.csv)) {
+  if (t.headerBlocks == 0) return t.result;
+  switch (WriteFileAtomically(outputPath, t.csv, reason)) {
     case AtomicWrite::OpenFailed: return TranslateResult::OutputOpenFailed;
     case AtomicWrite::WriteFailed: return TranslateResult::WriteFailed;
     case AtomicWrite::Ok: break;
   }
   return t.result;
+}
+
+TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
+                                 OutputForm form, int utcOffsetHours,
+                                 const std::string& trailerText, Translation* details, std::string* reason) {
+  std::vector<uint8_t> image;
+  if (!ReadWholeFile(inputPath, &image, reason)) {
+    if (details) {
+      *details = Translation{};
+      details->result = TranslateResult::InputOpenFailed;
+    }
+    return TranslateResult::InputOpenFailed;
+  }
+  return TranslateImageToFile(image, outputPath, form, utcOffsetHours, trailerText, details, reason);
 }
 
 }  // namespace zelkor

@@ -65,13 +65,21 @@ struct Translation {
 Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form,
                               int utcOffsetHours, const std::string& trailerText);
 
+// Translates an image and writes the text to outputPath through a temporary
+// file; *reason (when given) says why a write failed. With 0 blocks nothing
+// is written and the result is Ok.
+TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
+                                     OutputForm form, int utcOffsetHours, const std::string& trailerText,
+                                     Translation* details = nullptr, std::string* reason = nullptr);
+
 // Reads inputPath, translates it and writes outputPath. The text goes to a
 // temporary file in the same folder that replaces outputPath only when it is
 // complete, so a failure never leaves a partial file under that name. With
 // 0 blocks the output is left untouched.
 TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
                                  OutputForm form, int utcOffsetHours,
-                                 const std::string& trailerText, Translation* details = nullptr);
+                                 const std::string& trailerText, Translation* details = nullptr,
+                                 std::string* reason = nullptr);
 
 
 

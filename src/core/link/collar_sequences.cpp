@@ -1,19 +1,51 @@
 #include "link/collar_sequences.h"
 
 #include "app/paths.h"
+#include "gpsdata/erase_guard.h"
+#include "gpsdata/gps_backups.h"
+#include "gpsdata/gps_fix.h"
+#include "util/read_file.h"
+#include "util/text.h"
 
 namespace zelkor {
 
-void RunResetSequence(Prompter& prompter, LinkRunner& link, int port) {
-  if (prompter.ask(kResetQuestion, kResetCaption, PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes)
-    return;
-  LinkParams p;
-  p.request = LinkRequest::ResetDataPointer;
-  p.port = port;
-  if (link.run(p).commandReceived)
-    prompter.notify("All data in the collar has been erased.", kErasedCaption, PromptIcon::Information);
-  else
-    prompter.notify(kResetFailed, "Error", PromptIcon::Error);
+bool RunResetSequence(Prompter& prompter, LinkRunner& link, int port, const std::string& programDirectory) {
+  if (prompter.ask(kResetQuestion, kResetCaption, PromptIcon::Question, PromptButtons::YesNo,
+                   {{}, PromptAnswer::No}) != PromptAnswer::Yes)
+    return false;
+  SequenceHold hold(link, port);
+  // What the collar holds must already be on disk before it is erased.
+  const MemoryRead read = ReadCollarMemory(link, port, programDirectory, "erase-check.incoming", 0, 0);
+  if (read.cancelled) {
+    prompter.notify("The reset was cancelled. Nothing was erased.", kResetCaption, PromptIcon::Information);
+    return false;
+  }
+  if (!read.received || read.image.size() < kGpsHeaderSize) {
+    prompter.notify(kResetFailed, "Error", PromptIcon::Error,
+                    {"Before erasing, the collar's memory is read to check that its data has been saved, and that "
+                     "read failed: " +
+                         (read.error.empty() ? std::string("the data is incomplete") : read.error) +
+                         ". Nothing was erased.",
+                     {}});
+    return false;
+  }
+  if (HeaderBlockCount(read.image.data()) > 0) {
+    const uint32_t collarId = ImageCollarId(read.image);
+    const std::string newest = NewestGpsBackup(GpsBackupDir(programDirectory), collarId);
+    std::vector<uint8_t> saved;
+    if (newest.empty() || !ReadWholeFile(newest, &saved) || saved != read.image) {
+      prompter.notify(kUnsavedData, kResetCaption, PromptIcon::Warning,
+                      {Format("Collar %u holds %u data blocks ", collarId, HeaderBlockCount(read.image.data())) +
+                           (newest.empty() ? std::string("and no backup of it exists.")
+                                           : "that differ from its newest backup, " + newest + ".") +
+                           " Use Offload GPS Data first; nothing was erased.",
+                       {}});
+      return false;
+    }
+  }
+  const EraseResult erased = EraseCollarMemory(link, port, programDirectory);
+  ReportErase(erased, "All data in the collar has been erased.", prompter);
+  return erased == EraseResult::Erased || erased == EraseResult::ErasedReplyLost;
 }
 
 void RunAlmanacSend(Prompter& prompter, LinkRunner& link, int port) {
@@ -38,7 +70,7 @@ void RunTwoWaySend(LinkRunner& link, int port) {
   link.run(p);
 }
 
-void RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& programDirectory,
+bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& programDirectory,
                              ConfigDownloadState& state, LinkRunner& link, Prompter& prompter,
                              CommandSink& commands) {
   state.downloadedConfigPath = ConfigBackupDir(programDirectory) + "CollarConfig.cfg";
@@ -52,7 +84,7 @@ void RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& p
   const bool offload = choice == CollarChoice::OffloadGpsData;
   if (r.commandReceived && r.fileReceived) {
     commands.postCommand(offload ? kCmdOffloadGpsData : kCmdCollarConfiguration);
-    return;
+    return true;
   }
   const char* text;
   if (!r.commandReceived)
@@ -63,6 +95,7 @@ void RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& p
                    : "Did not receive the collar config data file. View collar config is canceled!";
   prompter.notify(text, "GPS data", PromptIcon::Error);
   commands.postCommand(kCmdCollarCommands);
+  return false;
 }
 
 }  // namespace zelkor

@@ -17,8 +17,13 @@ inline const char kResetFailed[] = "Error sending command. Did not reset the dat
 
 enum class CollarChoice { OffloadGpsData = 0, ViewConfig = 1, EditConfig = 2, LoadAlmanac = 3, Exit = 4 };
 
-// "Reset Datapointer": asks first; No sends nothing.
-void RunResetSequence(Prompter& prompter, LinkRunner& link, int port);
+inline const char kUnsavedData[] = "This collar holds data that has not been saved; offload it first.";
+
+// "Reset Datapointer": asks first (No is the default; No sends nothing).
+// Then reads the collar's memory and erases it only when it holds no data
+// or the data equals the newest backup of that collar. True when the memory
+// is known to be erased.
+bool RunResetSequence(Prompter& prompter, LinkRunner& link, int port, const std::string& programDirectory);
 
 // "Send Command" of the almanac dialog: sends until it is received or the
 // user cancels the Retry question. The dialog closes afterwards.
@@ -33,8 +38,8 @@ struct ConfigDownloadState {
 };
 
 // Collar Commands choices 0-2: downloads the configuration and queues what
-// comes next (32782, 32776, or 32775 after a failure).
-void RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& programDirectory,
+// comes next (32782, 32776, or 32775 after a failure). True on success.
+bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& programDirectory,
                              ConfigDownloadState& state, LinkRunner& link, Prompter& prompter,
                              CommandSink& commands);
 

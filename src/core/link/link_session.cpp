@@ -90,7 +90,23 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
     shared.closeRequested = true;
     shared.workerDone = true;
   };
+  auto endCancelled = [&] {
+    shared.cancelled = true;
+    shared.fileReceived = false;
+    shared.update([](LinkDisplay& d) {
+      d.status = kCancelledStatus;
+      d.transferring = false;
+    });
+    finish();
+  };
+  // Tells a collar that has started (or is about to start) a transfer that
+  // nobody will take it.
+  auto sendCancel = [&] {
+    for (int i = 0; i < 3; ++i) SendByte(serial, port, 0x18);
+    WaitTicks(shared, 20, [&] { return serial.outputDrained(port, 1) & 0xFF; });
+  };
 
+  if (shared.cancelRequested) return endCancelled();
   std::FILE* command = std::fopen(setup.commandPath.c_str(), "rb");
   if (!command) {
     shared.postMessage({kCommandFileMissing, kCommandFileMissingCaption, PromptIcon::Error});
@@ -138,7 +154,14 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
       break;
   }
 
-  WaitTicks(shared, 80, [&] { return serial.bytesWaiting(port, 0) != 0; });
+  // A transfer not yet begun can be called off while the reply is awaited.
+  WaitTicks(shared, 80, [&] {
+    return serial.bytesWaiting(port, 0) != 0 || (setup.transferExpected && shared.cancelRequested);
+  });
+  if (setup.transferExpected && shared.cancelRequested) {
+    sendCancel();
+    return endCancelled();
+  }
   int reply = -1;
   if (serial.bytesWaiting(port, 0) == 0) {
     shared.postMessage({kNoReply, kNoReplyCaption, PromptIcon::Error});
@@ -151,17 +174,26 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
     shared.commandReceived = true;
     if (setup.transferExpected) {
       shared.update([](LinkDisplay& d) { d.status = "Request accepted. . ."; });
-      serial.closePort(port);  // the helper opens the port itself
-      const std::vector<std::string> args = {
-          Format("%d", port + 1), "4800", "8", "2",
-          setup.packetCount ? Format("%d", setup.packetCount) : std::string(), "N", programDirectory,
-          setup.receivePath};
+      // The helper opens the port itself, unless the port is held for a
+      // whole sequence: then it receives on our descriptor.
+      serial.closePort(port);
+      HelperRun run;
+      run.args = {Format("%d", port + 1), "4800", "8", "2",
+                  setup.packetCount ? Format("%d", setup.packetCount) : std::string(), "N", programDirectory,
+                  setup.receivePath};
+      run.workingDir = programDirectory;
+      run.portDescriptor = serial.heldDescriptor(port);
+      run.cancelled = [&] { return shared.cancelRequested.load(); };
       const auto started = std::chrono::steady_clock::now();
       shared.update([&](LinkDisplay& d) {
         d.transferring = true;
         d.packetTotal = setup.packetCount;
       });
-      const int status = launcher.run(args, programDirectory, [&](const std::string& line) {
+      run.onLine = [&](const std::string& line) {
+        if (line.compare(0, 7, "error: ") == 0) {
+          shared.update([&](LinkDisplay& d) { d.transferError = line.substr(7); });
+          return;
+        }
         int done = 0, total = 0;
         if (!ParseProgressLine(line, &done, &total)) return;
         const double seconds =
@@ -174,10 +206,12 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
                               ? static_cast<int>((d.packetTotal - done) * 128.0 / d.bytesPerSecond + 0.5)
                               : -1;
         });
-      });
+      };
+      const int status = launcher.run(run);
       shared.update([](LinkDisplay& d) { d.transferring = false; });
       if (status == -1) {
         shared.fileReceived = false;
+        if (shared.cancelRequested) return endCancelled();
       } else {
         shared.fileReceived = true;
         if (params.request == LinkRequest::Offload && params.selectFlag == 1)
@@ -239,6 +273,21 @@ void LinkDriver::start() {
   });
 }
 
+void LinkDriver::cancel() {
+  if (finished_ || shared_.workerDone) return;
+  shared_.cancelRequested = true;
+  shared_.update([](LinkDisplay& d) { d.cancelling = true; });
+}
+
+LinkResult LinkDriver::result() const {
+  LinkResult r;
+  r.commandReceived = shared_.commandReceived;
+  r.fileReceived = shared_.fileReceived;
+  r.cancelled = shared_.cancelled;
+  r.transferError = shared_.display().transferError;
+  return r;
+}
+
 bool LinkDriver::tick() {
   if (finished_) return true;
   ++shared_.ticks;
@@ -255,13 +304,15 @@ bool LinkDriver::tick() {
 
 LinkResult RunLinkHeadless(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter,
                            const LinkParams& params, const std::string& programDirectory,
-                           const std::function<void(const LinkDisplay&)>& onTick) {
+                           const std::function<void(const LinkDisplay&)>& onTick,
+                           const std::function<bool()>& cancelled) {
   LinkDriver driver(serial, launcher, prompter, params, programDirectory);
   driver.start();
   auto next = std::chrono::steady_clock::now();
   for (;;) {
     next += std::chrono::milliseconds(50);
     std::this_thread::sleep_until(next);
+    if (cancelled && cancelled()) driver.cancel();
     const bool done = driver.tick();
     if (onTick) onTick(driver.display());
     if (done) break;

@@ -29,6 +29,7 @@ inline const char kCommandFileMissingCaption[] = "File Open Error";
 inline const char kNoReply[] = "Comm Buffer Read Error 5 secs.";
 inline const char kNoReplyCaption[] = "Comm Buffer Error";
 inline const char kNotReceivedStatus[] = "***Err: Command was not received!***";
+inline const char kCancelledStatus[] = "Cancelled: nothing more was sent to the collar.";
 
 // What the dialog shows; copied out under a lock.
 struct LinkDisplay {
@@ -43,6 +44,9 @@ struct LinkDisplay {
   int packetTotal = 0;
   double bytesPerSecond = 0;
   int secondsLeft = -1;
+  // The reason the transfer helper gave for a failure, if any.
+  std::string transferError;
+  bool cancelling = false;
 };
 
 struct LinkMessage {
@@ -58,6 +62,10 @@ class LinkShared {
   std::atomic<bool> commandReceived{false};
   std::atomic<bool> fileReceived{false};
   std::atomic<bool> workerDone{false};
+  // Set by the user's Cancel; the worker stops at the next safe point.
+  std::atomic<bool> cancelRequested{false};
+  // The request ended because of the cancel.
+  std::atomic<bool> cancelled{false};
 
   LinkDisplay display() const;
   void update(const std::function<void(LinkDisplay&)>& change);
@@ -79,8 +87,12 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
 bool ParseProgressLine(const std::string& line, int* done, int* total);
 
 struct LinkResult {
+  LinkResult() = default;
+  LinkResult(bool command, bool file) : commandReceived(command), fileReceived(file) {}
   bool commandReceived = false;
   bool fileReceived = false;
+  bool cancelled = false;     // the user cancelled; nothing was received
+  std::string transferError;  // why the helper failed, when it said
 };
 
 // Opens the port, sets up the request and starts the worker; then tick()
@@ -96,8 +108,12 @@ class LinkDriver {
   // One timer tick. Returns true once the request has ended: the worker has
   // finished (or never started) and every message has been shown.
   bool tick();
+  // Asks the request to stop: before its command is sent nothing is sent;
+  // during a transfer the collar is sent CAN CAN and nothing is kept. A
+  // command that needs no transfer is not interrupted once it has been sent.
+  void cancel();
   LinkDisplay display() const { return shared_.display(); }
-  LinkResult result() const { return {shared_.commandReceived, shared_.fileReceived}; }
+  LinkResult result() const;
   const LinkShared& shared() const { return shared_; }
 
  private:
@@ -113,9 +129,11 @@ class LinkDriver {
 };
 
 // Runs a request to its end on the calling thread, ticking every 50 ms;
-// onTick sees the display after each tick. For headless use.
+// onTick sees the display after each tick. For headless use; cancelled,
+// when given, is polled every tick.
 LinkResult RunLinkHeadless(SerialPort& serial, XmodemLauncher& launcher, Prompter& prompter,
                            const LinkParams& params, const std::string& programDirectory,
-                           const std::function<void(const LinkDisplay&)>& onTick = {});
+                           const std::function<void(const LinkDisplay&)>& onTick = {},
+                           const std::function<bool()>& cancelled = {});
 
 }  // namespace zelkor

@@ -107,11 +107,36 @@ int PosixSerialPort::fdOf(int port) const {
 int PosixSerialPort::closePort(int port) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = ports_.find(port);
-  if (it != ports_.end()) {
+  if (it != ports_.end() && it->second.holds == 0) {
     CloseExclusive(it->second.fd);
     it->second.fd = -1;
   }
   return 0;
+}
+
+bool PosixSerialPort::holdPort(int port) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Open& open = ports_[port];
+  if (open.fd < 0) open.fd = OpenExclusive(resolver_(port), &open.problem);
+  if (open.fd < 0) return false;
+  ++open.holds;
+  return true;
+}
+
+void PosixSerialPort::releasePort(int port) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = ports_.find(port);
+  if (it == ports_.end() || it->second.holds == 0) return;
+  if (--it->second.holds == 0) {
+    CloseExclusive(it->second.fd);
+    it->second.fd = -1;
+  }
+}
+
+int PosixSerialPort::heldDescriptor(int port) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = ports_.find(port);
+  return it == ports_.end() || it->second.holds == 0 ? -1 : it->second.fd;
 }
 
 int PosixSerialPort::openPort(int port) {

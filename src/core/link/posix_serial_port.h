@@ -31,6 +31,9 @@ class PosixSerialPort : public SerialPort {
   int outputDrained(int port, int arg) override;
   int setPortOption(int port, int value, int arg) override;
   int probePort(int port) override;
+  bool holdPort(int port) override;
+  void releasePort(int port) override;
+  int heldDescriptor(int port) const override;
 
   // What went wrong with the last open of the port.
   PortProblem lastProblem(int port) const;
@@ -49,6 +52,7 @@ class PosixSerialPort : public SerialPort {
   struct Open {
     int fd = -1;
     int option = 0;
+    int holds = 0;  // nested holds of collar sequences
     PortProblem problem = PortProblem::None;
   };
   Resolver resolver_;

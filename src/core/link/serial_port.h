@@ -26,6 +26,18 @@ class SerialPort {
   virtual int setPortOption(int port, int value, int arg) = 0;
   // 1 when the port exists and is free.
   virtual int probePort(int port) = 0;
+
+  // Beyond the ten operations: a collar sequence (configuration download,
+  // data request, erase) keeps the port open and locked from its first byte
+  // to its last, so that no other program's command slips in between.
+  // While a port is held, closePort leaves it open. holdPort opens the port
+  // when it is not open; false when that fails.
+  virtual bool holdPort(int /*port*/) { return false; }
+  virtual void releasePort(int /*port*/) {}
+  // The descriptor of a held port, handed to the transfer helper; -1 when
+  // the port is not held or has no descriptor.
+  virtual int heldDescriptor(int /*port*/) const { return -1; }
 };
+
 
 }  // namespace zelkor

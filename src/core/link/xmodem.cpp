@@ -13,8 +13,18 @@ const char* XmodemStatusText(XmodemStatus s) {
     case XmodemStatus::OutOfSequence: return "a packet arrived out of sequence";
     case XmodemStatus::ChannelClosed: return "the port was closed";
     case XmodemStatus::WriteFailed: return "writing to the port failed";
+    case XmodemStatus::Incomplete: return "the sender ended the transfer early";
+    case XmodemStatus::Aborted: return "the transfer was cancelled";
   }
   return "unknown";
+}
+
+std::string XmodemFailureText(const XmodemReceiveResult& r, int expected) {
+  if (r.status == XmodemStatus::Incomplete && expected > 0)
+    return "the sender ended after " + std::to_string(r.packets) + " of " + std::to_string(expected) + " packets";
+  if (r.status == XmodemStatus::Timeout && r.packets > 0)
+    return "the sender stopped sending after " + std::to_string(r.packets) + " packets";
+  return XmodemStatusText(r.status);
 }
 
 namespace {
@@ -27,11 +37,27 @@ void SendCancel(ByteChannel& ch) {
   ch.drain();
 }
 
+constexpr int kCancelledRead = -100;
+
+// A read that gives up early when the transfer is cancelled: long waits are
+// cut into slices so that a cancel is seen within a tenth of a second.
+int Read(ByteChannel& ch, int timeoutMs, const std::function<bool()>& cancelled) {
+  if (!cancelled) return ch.read(timeoutMs);
+  for (int left = timeoutMs;;) {
+    if (cancelled()) return kCancelledRead;
+    const int slice = left < 100 ? left : 100;
+    const int c = ch.read(slice);
+    if (c != kReadTimeout) return c;
+    left -= slice;
+    if (left <= 0) return kReadTimeout;
+  }
+}
+
 // Reads until the line has been quiet for quietMs, so that a retried packet
 // starts clean.
-void Purge(ByteChannel& ch, int quietMs) {
+void Purge(ByteChannel& ch, int quietMs, const std::function<bool()>& cancelled) {
   for (int i = 0; i < 2000; ++i)
-    if (ch.read(quietMs) < 0) return;
+    if (Read(ch, quietMs, cancelled) < 0) return;
 }
 
 }  // namespace
@@ -41,6 +67,8 @@ XmodemReceiveResult XmodemReceive(ByteChannel& ch, const XmodemReceiveOptions& o
   uint8_t expected = 1;
   int tries = 0;
   bool started = false;
+  bool eotPending = false;  // one EOT seen and answered with NAK
+  const int fewest = o.expectedPackets > 1 ? o.expectedPackets - 1 : 0;
   auto fail = [&](XmodemStatus s, bool cancel) {
     if (cancel) SendCancel(ch);
     r.status = s;
@@ -51,36 +79,49 @@ XmodemReceiveResult XmodemReceive(ByteChannel& ch, const XmodemReceiveOptions& o
     if (++tries >= o.maxTries) return false;
     return Send(ch, kNak);
   };
+  auto finish = [&]() {
+    Send(ch, kAck);
+    ch.drain();
+    r.status = r.packets < fewest ? XmodemStatus::Incomplete : XmodemStatus::Ok;
+    return r;
+  };
 
   if (!Send(ch, kNak)) return fail(XmodemStatus::WriteFailed, false);
   for (;;) {
-    const int c = ch.read(started ? o.packetTimeoutMs : o.startTimeoutMs);
+    const int c = Read(ch, started ? o.packetTimeoutMs : o.startTimeoutMs, o.cancelled);
+    if (c == kCancelledRead) return fail(XmodemStatus::Aborted, true);
     if (c == kChannelClosed) return fail(XmodemStatus::ChannelClosed, false);
     if (c == kReadTimeout) {
+      // A sender that never repeats its EOT: once every expected packet is
+      // here, its silence after our NAK ends the transfer.
+      if (eotPending && o.expectedPackets > 0 && r.packets >= fewest) return finish();
       if (!retry()) return fail(XmodemStatus::Timeout, true);
       continue;
     }
     if (c == kEot) {
-      Send(ch, kAck);
-      ch.drain();
-      r.status = XmodemStatus::Ok;
-      return r;
+      if (eotPending) return finish();
+      eotPending = true;
+      if (!Send(ch, kNak)) return fail(XmodemStatus::WriteFailed, false);
+      continue;
     }
+    eotPending = false;
     if (c == kCan) {
-      const int c2 = ch.read(o.charTimeoutMs);
+      const int c2 = Read(ch, o.charTimeoutMs, o.cancelled);
       if (c2 == kCan) return fail(XmodemStatus::Cancelled, false);
       continue;
     }
     if (c != kSoh) {
       // Noise: let the line settle, then ask again.
-      Purge(ch, o.charTimeoutMs);
+      Purge(ch, o.charTimeoutMs, o.cancelled);
+      if (o.cancelled && o.cancelled()) return fail(XmodemStatus::Aborted, true);
       if (!retry()) return fail(XmodemStatus::TooManyErrors, true);
       continue;
     }
     uint8_t packet[2 + kXmodemPacketSize + 1];
     bool complete = true;
     for (size_t i = 0; i < sizeof packet; ++i) {
-      const int b = ch.read(o.charTimeoutMs);
+      const int b = Read(ch, o.charTimeoutMs, o.cancelled);
+      if (b == kCancelledRead) return fail(XmodemStatus::Aborted, true);
       if (b == kChannelClosed) return fail(XmodemStatus::ChannelClosed, false);
       if (b < 0) {
         complete = false;
@@ -91,7 +132,7 @@ XmodemReceiveResult XmodemReceive(ByteChannel& ch, const XmodemReceiveOptions& o
     uint8_t sum = 0;
     for (size_t i = 0; i < kXmodemPacketSize; ++i) sum = static_cast<uint8_t>(sum + packet[2 + i]);
     if (!complete || packet[0] != static_cast<uint8_t>(~packet[1]) || sum != packet[2 + kXmodemPacketSize]) {
-      if (complete) Purge(ch, o.charTimeoutMs);
+      if (complete) Purge(ch, o.charTimeoutMs, o.cancelled);
       if (!retry()) return fail(XmodemStatus::TooManyErrors, true);
       continue;
     }

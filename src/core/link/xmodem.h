@@ -20,7 +20,17 @@ constexpr uint8_t kCan = 0x18;
 constexpr uint8_t kPadByte = 0x1A;
 constexpr size_t kXmodemPacketSize = 128;
 
-enum class XmodemStatus { Ok, Timeout, Cancelled, TooManyErrors, OutOfSequence, ChannelClosed, WriteFailed };
+enum class XmodemStatus {
+  Ok,
+  Timeout,
+  Cancelled,      // the other side cancelled
+  TooManyErrors,
+  OutOfSequence,
+  ChannelClosed,
+  WriteFailed,
+  Incomplete,     // the sender ended before every expected packet arrived
+  Aborted,        // cancelled on this side
+};
 
 const char* XmodemStatusText(XmodemStatus status);
 
@@ -29,8 +39,14 @@ struct XmodemReceiveOptions {
   int startTimeoutMs = 3000;    // between NAKs while waiting for the first packet
   int packetTimeoutMs = 10000;  // for the start of each later packet
   int charTimeoutMs = 1000;     // between bytes inside a packet
+  // Packets the request expects, 0 when unknown. An end of transmission
+  // before expectedPackets - 1 packets is a failure: the count is rounded up
+  // by the caller, so the last packet may legitimately be missing.
+  int expectedPackets = 0;
   // Called after each accepted packet with the count so far.
   std::function<void(int packets)> progress;
+  // Polled while waiting; true ends the transfer with CAN CAN (Aborted).
+  std::function<bool()> cancelled;
 };
 
 struct XmodemReceiveResult {
@@ -40,7 +56,13 @@ struct XmodemReceiveResult {
   int retries = 0;
 };
 
+// Receives packets until the sender's end of transmission. The first EOT is
+// answered with NAK and accepted only when it comes again: a lost packet
+// header can make a packet number 0x04 look like an EOT.
 XmodemReceiveResult XmodemReceive(ByteChannel& channel, const XmodemReceiveOptions& options = {});
+
+// Why a receive failed, for people: "the sender ended after 3 of 26 packets".
+std::string XmodemFailureText(const XmodemReceiveResult& result, int expectedPackets);
 
 struct XmodemSendOptions {
   int maxTries = 10;

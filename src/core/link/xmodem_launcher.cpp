@@ -1,6 +1,8 @@
 #include "link/xmodem_launcher.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -32,22 +34,34 @@ std::string ExecutableDirectory() {
 SpawnXmodemLauncher::SpawnXmodemLauncher(std::string helperPath, std::map<std::string, std::string> extra)
     : helper_(std::move(helperPath)), extra_(std::move(extra)) {}
 
-int SpawnXmodemLauncher::run(const std::vector<std::string>& args, const std::string& workingDir,
-                             const std::function<void(const std::string&)>& onLine) {
+int SpawnXmodemLauncher::run(const HelperRun& run) {
   int out[2];
   if (pipe2(out, O_CLOEXEC) != 0) return -1;
 
+  std::map<std::string, std::string> extra = extra_;
+  // A port held for the caller's whole sequence arrives as descriptor 3.
+  constexpr int kChildPortFd = 3;
+  int portCopy = -1;
+  if (run.portDescriptor >= 0) {
+    portCopy = fcntl(run.portDescriptor, F_DUPFD_CLOEXEC, 20);
+    if (portCopy < 0) {
+      close(out[0]);
+      close(out[1]);
+      return -1;
+    }
+    extra[kPortDescriptorVariable] = std::to_string(kChildPortFd);
+  }
   std::vector<std::string> envStrings;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
     const std::string name = entry.substr(0, entry.find('='));
-    if (!extra_.count(name)) envStrings.push_back(entry);
+    if (!extra.count(name) && name != kPortDescriptorVariable) envStrings.push_back(entry);
   }
-  for (const auto& [name, value] : extra_) envStrings.push_back(name + "=" + value);
+  for (const auto& [name, value] : extra) envStrings.push_back(name + "=" + value);
   std::vector<char*> envp;
   for (auto& s : envStrings) envp.push_back(s.data());
   envp.push_back(nullptr);
-  std::vector<std::string> argStrings = args;
+  std::vector<std::string> argStrings = run.args;
   std::vector<char*> argv;
   for (auto& s : argStrings) argv.push_back(s.data());
   argv.push_back(nullptr);
@@ -55,11 +69,13 @@ int SpawnXmodemLauncher::run(const std::vector<std::string>& args, const std::st
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  if (!workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
+  if (portCopy >= 0) posix_spawn_file_actions_adddup2(&actions, portCopy, kChildPortFd);
+  if (!run.workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, run.workingDir.c_str());
   pid_t pid = -1;
   const int rc = posix_spawn(&pid, helper_.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
+  if (portCopy >= 0) close(portCopy);
   if (rc != 0) {
     close(out[0]);
     return -1;
@@ -67,19 +83,32 @@ int SpawnXmodemLauncher::run(const std::vector<std::string>& args, const std::st
 
   std::string pending;
   char buf[512];
+  bool stopSent = false;
+  auto stopAsked = std::chrono::steady_clock::time_point();
   for (;;) {
+    if (run.cancelled && !stopSent && run.cancelled()) {
+      // The helper sends CAN CAN to the collar and ends without a file.
+      kill(pid, SIGTERM);
+      stopSent = true;
+      stopAsked = std::chrono::steady_clock::now();
+    }
+    if (stopSent && std::chrono::steady_clock::now() - stopAsked > std::chrono::seconds(5)) kill(pid, SIGKILL);
+    pollfd p{out[0], POLLIN, 0};
+    const int ready = poll(&p, 1, 50);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready == 0) continue;
     const ssize_t n = read(out[0], buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     pending.append(buf, static_cast<size_t>(n));
     size_t nl;
     while ((nl = pending.find('\n')) != std::string::npos) {
-      if (onLine) onLine(pending.substr(0, nl));
+      if (run.onLine) run.onLine(pending.substr(0, nl));
       pending.erase(0, nl + 1);
     }
   }
   close(out[0]);
-  if (!pending.empty() && onLine) onLine(pending);
+  if (!pending.empty() && run.onLine) run.onLine(pending);
 
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {

@@ -8,15 +8,29 @@
 
 namespace zelkor {
 
+// One run of the helper.
+struct HelperRun {
+  // Exactly these arguments; args[0] takes the place of the program name.
+  std::vector<std::string> args;
+  std::string workingDir;
+  // Each line the helper prints.
+  std::function<void(const std::string& line)> onLine;
+  // An open port that the caller keeps locked for a whole collar sequence;
+  // the helper receives on it instead of opening the port itself. -1: none.
+  int portDescriptor = -1;
+  // Polled while the helper runs; true asks it to cancel the transfer.
+  std::function<bool()> cancelled;
+};
+
+// Where the helper finds a port handed over by descriptor.
+inline const char kPortDescriptorVariable[] = "ZELKOR_PORT_FD";
+
 class XmodemLauncher {
  public:
   virtual ~XmodemLauncher() = default;
-  // Runs the helper with exactly these arguments (args[0] takes the place
-  // of the program name) in workingDir, passing each line it prints to
-  // onLine. Returns its exit status, or -1 when it could not be started,
-  // crashed, or was killed.
-  virtual int run(const std::vector<std::string>& args, const std::string& workingDir,
-                  const std::function<void(const std::string& line)>& onLine) = 0;
+  // Runs the helper and waits for it. Returns its exit status, or -1 when it
+  // could not be started, crashed, or was killed.
+  virtual int run(const HelperRun& run) = 0;
 };
 
 // The helper as a separate process (posix_spawn).
@@ -25,8 +39,7 @@ class SpawnXmodemLauncher : public XmodemLauncher {
   // extraEnvironment is added to the helper's environment, for example the
   // device of a port that the program's settings map.
   SpawnXmodemLauncher(std::string helperPath, std::map<std::string, std::string> extraEnvironment = {});
-  int run(const std::vector<std::string>& args, const std::string& workingDir,
-          const std::function<void(const std::string& line)>& onLine) override;
+  int run(const HelperRun& run) override;
   void setEnvironment(const std::string& name, const std::string& value) { extra_[name] = value; }
 
  private:

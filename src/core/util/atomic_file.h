@@ -1,13 +1,32 @@
 // Files that appear whole or not at all.
+//
+// Every file the programs write goes through here: the bytes go to a
+// temporary file in the same folder, are flushed to the disk, and only then
+// take the final name. A kill or a full disk leaves the old file (or no
+// file) under the final name, never a partial one.
 #pragma once
 
 #include <string>
 
 namespace zelkor {
 
-// Writes bytes to path through a temporary file in the same folder and a
-// rename; on failure nothing is left behind and the old file stands.
 enum class AtomicWrite { Ok, OpenFailed, WriteFailed };
-AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// Writes bytes to path, replacing what stood there only once the new text
+// is complete. On failure nothing is left behind, the old file stands, and
+// *reason (when given) holds the system's reason.
+AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* reason = nullptr);
+
+// Writes bytes under path, or, when a file of that name exists, under the
+// first free name of "stem-2.ext", "stem-3.ext", ...; never replaces a file.
+// Returns the path written, or an empty text on failure (*reason set).
+std::string WriteNewFileAtomically(const std::string& path, const std::string& bytes,
+                                   std::string* reason = nullptr);
+
+// "stem-N.ext" for "stem.ext" (N >= 2); the folder part stays as it is.
+std::string NumberedName(const std::string& path, int n);
+
+// "Could not write PATH: REASON." for messages.
+std::string WriteFailureText(const std::string& path, const std::string& reason);
 
 }  // namespace zelkor
