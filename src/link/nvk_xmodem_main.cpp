@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
   if (!Number(a[0], &port) || port < 1 || port > kPortCount) return Fail("bad port number '" + a[0] + "'");
   if (!Number(a[1], &baud) || !Number(a[2], &dataBits) || !Number(a[3], &stopBits))
     return Fail("bad line settings");
-  if (!a[4].empty() && !Number(a[4], &packets)) return Fail("bad packet count '" + a[4] + "'");
+  if (!a[4].empty() && (!Number(a[4], &packets) || packets < 0 || packets > 1000000))
+    return Fail("bad packet count '" + a[4] + "'");
   const char parity = a[5].empty() ? 'N' : a[5][0];
   const std::string& receivePath = a[7];
 
@@ -122,13 +123,18 @@ int main(int argc, char** argv) {
 
   FdChannel channel(fd);
   XmodemReceiveOptions options;
-  // Diagnostics and tests may shorten the wait for a silent sender.
+  // Diagnostics and tests may shorten the waits: for a silent sender, and
+  // for the quiet that ends a damaged packet.
   if (const char* t = std::getenv("ZELKOR_XMODEM_TIMEOUT_MS")) {
     const int ms = std::atoi(t);
     if (ms > 0) {
       options.packetTimeoutMs = ms;
       options.startTimeoutMs = std::min(options.startTimeoutMs, ms);
     }
+  }
+  if (const char* t = std::getenv("ZELKOR_XMODEM_CHAR_TIMEOUT_MS")) {
+    const int ms = std::atoi(t);
+    if (ms > 0) options.charTimeoutMs = ms;
   }
   options.expectedPackets = static_cast<int>(packets);
   options.cancelled = [] { return g_stop != 0; };

@@ -93,7 +93,10 @@ bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& p
   else
     text = offload ? "Did not receive the GPS data file. Offload GPS data canceled!"
                    : "Did not receive the collar config data file. View collar config is canceled!";
-  prompter.notify(text, "GPS data", PromptIcon::Error);
+  PromptOptions more;
+  if (r.cancelled) more.details = "The transfer was cancelled.";
+  else if (!r.transferError.empty()) more.details = "The reason: " + r.transferError + ".";
+  prompter.notify(text, "GPS data", PromptIcon::Error, more);
   commands.postCommand(kCmdCollarCommands);
   return false;
 }

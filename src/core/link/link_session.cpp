@@ -101,12 +101,30 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
   };
   // Tells a collar that has started (or is about to start) a transfer that
   // nobody will take it.
+  // Discards what waits on the line: nothing the collar sent before a
+  // command can be its reply to it.
+  auto discardInput = [&] {
+    uint8_t b;
+    for (int i = 0; i < 100000 && serial.bytesWaiting(port, 0) != 0; ++i)
+      if (serial.readByte(port, &b) != 0) break;
+  };
   auto sendCancel = [&] {
     for (int i = 0; i < 3; ++i) SendByte(serial, port, 0x18);
     WaitTicks(shared, 20, [&] { return serial.outputDrained(port, 1) & 0xFF; });
+    // The collar may still finish the packet it was sending; let it, and
+    // drop it, until the line has been quiet for half a second (5 s at most).
+    shared.ticks = 0;
+    for (int lastByte = 0; shared.ticks - lastByte < 10 && shared.ticks < 100;) {
+      if (serial.bytesWaiting(port, 0) != 0) {
+        discardInput();
+        lastByte = shared.ticks;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
   };
 
   if (shared.cancelRequested) return endCancelled();
+  discardInput();
   std::FILE* command = std::fopen(setup.commandPath.c_str(), "rb");
   if (!command) {
     shared.postMessage({kCommandFileMissing, kCommandFileMissingCaption, PromptIcon::Error});
@@ -211,6 +229,10 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
       shared.update([](LinkDisplay& d) { d.transferring = false; });
       if (status == -1) {
         shared.fileReceived = false;
+        // A helper that died (or gave up) may leave the collar sending into
+        // the void until its own timeouts run out: tell it to stop.
+        serial.openPort(port);
+        sendCancel();
         if (shared.cancelRequested) return endCancelled();
       } else {
         shared.fileReceived = true;

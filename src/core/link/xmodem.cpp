@@ -37,6 +37,13 @@ void SendCancel(ByteChannel& ch) {
   ch.drain();
 }
 
+// After a cancel the sender may still be finishing a packet: swallow the
+// rest, so that it is not taken for the reply to the next command.
+void SwallowTheRest(ByteChannel& ch, int quietMs) {
+  for (int i = 0; i < 4000; ++i)
+    if (ch.read(quietMs) < 0) return;
+}
+
 constexpr int kCancelledRead = -100;
 
 // A read that gives up early when the transfer is cancelled: long waits are
@@ -70,7 +77,10 @@ XmodemReceiveResult XmodemReceive(ByteChannel& ch, const XmodemReceiveOptions& o
   bool eotPending = false;  // one EOT seen and answered with NAK
   const int fewest = o.expectedPackets > 1 ? o.expectedPackets - 1 : 0;
   auto fail = [&](XmodemStatus s, bool cancel) {
-    if (cancel) SendCancel(ch);
+    if (cancel) {
+      SendCancel(ch);
+      SwallowTheRest(ch, std::min(o.charTimeoutMs, 500));
+    }
     r.status = s;
     return r;
   };
