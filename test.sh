@@ -1,10 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test.
+# Installs what is missing, builds everything and runs every test: the
+# main build, the core and its tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer (build-asan/), and the fuzz target.
+# Arguments go to the main build's ctest (for example -L integrity).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+
 cmake -G Ninja -S . -B build
 cmake --build build
+
+cmake -G Ninja -S . -B build-asan -DZELKOR_SANITIZE=ON -DZELKOR_BUILD_GUI=OFF -DZELKOR_BUILD_BENCHMARKS=OFF
+cmake --build build-asan
+
 ./fuzz/run.sh
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j "$(nproc)" "$@"
+
+status=0
+ctest --test-dir build --output-on-failure -j "$jobs" "$@" || status=1
+echo "== the same tests of the core under AddressSanitizer and UndefinedBehaviorSanitizer =="
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+exit "$status"

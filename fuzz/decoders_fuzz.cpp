@@ -1,27 +1,77 @@
-// Feeds arbitrary bytes to the record decoder and encoder, the block
-// decoder and the translator.
+// Feeds arbitrary bytes to everything that reads outside data: the record
+// decoder and encoder and its JSON, the block decoder and the translator,
+// the exports, and the XMODEM receiver (the bytes play the sender).
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "config/collar_config.h"
+#include "config/config_json.h"
+#include "gpsdata/exports.h"
 #include "gpsdata/translate.h"
+#include "link/xmodem.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+namespace {
+
+// A line that delivers the given bytes, then nothing; writes go nowhere.
+class ReplayChannel : public zelkor::ByteChannel {
+ public:
+  ReplayChannel(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool write(const uint8_t*, size_t) override { return true; }
+  int read(int) override { return at_ < size_ ? data_[at_++] : zelkor::kReadTimeout; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t at_ = 0;
+};
+
+void Configuration(const uint8_t* data, size_t size) {
   using namespace zelkor;
   CollarConfigRecord record{};
   for (size_t i = 0; i < size && i < record.size(); ++i) record[i] = data[i];
   CollarConfig config;
   DecodeConfig(record, config);
+  (void)ConfigToJson(config);
   EncodeConfig(config);
   CollarConfig again;
   DecodeConfig(config.raw, again);
+}
 
+void GpsData(const uint8_t* data, size_t size) {
+  using namespace zelkor;
   if (size >= kGpsBlockSize) (void)DecodeGpsBlock(data);
-
   const std::vector<uint8_t> image(data, data + size);
   const int offset = size ? static_cast<int8_t>(data[0]) % 25 : 0;
   (void)TranslateGpsImage(image, OutputForm::LatLon, offset, "trailer %s");
   (void)TranslateGpsImage(image, OutputForm::Utm, -offset, "");
+  ExportData exported;
+  if (ReadExportData(image, &exported)) {
+    for (ExportFormat f : {ExportFormat::Gpx, ExportFormat::GeoJson, ExportFormat::Kml, ExportFormat::Movebank}) {
+      int skipped = 0;
+      ExportOptions options;
+      options.individual = size > 70 ? std::string(reinterpret_cast<const char*>(data + 64), 6) : "";
+      (void)ExportText(exported, f, options, &skipped);
+    }
+  }
+}
+
+void Xmodem(const uint8_t* data, size_t size) {
+  using namespace zelkor;
+  ReplayChannel line(data, size);
+  XmodemReceiveOptions o;
+  o.expectedPackets = size ? data[0] % 8 : 0;
+  const XmodemReceiveResult r = XmodemReceive(line, o);
+  if (r.status == XmodemStatus::Ok && r.data.size() != static_cast<size_t>(r.packets) * kXmodemPacketSize) __builtin_trap();
+  (void)XmodemFailureText(r, o.expectedPackets);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Configuration(data, size);
+  GpsData(data, size);
+  Xmodem(data, size);
   return 0;
 }

@@ -14,6 +14,9 @@ for t in $targets; do
   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -Isrc/core "$t" $core_sources -o "$out/$name" -lpthread
   mkdir -p "$out/corpus-$name"
+  # Seeds: the test data's GPS files, so that the fuzzer starts from real
+  # headers and blocks.
+  cp -n tests/data/gps/*.gps "$out/corpus-$name/" 2>/dev/null || true
   echo "fuzz: $name for ${seconds}s"
   "$out/$name" -max_total_time="$seconds" -print_final_stats=0 "$out/corpus-$name" 2>"$out/$name.log" \
     || { tail -n 40 "$out/$name.log"; echo "fuzz: $name found a fault" >&2; exit 1; }

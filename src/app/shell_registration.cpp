@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+
+#include "util/atomic_file.h"
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -26,9 +28,9 @@ void Refresh() {
 
 bool WriteFile(const QString& path, const QByteArray& text, QString* error) {
   QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size()) {
-    if (error) *error = "Could not write " + path;
+  std::string reason;
+  if (WriteFileAtomically(path.toStdString(), text.toStdString(), &reason) != AtomicWrite::Ok) {
+    if (error) *error = QString::fromStdString(WriteFailureText(path.toStdString(), reason));
     return false;
   }
   return true;

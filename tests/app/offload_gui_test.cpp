@@ -118,12 +118,16 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
   Gui g(sim.link());
   g.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   bool sent = false;
+  bool lockedWhileOpen = false;
+  // Another program trying the port while the offload dialog is open.
+  PosixSerialPort other([&](int) { return sim.link(); });
   QTimer driver;
   driver.setInterval(30);
   QObject::connect(&driver, &QTimer::timeout, [&] {
     auto* d = qobject_cast<OffloadGpsDataDialog*>(QApplication::activeModalWidget());
     if (!d || sent) return;
     sent = true;
+    lockedWhileOpen = other.probePort(0) == 0;
     d->zoneList()->setCurrentIndex(6);
     d->fileNameField()->setText("wapiti");
     d->sendButton()->click();
@@ -135,6 +139,8 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
   for (int i = 0; i < 3000 && !sent; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
   for (int i = 0; i < 50; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
   ASSERT_TRUE(sent) << "the offload dialog never opened";
+  EXPECT_TRUE(lockedWhileOpen) << "the port was free between the configuration download and the offload";
+  EXPECT_EQ(other.probePort(0), 1) << "the port stayed locked after the offload dialog closed";
   const std::string expected = sim.dir.file("expected.csv");
   // The reset happened after the transfer: the memory image of the state
   // file still holds the blocks; its header now says 64.

@@ -36,7 +36,9 @@ CliRun Cli(const Sim& sim, std::vector<std::string> args) {
   args.push_back(sim.data());
   const std::string err = sim.dir.file("cli.err");
   Process p(kBin + "/zelkor-cli", args,
-            {{"ZELKOR_COM1", sim.dir.file("collar")}, {"ZELKOR_XMODEM_TIMEOUT_MS", "1000"}}, "", err);
+            {{"ZELKOR_COM1", sim.dir.file("collar")}, {"ZELKOR_XMODEM_TIMEOUT_MS", "1000"},
+             {"ZELKOR_XMODEM_CHAR_TIMEOUT_MS", "200"}},
+            "", err);
   const int status = p.wait(300000);
   return {status, TempDir::ReadFile(err)};
 }
@@ -126,6 +128,29 @@ TEST(OffloadEndToEnd, CorruptedBytesAreRepairedOrTheOffloadFailsCleanly) {
     EXPECT_FALSE(std::filesystem::exists(csv));
   }
   EXPECT_EQ(sim.pointer(), 200u * 32 + 64);
+}
+
+// "send reset" reads the collar first: data that no backup holds is never
+// erased; once an offload has saved it, the erase goes through.
+TEST(ResetEndToEnd, UnsavedDataIsRefusedAndSavedDataIsErased) {
+  Sim sim({"--fixes", "30", "--seed", "9"});
+  CliRun r = Cli(sim, {"send", "reset", "--port", "1", "--yes"});
+  EXPECT_EQ(r.exit, 5) << r.err;
+  EXPECT_NE(r.err.find("This collar holds data that has not been saved; offload it first."), std::string::npos)
+      << r.err;
+  EXPECT_EQ(sim.pointer(), 30u * 32 + 64);
+  ASSERT_EQ(Cli(sim, {"offload", "--port", "1", "--out", "saved"}).exit, 0);
+  r = Cli(sim, {"send", "reset", "--port", "1", "--yes"});
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(sim.pointer(), 64u);
+}
+
+TEST(OffloadEndToEnd, ResetWithFewerBlocksThanTheCollarHoldsIsRefused) {
+  Sim sim({"--fixes", "30", "--seed", "10"});
+  const CliRun r = Cli(sim, {"offload", "--port", "1", "--out", "part", "--blocks", "10", "--reset"});
+  EXPECT_EQ(r.exit, 64) << r.err;
+  EXPECT_NE(r.err.find("would erase 20 blocks that are never read"), std::string::npos) << r.err;
+  EXPECT_EQ(sim.pointer(), 30u * 32 + 64);
 }
 
 TEST(OffloadEndToEnd, NakAnsweringCollarIsRefusedWithoutAMessageBoxFromTheLink) {
