@@ -155,7 +155,7 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   Save(transmitter, dir, "TransmitterScheduleDialog", written);
   MortalityDialog mortality(config, false, context.state, &frame);
   Save(mortality, dir, "MortalityDialog", written);
-  ActivityDialog activity(&frame);
+  ActivityDialog activity(context.prompter, &frame);
   Save(activity, dir, "ActivityDialog", written);
   WarningDialog warning(kAuxOverlapNotice, HelpTopic::AuxiliarySchedule, &frame);
   Save(warning, dir, "WarningDialog", written);

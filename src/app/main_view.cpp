@@ -150,12 +150,44 @@ class QtConfigDialogPort : public ConfigDialogPort {
   QWidget* parent_;
 };
 
-void WaitWithoutFreezing(int ms) {
+}  // namespace
+
+namespace {
+// Swallows the user's input while it is installed on the application.
+class InputBlocker : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Wheel:
+      case QEvent::Shortcut:
+      case QEvent::ShortcutOverride:
+      case QEvent::TouchBegin:
+      case QEvent::TouchUpdate:
+      case QEvent::TouchEnd:
+      case QEvent::ContextMenu:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+}  // namespace
+
+void WaitWithoutUserInput(int ms) {
+  // The windows keep painting, but clicks and keys do nothing until the
+  // pause is over: nothing may start between an upload and its read-back.
+  InputBlocker blocker;
+  QCoreApplication::instance()->installEventFilter(&blocker);
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  QCoreApplication::instance()->removeEventFilter(&blocker);
 }
-}  // namespace
 
 void MainView::startCollarConfiguration() {
   ConfigDownloadState& download = downloadState();
@@ -183,7 +215,7 @@ void MainView::startCollarConfiguration() {
                                  dialog,
                                  options,
                                  [this](bool b) { setBusy(b); },
-                                 WaitWithoutFreezing};
+                                 WaitWithoutUserInput};
   RunConfigWorkflow(workflow);
 }
 
@@ -225,7 +257,7 @@ void MainView::exportGpsData(const std::string& source) {
 
 void MainView::openGpsDataFile() {
   const auto path = context_.files.openFile("Open", GpsDataDir(context_.state.programDirectory) + "*.csv",
-                                            "GPS data files (*.csv);;All Files (*.*)");
+                                            "GPS data files (*.csv);;All Files (*.*)", "csv");
   if (path) showGpsDataFile(*path);
 }
 
@@ -280,7 +312,7 @@ void MainView::runPrintDialog(int monthIndex, int yearIndex, const std::function
     case PrintOptionsDialog::Pdf: {
       const auto path = context_.files.saveFile("Save as PDF", GpsDataDir(context_.state.programDirectory) +
                                                                    Format("%u.pdf", config_.collarId),
-                                                "PDF files (*.pdf)");
+                                                "PDF files (*.pdf)", "pdf");
       if (!path) return;
       QPrinter printer(QPrinter::HighResolution);
       printer.setOutputFormat(QPrinter::PdfFormat);

@@ -23,6 +23,10 @@ namespace zelkor {
 
 class CollarCommandsDialog;
 
+// Waits ms milliseconds with the event loop running for everything but the
+// user's input (the pause between an upload and its read-back).
+void WaitWithoutUserInput(int ms);
+
 class MainView : public QWidget, public CommandSink {
   Q_OBJECT
  public:

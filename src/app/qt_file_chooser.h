@@ -12,12 +12,16 @@ class QtFileChooser : public FileChooser {
  public:
   explicit QtFileChooser(QWidget* owner = nullptr) : owner_(owner) {}
   void setOwner(QWidget* owner) { owner_ = owner; }
-  std::optional<std::string> openFile(const std::string& title, const std::string& initialPath,
-                                      const std::string& filter) override;
-  std::optional<std::string> saveFile(const std::string& title, const std::string& initialPath,
-                                      const std::string& filter) override;
+
+ protected:
+  std::optional<std::string> chooseToOpen(const std::string& title, const std::string& initialPath,
+                                          const std::string& filter, const std::string& defaultExtension) override;
+  std::optional<std::string> chooseToSave(const std::string& title, const std::string& initialPath,
+                                          const std::string& filter, const std::string& defaultExtension) override;
 
  private:
+  std::optional<std::string> run(bool save, const std::string& title, const std::string& initialPath,
+                                 const std::string& filter, const std::string& defaultExtension);
   QPointer<QWidget> owner_;
 };
 

@@ -53,6 +53,18 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
   connect(retries_, &QCheckBox::clicked, this, &AuxScheduleDialog::updateRetryFields);
   connect(calendar_, &QPushButton::clicked, this, &AuxScheduleDialog::viewCalendar);
 
+  guard_ = new AccessGuard(c.state, this);
+  for (const auto& [id, widget] : std::initializer_list<std::pair<int, QWidget*>>{
+           {1081, hours_},          {1093, minutes_},          {1080, rate.label},     {1172, rate.hrs},
+           {1173, rate.mins},       {1082, retry.group},       {1083, retries_},       {1085, delay_},
+           {1084, delayLabel_},     {1086, max_},              {1118, maxLabel_},      {1233, window.group},
+           {1090, start_},          {1087, window.startLabel}, {1091, stop_},          {1088, window.stopLabel},
+           {1197, offset_},         {1089, window.offsetLabel}, {1159, calendar_}})
+    guard_->add(id, widget);
+  for (const auto& [id, widget] : std::initializer_list<std::pair<int, QWidget*>>{
+           {1264, lists_.group}, {1256, month_}, {1260, lists_.monthLabel}, {1257, year_}, {1217, lists_.yearLabel}})
+    guard_->add(id, widget, LockStyle::LeaveAlone);
+
   if (c.viewOnly) {
     cancel_->hide();
     LockCheckBox(retries_);
@@ -60,40 +72,16 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
       delay_->setReadOnly(true);
       max_->setReadOnly(true);
     } else {
-      EnableAll({delay_, max_, delayLabel_, maxLabel_}, false);
+      guard_->setEnabled({delay_, max_, delayLabel_, maxLabel_}, false);
     }
     for (QLineEdit* e : {hours_, minutes_, start_, stop_}) e->setReadOnly(true);
   } else {
     updateRetryFields();
   }
-  ApplyAccessLevels(c.state, {{1081, hours_},
-                              {1093, minutes_},
-                              {1080, rate.label},
-                              {1172, rate.hrs},
-                              {1173, rate.mins},
-                              {1082, retry.group},
-                              {1083, retries_},
-                              {1085, delay_},
-                              {1084, delayLabel_},
-                              {1086, max_},
-                              {1118, maxLabel_},
-                              {1233, window.group},
-                              {1090, start_},
-                              {1087, window.startLabel},
-                              {1091, stop_},
-                              {1088, window.stopLabel},
-                              {1197, offset_},
-                              {1089, window.offsetLabel},
-                              {1264, lists_.group, LockStyle::LeaveAlone},
-                              {1256, month_, LockStyle::LeaveAlone},
-                              {1260, lists_.monthLabel, LockStyle::LeaveAlone},
-                              {1257, year_, LockStyle::LeaveAlone},
-                              {1217, lists_.yearLabel, LockStyle::LeaveAlone},
-                              {1159, calendar_}});
 }
 
 void AuxScheduleDialog::updateRetryFields() {
-  EnableAll({delay_, max_, delayLabel_, maxLabel_}, retries_->isChecked());
+  guard_->setEnabled({delay_, max_, delayLabel_, maxLabel_}, retries_->isChecked());
 }
 
 void AuxScheduleDialog::viewCalendar() {
@@ -109,10 +97,8 @@ void AuxScheduleDialog::viewCalendar() {
 void AuxScheduleDialog::accept() {
   int hours, minutes, delay = 0, max = 0, start, stop;
   if (!ReadRange(hours_, 0, 255, c_.prompter, &hours) || !ReadRange(minutes_, 0, 59, c_.prompter, &minutes)) return;
-  if (delay_->isEnabled() && !ReadRange(delay_, 1, 255, c_.prompter, &delay)) return;
-  if (max_->isEnabled() && !ReadRange(max_, 0, 127, c_.prompter, &max)) return;
-  if (!delay_->isEnabled()) delay = delay_->text().toInt();
-  if (!max_->isEnabled()) max = max_->text().toInt();
+  if (!ReadRetryField(delay_, 1, 255, c_.config.auxRetryDelayMinutes, c_.prompter, &delay)) return;
+  if (!ReadRetryField(max_, 0, 127, c_.config.auxMaxRetries, c_.prompter, &max)) return;
   if (!ReadRange(start_, 0, 23, c_.prompter, &start) || !ReadRange(stop_, 0, 23, c_.prompter, &stop)) return;
   const bool retriesOn = retries_->isChecked();
   if (CheckAuxRate(hours, minutes, retriesOn, max, delay) == RateCheck::RetriesPastNextFix) {

@@ -15,6 +15,8 @@ class QPushButton;
 
 namespace zelkor {
 
+class AccessGuard;
+
 class AuxScheduleDialog : public QDialog {
   Q_OBJECT
  public:
@@ -56,6 +58,7 @@ class AuxScheduleDialog : public QDialog {
   QComboBox* year_;
   QPushButton* calendar_;
   QPushButton* cancel_;
+  AccessGuard* guard_;
   StartLists lists_;
 };
 

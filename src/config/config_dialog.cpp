@@ -38,9 +38,9 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   year_ = std::max(0, std::min(100, now.year - 2000));
 
   auto* layout = new QVBoxLayout(this);
-  std::vector<AccessControl> access;
+  std::vector<std::pair<int, QWidget*>> access;
   auto group = [&](int id, const char* title, std::vector<std::tuple<int, int, const char*, QLineEdit*>> rows) {
-    auto* g = new QGroupBox(title, this);
+    auto* g = new ControlGroup(title, this);
     SetControlId(g, id);
     access.push_back({id, g});
     auto* form = new QGridLayout(g);
@@ -139,7 +139,7 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   });
   connect(activity, &QPushButton::clicked, this, [this] {
     takeFields();
-    ActivityDialog d(this);
+    ActivityDialog d(c_.prompter, this);
     d.exec();
     showFields();
   });
@@ -160,10 +160,10 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   } else {
     print_->hide();
   }
+  guard_ = new AccessGuard(c.state, this);
+  for (const auto& [id, widget] : access) guard_->add(id, widget);
   // "Optional Activity Parameters" shows only for a level at its edit level.
-  activity->setVisible(c.state.accessLevel >= c.state.accessTable[1036 - 1003].editLevel &&
-                       c.state.accessLevel >= c.state.accessTable[1036 - 1003].showLevel);
-  ApplyAccessLevels(c.state, access);
+  guard_->setVisible(activity, guard_->access(activity) == ControlAccess::Usable);
   if (!c.viewOnly) print_->hide();  // printing is offered only when viewing
   showFields();
 }
@@ -207,7 +207,7 @@ void ConfigDialog::loadFromFile() {
   takeFields();
   const uint32_t id = c_.config.collarId;
   const auto path = c_.files.openFile("Load from File", ConfigBackupDir(c_.state.programDirectory) + "*.cfg",
-                                      "Collar config. files (*.cfg);;All Files (*.*)");
+                                      "Collar config. files (*.cfg);;All Files (*.*)", "cfg");
   if (!path) return;
   // A file that cannot be read is reported and changes nothing.
   if (ReadConfig(*path, c_.config, c_.prompter) != ConfigFileStatus::Ok) return;

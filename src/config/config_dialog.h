@@ -20,6 +20,8 @@ class QPushButton;
 
 namespace zelkor {
 
+class AccessGuard;
+
 struct ConfigDialogContext {
   CollarConfig& config;
   bool viewOnly;
@@ -77,6 +79,7 @@ class ConfigDialog : public QDialog {
   QComboBox* yearList_;
   QPushButton* cancel_;
   QPushButton* print_;
+  AccessGuard* guard_;
   CNVKCalendar hiddenCalendar_;
 };
 

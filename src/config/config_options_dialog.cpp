@@ -43,7 +43,7 @@ ConfigOptionsDialog::ConfigOptionsDialog(const std::vector<std::string>& changes
   AddOkCancel(this, layout);
   connect(send_, &QRadioButton::toggled, this, &ConfigOptionsDialog::modeChanged);
   connect(browse_, &QPushButton::clicked, this, [this, &files] {
-    if (auto p = files.saveFile("Save configuration", file_->text().toStdString(), kDatFilter))
+    if (auto p = files.saveFile("Save configuration", file_->text().toStdString(), kDatFilter, "dat"))
       file_->setText(QString::fromStdString(*p));
   });
   send_->setChecked(true);
@@ -91,7 +91,7 @@ LoadConfigDialog::LoadConfigDialog(FileChooser& files, QWidget* parent) : QDialo
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(browse, &QPushButton::clicked, this, [this, &files] {
     if (auto p = files.openFile("Load configuration", name_->text().toStdString(),
-                                "Collar config. files (*.cfg);;DAT files (*.dat);;All Files (*.*)"))
+                                "Collar config. files (*.cfg);;DAT files (*.dat);;All Files (*.*)", "dat"))
       name_->setText(QString::fromStdString(*p));
   });
   connect(file_, &QRadioButton::toggled, this, [label, browse, this](bool on) { EnableAll({label, name_, browse}, on); });

@@ -25,6 +25,7 @@ class ConfigOptionsDialog : public QDialog {
 
   QRadioButton* sendButton() const { return send_; }
   QRadioButton* saveButton() const { return save_; }
+  QPushButton* browseButton() const { return browse_; }
   QLineEdit* fileField() const { return file_; }
   QListWidget* changesList() const { return changes_; }
 

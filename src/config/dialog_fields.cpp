@@ -45,6 +45,14 @@ bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out) {
   return true;
 }
 
+bool ReadRetryField(QLineEdit* field, int lo, int hi, int kept, Prompter& prompter, int* out) {
+  if (field->isEnabled()) return ReadRange(field, lo, hi, prompter, out);
+  bool ok = false;
+  const long v = field->text().trimmed().toLong(&ok);
+  *out = ok && v >= lo && v <= hi ? static_cast<int>(v) : kept;
+  return true;
+}
+
 void EnableAll(std::initializer_list<QWidget*> widgets, bool enabled) {
   for (QWidget* w : widgets) w->setEnabled(enabled);
 }
@@ -67,7 +75,7 @@ RateRow AddRateRow(QWidget* parent, QBoxLayout* layout, const QString& caption, 
 RetryGroup AddRetryGroup(QWidget* parent, QBoxLayout* layout, const QString& title, const RetryGroupIds& ids, bool on,
                          int delay, int max) {
   RetryGroup g;
-  g.group = new QGroupBox(title, parent);
+  g.group = new ControlGroup(title, parent);
   SetControlId(g.group, ids.group);
   auto* grid = new QGridLayout(g.group);
   g.box = new QCheckBox("GPS Fix Retries", g.group);
@@ -90,7 +98,7 @@ HourWindow AddHourWindow(QWidget* parent, QBoxLayout* layout, const QString& tit
                          const QString& startCaption, int start, const QString& stopCaption, int stop,
                          const QString& offsetText) {
   HourWindow w;
-  w.group = new QGroupBox(title, parent);
+  w.group = new ControlGroup(title, parent);
   SetControlId(w.group, ids.group);
   w.grid = new QGridLayout(w.group);
   w.startLabel = Label(w.group, ids.startLabel, startCaption);
@@ -98,8 +106,11 @@ HourWindow AddHourWindow(QWidget* parent, QBoxLayout* layout, const QString& tit
   w.stopLabel = Label(w.group, ids.stopLabel, stopCaption);
   w.stop = NumberField(w.group, ids.stop, stop);
   w.offsetLabel = Label(w.group, ids.offsetLabel, "Offset from UTC (hrs)");
+  // A long zone name shows its start, and the whole of it as a tip.
   w.offset = new QLineEdit(offsetText, w.group);
   w.offset->setReadOnly(true);
+  w.offset->setCursorPosition(0);
+  w.offset->setToolTip(offsetText);
   SetControlId(w.offset, ids.offset);
   w.grid->addWidget(w.startLabel, 0, 0);
   w.grid->addWidget(w.start, 0, 1);
@@ -129,7 +140,7 @@ QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout) {
 
 StartLists AddStartLists(QWidget* parent, QBoxLayout* layout, const StartListIds& ids, int monthIndex, int yearIndex) {
   StartLists s;
-  s.group = new QGroupBox(parent);
+  s.group = new ControlGroup(QString(), parent);
   SetControlId(s.group, ids.group);
   auto* grid = new QGridLayout(s.group);
   auto list = [&](int id, const std::vector<std::string>& entries, int index) {

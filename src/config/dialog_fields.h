@@ -27,6 +27,13 @@ QLabel* Label(QWidget* parent, int id, const QString& text);
 // range with the focus put in the field.
 bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out);
 
+// A retry field on OK. An enabled field must hold a number within lo-hi
+// (else the message, and false). A disabled one is what the user cannot
+// edit: its text counts only when it is a number within lo-hi, otherwise
+// the configuration's own value `kept` stays.
+bool ReadRetryField(QLineEdit* field, int lo, int hi, int kept, Prompter& prompter, int* out);
+
+// For dialogs that have no access table entries.
 void EnableAll(std::initializer_list<QWidget*> widgets, bool enabled);
 
 // A fix rate: "<caption> [hours] hrs [minutes] mins".

@@ -30,7 +30,7 @@ GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) 
   maxLabel_ = retry.maxLabel;
   max_ = retry.max;
 
-  auto* auxGroup = new QGroupBox("Auxiliary GPS Fix Schedule", this);
+  auto* auxGroup = new ControlGroup("Auxiliary GPS Fix Schedule", this);
   SetControlId(auxGroup, 1064);
   auto* ag = new QHBoxLayout(auxGroup);
   aux_ = new QCheckBox("Auxiliary GPS Schedule", auxGroup);
@@ -47,6 +47,13 @@ GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) 
   connect(aux_, &QCheckBox::clicked, this, &GpsFixScheduleDialog::auxiliaryClicked);
   connect(auxButton_, &QPushButton::clicked, this, &GpsFixScheduleDialog::openAuxiliary);
 
+  guard_ = new AccessGuard(c.state, this);
+  for (const auto& [id, widget] : std::initializer_list<std::pair<int, QWidget*>>{
+           {1246, hours_}, {1247, minutes_}, {1242, rate.label}, {1244, rate.hrs}, {1245, rate.mins},
+           {1243, retry.group}, {1061, retries_}, {1062, delay_}, {1067, delayLabel_}, {1063, max_},
+           {1068, maxLabel_}, {1064, auxGroup}, {1065, aux_}, {1066, auxButton_}})
+    guard_->add(id, widget);
+
   const bool retriesOn = retries_->isChecked();
   if (c.viewOnly) {
     cancel_->hide();
@@ -58,44 +65,30 @@ GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) 
       delay_->setReadOnly(true);
       max_->setReadOnly(true);
     } else {
-      EnableAll({delay_, max_, delayLabel_, maxLabel_}, false);
+      guard_->setEnabled({delay_, max_, delayLabel_, maxLabel_}, false);
     }
   } else {
-    EnableAll({delay_, max_, delayLabel_, maxLabel_}, retriesOn);
+    guard_->setEnabled({delay_, max_, delayLabel_, maxLabel_}, retriesOn);
   }
-  auxButton_->setEnabled(aux_->isChecked());
-  ApplyAccessLevels(c.state, {{1246, hours_},
-                              {1247, minutes_},
-                              {1242, rate.label},
-                              {1244, rate.hrs},
-                              {1245, rate.mins},
-                              {1243, retry.group},
-                              {1061, retries_},
-                              {1062, delay_},
-                              {1067, delayLabel_},
-                              {1063, max_},
-                              {1068, maxLabel_},
-                              {1064, auxGroup},
-                              {1065, aux_},
-                              {1066, auxButton_}});
+  guard_->setEnabled(auxButton_, aux_->isChecked());
 }
 
 int GpsFixScheduleDialog::rateHoursShown() const { return hours_->text().toInt(); }
 int GpsFixScheduleDialog::rateMinutesShown() const { return minutes_->text().toInt(); }
 
 void GpsFixScheduleDialog::retriesClicked() {
-  EnableAll({delay_, max_, delayLabel_, maxLabel_}, retries_->isChecked());
+  guard_->setEnabled({delay_, max_, delayLabel_, maxLabel_}, retries_->isChecked());
 }
 
 void GpsFixScheduleDialog::auxiliaryClicked() {
   if (c_.viewOnly) return;
   if (aux_->isChecked()) {
-    auxButton_->setEnabled(true);
+    guard_->setEnabled(auxButton_, true);
     return;
   }
   if (c_.prompter.ask(kDisableAuxQuestion, kDisableAuxCaption, PromptIcon::Question, PromptButtons::YesNo) ==
       PromptAnswer::Yes) {
-    auxButton_->setEnabled(false);
+    guard_->setEnabled(auxButton_, false);
   } else {
     aux_->setChecked(true);
   }
@@ -111,11 +104,10 @@ void GpsFixScheduleDialog::accept() {
   if (!ReadRange(hours_, 0, 255, c_.prompter, &hours) || !ReadRange(minutes_, 0, 59, c_.prompter, &minutes)) return;
   const bool retriesOn = retries_->isChecked();
   // Disabled retry fields are not checked: a schedule without retries may
-  // hold anything there.
-  if (delay_->isEnabled() && !ReadRange(delay_, 1, 255, c_.prompter, &delay)) return;
-  if (max_->isEnabled() && !ReadRange(max_, 1, 127, c_.prompter, &max)) return;
-  if (!delay_->isEnabled()) delay = delay_->text().toInt();
-  if (!max_->isEnabled()) max = max_->text().toInt();
+  // hold anything there, and what it holds is kept only when it is a
+  // number in range; otherwise the configuration's value stays.
+  if (!ReadRetryField(delay_, 1, 255, c_.config.retryDelayMinutes, c_.prompter, &delay)) return;
+  if (!ReadRetryField(max_, 1, 127, c_.config.maxRetries, c_.prompter, &max)) return;
   switch (CheckPrimaryRate(hours, minutes, retriesOn, max, delay)) {
     case RateCheck::BelowMinimum:
       c_.prompter.notify(kPrimaryRateTooShort, "ERROR", PromptIcon::Error);

@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace zelkor {
 
+class AccessGuard;
+
 class GpsFixScheduleDialog : public QDialog {
   Q_OBJECT
  public:
@@ -48,6 +50,7 @@ class GpsFixScheduleDialog : public QDialog {
   QCheckBox* aux_;
   QPushButton* auxButton_;
   QPushButton* cancel_;
+  AccessGuard* guard_;
 };
 
 }  // namespace zelkor

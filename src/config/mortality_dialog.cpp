@@ -58,26 +58,25 @@ MortalityDialog::MortalityDialog(CollarConfig& config, bool viewOnly, const AppS
   cancel_ = AddOkCancel(this, layout);
   connect(enabled_, &QCheckBox::clicked, this, &MortalityDialog::enabledClicked);
 
+  guard_ = new AccessGuard(state, this);
+  for (const auto& [id, widget] : std::initializer_list<std::pair<int, QWidget*>>{
+           {1069, enabled_}, {1073, hold_}, {1076, slow_}, {1077, duty_}, {1079, hoursLabel_}, {1171, spin_}})
+    guard_->add(id, widget, LockStyle::Disable);
+  guard_->add(1074, hours_, LockStyle::LeaveAlone);  // read-only in every mode already
+
   const bool on = enabled_->isChecked();
   if (viewOnly) {
-    spin_->setEnabled(false);
+    guard_->setEnabled(spin_, false);
     cancel_->hide();
     LockCheckBox(enabled_);
     if (on) {
       for (QCheckBox* b : {hold_, slow_, duty_}) LockCheckBox(b);
     } else {
-      EnableAll({hold_, slow_, duty_, hours_, hoursLabel_}, false);
+      guard_->setEnabled({hold_, slow_, duty_, hours_, hoursLabel_}, false);
     }
   } else {
-    EnableAll({hold_, slow_, duty_, hours_, hoursLabel_, spin_}, on);
+    guard_->setEnabled({hold_, slow_, duty_, hours_, hoursLabel_, spin_}, on);
   }
-  ApplyAccessLevels(state, {{1069, enabled_, LockStyle::Disable},
-                            {1073, hold_, LockStyle::Disable},
-                            {1076, slow_, LockStyle::Disable},
-                            {1077, duty_, LockStyle::Disable},
-                            {1074, hours_, LockStyle::LeaveAlone},
-                            {1079, hoursLabel_, LockStyle::Disable},
-                            {1171, spin_, LockStyle::Disable}});
 }
 
 void MortalityDialog::spin(int delta) {
@@ -87,7 +86,7 @@ void MortalityDialog::spin(int delta) {
 
 void MortalityDialog::enabledClicked() {
   if (viewOnly_) return;
-  EnableAll({hold_, slow_, duty_, hours_, hoursLabel_, spin_}, enabled_->isChecked());
+  guard_->setEnabled({hold_, slow_, duty_, hours_, hoursLabel_, spin_}, enabled_->isChecked());
 }
 
 void MortalityDialog::accept() {
@@ -105,7 +104,7 @@ void MortalityDialog::accept() {
   QDialog::accept();
 }
 
-ActivityDialog::ActivityDialog(QWidget* parent) : QDialog(parent) {
+ActivityDialog::ActivityDialog(Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
   setWindowTitle("Activity Parameters");
   auto* layout = new QVBoxLayout(this);
   auto* params = new QGroupBox("Activity Parameters", this);
@@ -122,11 +121,12 @@ ActivityDialog::ActivityDialog(QWidget* parent) : QDialog(parent) {
   tl->addWidget(cumulative_);
   tl->addWidget(consecutive_);
   pl->addWidget(typeGroup_);
-  for (QGroupBox* g : {params, typeGroup_}) {
-    QFont f = g->font();
-    f.setPixelSize(static_cast<int>(QFontMetrics(font()).height() * 1.5));
-    g->setFont(f);
-  }
+  // The two group titles are one and a half times the dialog font's
+  // height; a style sheet reaches the titles only, not the controls inside.
+  params->setObjectName("activityParameters");
+  typeGroup_->setObjectName("activityType");
+  params->setStyleSheet(QString("QGroupBox#activityParameters, QGroupBox#activityType { font-size: %1px; }")
+                            .arg(static_cast<int>(QFontMetrics(font()).height() * 1.5)));
   auto* grid = new QGridLayout;
   togglesLabel_ = new QLabel("Number of switch toggles needed to trigger an activity event.", params);
   toggles_ = new QLineEdit("0", params);
@@ -164,10 +164,17 @@ void ActivityDialog::refreshStates() {
 }
 
 void ActivityDialog::accept() {
-  bool a = false, b = false;
-  toggles_->text().toInt(&a);
-  minutes_->text().toInt(&b);
-  if (!a || !b) return;
+  // Both fields must hold whole numbers, like every field of the program.
+  for (QLineEdit* field : {toggles_, minutes_}) {
+    bool ok = false;
+    field->text().trimmed().toInt(&ok);
+    if (!ok) {
+      prompter_.notify("Please enter an integer.", "", PromptIcon::Warning);
+      field->setFocus();
+      field->selectAll();
+      return;
+    }
+  }
   QDialog::accept();
 }
 

@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include "app/app_state.h"
+#include "app/prompter.h"
 #include "config/collar_config.h"
 
 class QCheckBox;
@@ -15,6 +16,8 @@ class QSpinBox;
 class QPushButton;
 
 namespace zelkor {
+
+class AccessGuard;
 
 class MortalityDialog : public QDialog {
   Q_OBJECT
@@ -45,6 +48,7 @@ class MortalityDialog : public QDialog {
   QLabel* hoursLabel_;
   QSpinBox* spin_;
   QPushButton* cancel_;
+  AccessGuard* guard_;
   int value_;
 };
 
@@ -53,7 +57,7 @@ class MortalityDialog : public QDialog {
 class ActivityDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit ActivityDialog(QWidget* parent = nullptr);
+  explicit ActivityDialog(Prompter& prompter, QWidget* parent = nullptr);
   QCheckBox* triggered() const { return triggered_; }
   QRadioButton* cumulative() const { return cumulative_; }
   QRadioButton* consecutive() const { return consecutive_; }
@@ -63,6 +67,7 @@ class ActivityDialog : public QDialog {
 
  private:
   void refreshStates();
+  Prompter& prompter_;
   QCheckBox* triggered_;
   QGroupBox* typeGroup_;
   QRadioButton* cumulative_;

@@ -45,21 +45,15 @@ TransmitterScheduleDialog::TransmitterScheduleDialog(ScheduleContext& c, QWidget
     for (QLineEdit* e : {on_, off_, time_}) e->setReadOnly(true);
     cancel_->hide();
   }
-  ApplyAccessLevels(c.state, {{1119, window.group},
-                              {1120, window.startLabel},
-                              {1121, window.stopLabel},
-                              {1122, on_},
-                              {1123, off_},
-                              {1124, timeLabel_},
-                              {1228, time_},
-                              {1248, window.offsetLabel},
-                              {1249, offset_},
-                              {1250, calendar_, LockStyle::LeaveAlone},
-                              {1258, month_, LockStyle::Disable},
-                              {1259, year_, LockStyle::Disable},
-                              {1261, lists_.monthLabel, LockStyle::Disable},
-                              {1262, lists_.yearLabel, LockStyle::Disable},
-                              {1263, lists_.group, LockStyle::Disable}});
+  guard_ = new AccessGuard(c.state, this);
+  for (const auto& [id, widget] : std::initializer_list<std::pair<int, QWidget*>>{
+           {1119, window.group}, {1120, window.startLabel}, {1121, window.stopLabel}, {1122, on_}, {1123, off_},
+           {1124, timeLabel_}, {1228, time_}, {1248, window.offsetLabel}, {1249, offset_}})
+    guard_->add(id, widget);
+  guard_->add(1250, calendar_, LockStyle::LeaveAlone);  // the calendar can always be looked at
+  for (const auto& [id, widget] : std::initializer_list<std::pair<int, QWidget*>>{
+           {1258, month_}, {1259, year_}, {1261, lists_.monthLabel}, {1262, lists_.yearLabel}, {1263, lists_.group}})
+    guard_->add(id, widget, LockStyle::Disable);
 }
 
 void TransmitterScheduleDialog::viewCalendar() {

@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace zelkor {
 
+class AccessGuard;
+
 class TransmitterScheduleDialog : public QDialog {
   Q_OBJECT
  public:
@@ -43,6 +45,7 @@ class TransmitterScheduleDialog : public QDialog {
   QComboBox* year_;
   QPushButton* calendar_;
   QPushButton* cancel_;
+  AccessGuard* guard_;
   StartLists lists_;
 };
 

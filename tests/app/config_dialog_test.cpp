@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -113,11 +115,65 @@ TEST(ConfigDialog, LockedControlsFollowTheAccessTable) {
   Hub h(false);
   h.state.accessTable[1052 - 1003] = AccessEntry{0, 1};
   h.state.accessTable[1059 - 1003] = AccessEntry{0, 1};
-  h.state.accessTable[1021 - 1003] = AccessEntry{1, 1};
   ConfigDialog d(*h.ctx, h.fields);
   EXPECT_TRUE(d.field(1052)->isReadOnly());
   EXPECT_FALSE(d.button(1059)->isEnabled());
-  EXPECT_TRUE(FindControl(&d, 1021)->isHidden());
+}
+
+// An entry for a group box is its frame and title: the fields inside have
+// entries of their own.
+TEST(ConfigDialog, AHiddenGroupBoxLeavesItsFieldsShown) {
+  Hub h(false);
+  h.state.accessTable[1021 - 1003] = AccessEntry{1, 1};
+  ConfigDialog d(*h.ctx, h.fields);
+  d.show();
+  auto* group = dynamic_cast<ControlGroup*>(FindControl(&d, 1021));
+  ASSERT_NE(group, nullptr);
+  EXPECT_FALSE(group->frameShown());
+  for (int id : {1054, 1056, 1057}) {
+    EXPECT_TRUE(d.field(id)->isVisible()) << id;
+    EXPECT_TRUE(d.field(id)->isEnabled()) << id;
+  }
+}
+
+TEST(ConfigDialog, AFailedLoadFromFileLeavesTheConfigurationAsItWas) {
+  Hub h(false);
+  testing::TempDir dir;
+  std::filesystem::create_directory(dir.file("folder.cfg"));
+  dir.write("short.cfg", "abc");
+  h.config.primaryRateHours = 3;
+  h.config.dataBlockCount = 12;
+  for (const char* name : {"folder.cfg", "short.cfg"}) {
+    h.files.answers = {dir.file(name)};
+    ConfigDialog d(*h.ctx, h.fields);
+    d.loadFromFile();
+    EXPECT_EQ(h.config.primaryRateHours, 3) << name;
+    EXPECT_EQ(h.config.dataBlockCount, 12u) << name;
+    EXPECT_EQ(h.prompter.messages.back().text, "Could not open " + dir.file(name) + ".");
+  }
+}
+
+// A name typed without an extension gets the dialog's default one.
+TEST(ConfigDialog, FileDialogsAddTheirDefaultExtensions) {
+  Hub h(false);
+  testing::TempDir dir;
+  CollarConfig other;
+  other.primaryRateHours = 6;
+  WriteConfigFile(dir.file("typed.cfg"), other);
+  h.files.answers = {dir.file("typed")};
+  ConfigDialog d(*h.ctx, h.fields);
+  d.loadFromFile();
+  EXPECT_EQ(h.files.extensions.back(), "cfg");
+  EXPECT_EQ(h.config.primaryRateHours, 6);
+
+  testing::FakeFiles files;
+  files.answers = {dir.file("saved")};
+  ConfigOptionsDialog options({}, "", files);
+  options.saveButton()->click();
+  options.browseButton()->click();
+  EXPECT_EQ(options.fileField()->text().toStdString(), dir.file("saved.dat"));
+  EXPECT_EQ(WithDefaultExtension("/a/b.c/name", "dat"), "/a/b.c/name.dat");
+  EXPECT_EQ(WithDefaultExtension("name.txt", "dat"), "name.txt");
 }
 
 TEST(ConfigOptionsDialog, OpensOnSendListsTheChangesAndEnablesTheFileForSave) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QApplication>
 #include <QComboBox>
@@ -104,18 +106,53 @@ TEST(ProgramRun, NormalStartLoadsThePortAndShowsCollarCommands) {
   EXPECT_EQ(p.frame->view()->collarCommands()->port(), 2);
 }
 
-TEST(ProgramRun, FirstRunShowsTheUtcDialogThenThePortDialogThenCollarCommands) {
+// A fresh settings store: the time-zone dialog first, the port dialog only
+// once it has closed (never on top of it), Collar Commands last.
+TEST(ProgramRun, AFreshStoreShowsTheUtcDialogThenThePortDialogThenCollarCommands) {
   Program p;
-  p.store.set(kTopKey, "FirstTime", "TRUE");
-  ModalCloser closer;
+  ASSERT_FALSE(p.store.keyExists(kTopKey));
+  std::vector<std::string> stackedOnUtc;
+  ModalCloser closer([&](QWidget* w) {
+    if (qobject_cast<SelectPortDialog*>(w))
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (qobject_cast<UtcOffsetDialog*>(top) && top->isVisible()) stackedOnUtc.push_back("port over time zone");
+  });
   p.frame->view()->postCommand(kCmdInitializeComPort);
-  p.settle(60);
-  // The queued port dialog runs from the UTC dialog's own loop, on top of it.
-  EXPECT_EQ(closer.seen, (std::vector<std::string>{"zelkor::SelectPortDialog", "zelkor::UtcOffsetDialog"}));
+  p.settle(80);
+  EXPECT_EQ(closer.seen, (std::vector<std::string>{"zelkor::UtcOffsetDialog", "zelkor::SelectPortDialog"}));
+  EXPECT_TRUE(stackedOnUtc.empty());
   EXPECT_EQ(p.store.get(kTopKey, "FirstTime"), "FALSE");
   EXPECT_EQ(p.started, (std::vector<int>{kCmdInitializeComPort, kCmdComPort, kCmdCollarCommands}));
   ASSERT_NE(p.frame->view()->collarCommands(), nullptr);
   EXPECT_TRUE(p.frame->view()->collarCommands()->isVisible());
+}
+
+// The pause between an upload and its read-back takes no clicks or keys:
+// Reset Datapointer, Collar Commands and Exit stay out of reach.
+TEST(UploadPause, TakesNoUserInput) {
+  Program p;
+  QPushButton button("Exit");
+  int clicks = 0;
+  QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+  button.show();
+  QTimer::singleShot(100, &button, [&] {
+    const QPointF at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, button.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, button.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&button, &press);
+    QApplication::sendEvent(&button, &release);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QApplication::sendEvent(&button, &key);
+  });
+  bool timerRan = false;
+  QTimer::singleShot(150, [&] { timerRan = true; });
+  WaitWithoutUserInput(400);
+  EXPECT_TRUE(timerRan) << "the pause froze the program";
+  EXPECT_EQ(clicks, 0) << "a click went through during the pause";
+  button.click();
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST(CollarCommands, ShowingAgainReusesTheOneDialogAndClosingOnlyHidesIt) {

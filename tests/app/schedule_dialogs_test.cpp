@@ -285,7 +285,8 @@ TEST(MortalityDialog, ViewOnlyLocksTheBoxesAndStoresNothing) {
 
 TEST(ActivityDialog, IsAFormWithoutEffect) {
   testing::App();
-  ActivityDialog d;
+  testing::ScriptedPrompter prompter;
+  ActivityDialog d(prompter);
   EXPECT_FALSE(d.triggered()->isChecked());
   EXPECT_FALSE(d.cumulative()->isEnabled());
   d.triggered()->click();
@@ -296,11 +297,40 @@ TEST(ActivityDialog, IsAFormWithoutEffect) {
   d.toggles()->setText("12");
   d.accept();
   EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST(ActivityDialog, OkWithAFieldThatIsNotAWholeNumberSaysSoAndTakesTheFocus) {
+  testing::App();
+  testing::ScriptedPrompter prompter;
+  ActivityDialog d(prompter);
+  d.show();
+  d.triggered()->click();
+  for (const char* text : {"", "abc"}) {
+    d.toggles()->setText(text);
+    d.accept();
+    EXPECT_NE(d.result(), QDialog::Accepted) << text;
+    ASSERT_FALSE(prompter.messages.empty());
+    EXPECT_EQ(prompter.messages.back().text, "Please enter an integer.");
+    EXPECT_EQ(d.focusWidget(), d.toggles()) << text;
+  }
+}
+
+// The large font belongs to the two group titles only: the fields and labels
+// keep the dialog's font, and the dialog keeps a sensible width.
+TEST(ActivityDialog, OnlyTheGroupTitlesAreEnlarged) {
+  testing::App();
+  testing::ScriptedPrompter prompter;
+  ActivityDialog d(prompter);
+  d.ensurePolished();
+  EXPECT_EQ(QFontInfo(d.toggles()->font()).pixelSize(), QFontInfo(d.font()).pixelSize());
+  EXPECT_EQ(QFontInfo(d.triggered()->font()).pixelSize(), QFontInfo(d.font()).pixelSize());
+  EXPECT_LT(d.sizeHint().width(), 700);
 }
 
 // One table for the access rule: the control a show level hides, the one an
 // edit level locks, and how a locked control must look in each dialog.
-enum class Look { ReadOnly, Disabled, LockedBox, LeftAlone };
+enum class Look { ReadOnly, Disabled, LockedBox, LeftAlone, GreyTitle };
 struct AccessCase {
   const char* dialog;
   int control;
@@ -324,7 +354,8 @@ const AccessCase kAccess[] = {
     {"AuxSchedule", 1090, Look::ReadOnly},       {"AuxSchedule", 1083, Look::LockedBox},
     {"AuxSchedule", 1159, Look::Disabled},       {"AuxSchedule", 1256, Look::LeftAlone},
     {"AuxSchedule", 1264, Look::LeftAlone},      {"TransmitterSchedule", 1122, Look::ReadOnly},
-    {"TransmitterSchedule", 1258, Look::Disabled}, {"TransmitterSchedule", 1263, Look::Disabled},
+    {"TransmitterSchedule", 1258, Look::Disabled}, {"TransmitterSchedule", 1263, Look::GreyTitle},
+    {"GpsFixSchedule", 1243, Look::GreyTitle},
     {"TransmitterSchedule", 1250, Look::LeftAlone}, {"Mortality", 1069, Look::Disabled},
     {"Mortality", 1171, Look::Disabled},         {"Mortality", 1074, Look::LeftAlone},
 };
@@ -338,8 +369,14 @@ TEST(AccessLevels, ShowLevelHidesAndEditLevelLocksAsEachDialogSays) {
       auto d = Make(c.dialog, s);
       QWidget* w = FindControl(d.get(), c.control);
       ASSERT_NE(w, nullptr) << where;
-      EXPECT_TRUE(w->isHidden()) << where;
-      EXPECT_FALSE(w->isEnabled()) << where;
+      if (auto* group = dynamic_cast<ControlGroup*>(w)) {
+        // A group box's entry is its frame and title; its controls stay.
+        EXPECT_FALSE(group->frameShown()) << where;
+        EXPECT_FALSE(w->isHidden()) << where;
+      } else {
+        EXPECT_TRUE(w->isHidden()) << where;
+        EXPECT_FALSE(w->isEnabled()) << where;
+      }
     }
     Dialogs s;
     s.state.accessTable[static_cast<size_t>(c.control - 1003)] = AccessEntry{0, 1};
@@ -362,6 +399,10 @@ TEST(AccessLevels, ShowLevelHidesAndEditLevelLocksAsEachDialogSays) {
         EXPECT_TRUE(w->isEnabled()) << where;
         EXPECT_FALSE(w->property("zelkorLocked").toBool()) << where;
         break;
+      case Look::GreyTitle:
+        EXPECT_TRUE(dynamic_cast<ControlGroup*>(w)->titleGreyed()) << where;
+        EXPECT_TRUE(w->isEnabled()) << "the controls inside stay as they are: " << where;
+        break;
     }
     s.state.accessLevel = 1;  // the full level sees and edits everything
     auto full = Make(c.dialog, s);
@@ -369,13 +410,106 @@ TEST(AccessLevels, ShowLevelHidesAndEditLevelLocksAsEachDialogSays) {
   }
 }
 
-TEST(WarningDialog, HasOkHelpAndAPageForEachTopic) {
+// A control the table hides or locks stays so whatever the dialog's own
+// handlers enable: the mortality switch, the auxiliary box, the retry boxes.
+TEST(AccessLevels, LockedAndHiddenControlsStayAfterEveryHandlerThatEnables) {
+  {
+    Dialogs s;
+    s.config.mortalityEnabled = true;
+    s.config.holdInMortality = false;
+    s.config.mortalityTriggerHours = 6;
+    for (int id : {1073, 1076, 1077, 1079, 1171}) s.state.accessTable[static_cast<size_t>(id - 1003)] = {0, 1};
+    MortalityDialog d(s.config, false, s.state);
+    d.show();
+    d.enabled()->click();
+    d.enabled()->click();  // off and on again
+    for (QWidget* w : std::initializer_list<QWidget*>{d.hold(), d.slow(), d.dutyCycle(), d.spinner()})
+      EXPECT_FALSE(w->isEnabled()) << ControlIdOf(w);
+    d.hold()->click();  // a disabled box takes no click
+    d.spin(+1);
+    d.accept();
+    EXPECT_FALSE(s.config.holdInMortality);
+    EXPECT_TRUE(s.config.mortalityEnabled);
+  }
+  {
+    Dialogs s;
+    s.config.primaryRateHours = 2;
+    s.state.accessTable[1066 - 1003] = {0, 1};  // the "Auxiliary Schedule" button
+    s.state.accessTable[1062 - 1003] = {1, 1};  // retry delay hidden
+    s.state.accessTable[1063 - 1003] = {0, 1};  // maximum retries read-only
+    GpsFixScheduleDialog d(s.ctx());
+    d.show();
+    d.auxiliary()->click();
+    EXPECT_TRUE(d.auxiliary()->isChecked());
+    EXPECT_FALSE(d.auxiliaryButton()->isEnabled()) << "checking the box enabled a locked button";
+    d.retries()->click();
+    EXPECT_TRUE(d.retries()->isChecked());
+    EXPECT_FALSE(d.retryDelay()->isVisible());
+    EXPECT_FALSE(d.retryDelay()->isEnabled());
+    EXPECT_TRUE(d.maxRetries()->isReadOnly());
+    d.retryDelay()->setEnabled(true);  // even a change made around the guard is undone
+    EXPECT_FALSE(d.retryDelay()->isEnabled());
+  }
+  Dialogs s;
+  s.config.auxRateHours = 2;
+  s.state.accessTable[1085 - 1003] = {0, 1};
+  AuxScheduleDialog d(s.ctx(), 2, 0);
+  d.retries()->click();
+  d.retries()->click();
+  EXPECT_TRUE(d.retryDelay()->isReadOnly());
+}
+
+// Values the user cannot see or edit are not stored from whatever the field
+// holds: a disabled retry field keeps the configuration's value unless it
+// holds a number in range.
+TEST(RetryFields, ADisabledFieldKeepsTheConfigurationsValue) {
+  {
+    Dialogs s;
+    s.config.primaryRateHours = 2;
+    s.config.retriesEnabled = true;
+    s.config.retryDelayMinutes = 5;
+    s.config.maxRetries = 3;
+    GpsFixScheduleDialog d(s.ctx());
+    d.retryDelay()->setText("300");
+    d.maxRetries()->setText("200");
+    d.retries()->click();  // retries off
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_FALSE(s.config.retriesEnabled);
+    EXPECT_EQ(s.config.retryDelayMinutes, 5);
+    EXPECT_EQ(s.config.maxRetries, 3);
+  }
+  Dialogs s;
+  s.config.auxRateHours = 2;
+  s.config.auxRetriesEnabled = true;
+  s.config.auxRetryDelayMinutes = 7;
+  s.config.auxMaxRetries = 4;
+  AuxScheduleDialog d(s.ctx(), 2, 0);
+  d.retryDelay()->setText("20");  // a number in range is kept
+  d.maxRetries()->setText("-1");
+  d.retries()->click();
+  d.accept();
+  EXPECT_EQ(s.config.auxRetryDelayMinutes, 20);
+  EXPECT_EQ(s.config.auxMaxRetries, 4);
+}
+
+// The offset text is long and its field narrow: the start of the zone's name
+// shows, and the whole of it is the tip.
+TEST(OffsetText, ShowsItsStartAndTheWholeTextAsATip) {
+  Dialogs s;
+  s.store.set(kSettingsKey, "Offset UTC Text", "(GMT)Universal Time Coordinated(UTC)");
+  TransmitterScheduleDialog d(s.ctx());
+  QLineEdit* offset = qobject_cast<QLineEdit*>(FindControl(&d, 1249));
+  ASSERT_NE(offset, nullptr);
+  EXPECT_EQ(offset->cursorPosition(), 0);
+  EXPECT_EQ(offset->toolTip(), "(GMT)Universal Time Coordinated(UTC)");
+}
+
+TEST(WarningDialog, HasOkAndHelp) {
   testing::App();
   WarningDialog d("text", HelpTopic::Transmitter);
   EXPECT_EQ(d.windowTitle(), "WARNING");
   EXPECT_EQ(d.helpButton()->text(), "Help");
-  EXPECT_TRUE(WarningDialog::HelpPage(HelpTopic::AuxiliarySchedule).contains("auxiliary"));
-  EXPECT_TRUE(WarningDialog::HelpPage(HelpTopic::Transmitter).contains("VHF"));
 }
 
 }  // namespace

@@ -14,14 +14,33 @@ TEST(AccessFileParse, OneLineEndingInLineFeedRepeatsIntoTheNextEntry) {
   EXPECT_EQ(t[2], (AccessEntry{0, 0}));
 }
 
-TEST(AccessFileParse, LinesWithoutNumbersRepeatThePreviousEntryAndTrailingTextIsSkipped) {
-  const AccessTable t = ParseAccessLevels("1003 0 1 trailing words\n\n1005 2 3\nnone\n1007 260 4");
+// The file is one stream of numbers read three at a time: a blank line is
+// white space, not an entry, and a short line continues on the next.
+TEST(AccessFileParse, BlankLinesAreSkippedAndAShortLineContinuesOnTheNext) {
+  AccessTable t = ParseAccessLevels("1003 0 1\n\n1005 2 3");
   EXPECT_EQ(t[0], (AccessEntry{0, 1}));
-  EXPECT_EQ(t[1], (AccessEntry{0, 1}));  // empty line repeats
-  EXPECT_EQ(t[2], (AccessEntry{2, 3}));
-  EXPECT_EQ(t[3], (AccessEntry{2, 3}));  // no numbers repeats
-  EXPECT_EQ(t[4], (AccessEntry{4, 4}));  // low 8 bits of 260
-  EXPECT_EQ(t[5], (AccessEntry{0, 0}));  // no line feed after the last line
+  EXPECT_EQ(t[1], (AccessEntry{2, 3})) << "the blank line shifted the entries";
+  EXPECT_EQ(t[2], (AccessEntry{0, 0}));
+
+  t = ParseAccessLevels("1003 0\n1 ignored rest\n1004 1 0\n");
+  EXPECT_EQ(t[0], (AccessEntry{0, 1}));
+  EXPECT_EQ(t[1], (AccessEntry{1, 0}));
+
+  // 1266 ("Enable Two Way GPS") keeps its own entry after blank lines.
+  std::string text;
+  for (int id = 1003; id <= 1268; ++id) text += std::to_string(id) + (id == 1266 ? " 1 1\n\n" : " 0 0\n\n");
+  t = ParseAccessLevels(text);
+  EXPECT_EQ(t[1266 - 1003], (AccessEntry{1, 1}));
+  EXPECT_EQ(t[1265 - 1003], (AccessEntry{0, 0}));
+}
+
+TEST(AccessFileParse, AnEntryWithoutNumbersRepeatsThePreviousOneAndTrailingTextIsSkipped) {
+  const AccessTable t = ParseAccessLevels("1003 0 1 trailing words\n1005 2 3\nnone\n1007 260 4");
+  EXPECT_EQ(t[0], (AccessEntry{0, 1}));
+  EXPECT_EQ(t[1], (AccessEntry{2, 3}));
+  EXPECT_EQ(t[2], (AccessEntry{2, 3}));  // no numbers: repeats
+  EXPECT_EQ(t[3], (AccessEntry{4, 4}));  // low 8 bits of 260
+  EXPECT_EQ(t[4], (AccessEntry{0, 0}));  // no line feed after the last line
 }
 
 TEST(AccessFileParse, LinesBeyondTheLastControlAreIgnored) {

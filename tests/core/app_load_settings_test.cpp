@@ -25,24 +25,39 @@ StartRun Start(AppState& state, FakeStore& store, ScriptedPrompter& prompter, Re
   return r;
 }
 
-TEST(FirstRunDetection, NoTopKeyCreatesItAndStartsNormallyThenTheNextStartIsAFirstRun) {
+// No installer makes the key here: a store without it is a new user, whose
+// first start asks for the time zone and the port; the next start is normal.
+TEST(FirstRunDetection, NoTopKeyIsAFirstRunAndTheNextStartIsNormal) {
   FakeStore store;
   ScriptedPrompter prompter;
   RecordingSink sink;
   AppState state;
   StartRun r = Start(state, store, prompter, sink);
-  EXPECT_EQ(r.kind, StartKind::Normal);
+  EXPECT_EQ(r.kind, StartKind::FirstRun);
   EXPECT_TRUE(store.keyExists(kTopKey));
-  EXPECT_EQ(sink.posted, std::vector<int>{kCmdCollarCommands});
-  EXPECT_EQ(state.comPort, 0);
-  EXPECT_EQ(r.utcDialogRuns, 0);
+  EXPECT_EQ(sink.posted, std::vector<int>{kCmdComPort});
+  EXPECT_EQ(r.utcDialogRuns, 1);
+  EXPECT_EQ(store.get(kSettingsKey, "Offset UTC Text"), "(GMT)Universal Time Coordinated(UTC)");
 
   RecordingSink second;
+  store.set(kSettingsKey, "ComPort", "4");
   r = Start(state, store, prompter, second);
-  EXPECT_EQ(r.kind, StartKind::FirstRun);
-  EXPECT_EQ(second.posted, std::vector<int>{kCmdComPort});
-  EXPECT_EQ(r.utcDialogRuns, 1);
+  EXPECT_EQ(r.kind, StartKind::Normal);
+  EXPECT_EQ(second.posted, std::vector<int>{kCmdCollarCommands});
+  EXPECT_EQ(state.comPort, 4);
+  EXPECT_EQ(r.utcDialogRuns, 0);
   EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST(FirstRunDetection, ThePortDialogIsQueuedOnlyOnceTheTimeZoneDialogHasClosed) {
+  FakeStore store;
+  ScriptedPrompter prompter;
+  RecordingSink sink;
+  AppState state;
+  size_t postedWhileUtcOpen = 99;
+  LoadSettings(state, store, prompter, sink, [&] { postedWhileUtcOpen = sink.posted.size(); });
+  EXPECT_EQ(postedWhileUtcOpen, 0u);
+  EXPECT_EQ(sink.posted, std::vector<int>{kCmdComPort});
 }
 
 TEST(FirstRunDetection, FirstTimeTrueWritesTheTenDefaultsInOrder) {

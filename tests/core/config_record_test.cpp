@@ -113,6 +113,41 @@ TEST(ConfigRecord, MortalityTriggerInQuarterHours) {
   EXPECT_FLOAT_EQ(Decoded(r).mortalityTriggerHours, 63.75f);
 }
 
+// Each mortality switch has its own bit of byte 39: 0x02 is hold only,
+// 0x04 duty-cycle override only, 0x08 slow only, 0x80 enabled only.
+TEST(ConfigRecord, EachMortalitySwitchHasItsOwnBit) {
+  struct Bit {
+    uint8_t value;
+    bool hold, duty, slow, enabled;
+  };
+  for (const Bit& b : {Bit{0x02, true, false, false, false}, Bit{0x04, false, true, false, false},
+                       Bit{0x08, false, false, true, false}, Bit{0x80, false, false, false, true}}) {
+    CollarConfigRecord r{};
+    r[39] = b.value;
+    const CollarConfig c = Decoded(r);
+    EXPECT_EQ(c.holdInMortality, b.hold) << int(b.value);
+    EXPECT_EQ(c.dutyCycleOverride, b.duty) << int(b.value);
+    EXPECT_EQ(c.slowMortality, b.slow) << int(b.value);
+    EXPECT_EQ(c.mortalityEnabled, b.enabled) << int(b.value);
+    CollarConfig again = c;
+    EncodeConfig(again);
+    EXPECT_EQ(again.raw[39], b.value);
+  }
+}
+
+// The cumulative GPS-on hours are big-endian: byte 14 high, byte 15 low.
+TEST(ConfigRecord, CumulativeGpsOnHoursAreBigEndian) {
+  CollarConfigRecord r{};
+  r[14] = 0x01;
+  r[15] = 0x2C;
+  EXPECT_EQ(Decoded(r).cumulativeGpsOnHours, 300u);
+  CollarConfig c;
+  c.cumulativeGpsOnHours = 0x1234;
+  EncodeConfig(c);
+  EXPECT_EQ(c.raw[14], 0x12);
+  EXPECT_EQ(c.raw[15], 0x34);
+}
+
 TEST(ConfigRecord, EmptyRecordDecodesToZerosWithRetriesOn) {
   const CollarConfig c = Decoded(CollarConfigRecord{});
   EXPECT_EQ(c.collarId, 0u);

@@ -200,7 +200,9 @@ TEST(XmodemReceive, AnEndBeforeTheExpectedPacketsIsIncompleteWithOnePacketOfSlac
     r.endWithEot();
     const auto res = r.finish();
     EXPECT_EQ(res.status, sent >= 3 ? XmodemStatus::Ok : XmodemStatus::Incomplete) << sent;
-    if (sent < 3) EXPECT_EQ(XmodemFailureText(res, 4), "the sender ended after 2 of 4 packets");
+    if (sent < 3) {
+      EXPECT_EQ(XmodemFailureText(res, 4), "the sender ended after 2 of 4 packets");
+    }
   }
 }
 

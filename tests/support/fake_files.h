@@ -10,20 +10,27 @@
 
 namespace zelkor::testing {
 
+// Answers are what the user types or picks; the chooser adds the default
+// extension as the program's does.
 class FakeFiles : public FileChooser {
  public:
-  std::optional<std::string> openFile(const std::string& title, const std::string& initial,
-                                      const std::string& filter) override {
-    asked.push_back(title + "|" + initial + "|" + filter);
-    return next();
-  }
-  std::optional<std::string> saveFile(const std::string& title, const std::string& initial,
-                                      const std::string& filter) override {
-    asked.push_back(title + "|" + initial + "|" + filter);
-    return next();
-  }
   std::deque<std::optional<std::string>> answers;
   std::vector<std::string> asked;
+  std::vector<std::string> extensions;
+
+ protected:
+  std::optional<std::string> chooseToOpen(const std::string& title, const std::string& initial,
+                                          const std::string& filter, const std::string& extension) override {
+    asked.push_back(title + "|" + initial + "|" + filter);
+    extensions.push_back(extension);
+    return next();
+  }
+  std::optional<std::string> chooseToSave(const std::string& title, const std::string& initial,
+                                          const std::string& filter, const std::string& extension) override {
+    asked.push_back(title + "|" + initial + "|" + filter);
+    extensions.push_back(extension);
+    return next();
+  }
 
  private:
   std::optional<std::string> next() {

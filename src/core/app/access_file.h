@@ -1,5 +1,6 @@
-// Reading "AccessLevel.txt": one line "%d %d %d" per dialog control, the
-// second number the show level and the third the edit level.
+// Reading "AccessLevel.txt": three numbers per dialog control, read as one
+// stream ("%d %d %d", then the rest of the line), the second number the show
+// level and the third the edit level.
 #pragma once
 
 #include <string>
@@ -9,8 +10,9 @@
 
 namespace zelkor {
 
-// Parses the file's text into a table. A line without numbers repeats the
-// previous entry; lines beyond the last control are ignored.
+// Parses the file's text into a table. Blank lines are skipped, a short
+// line continues on the next; a line without numbers repeats the previous
+// entry; entries beyond the last control are ignored.
 AccessTable ParseAccessLevels(const std::string& text);
 
 // Reads programDirectory + "AccessLevel.txt" into state.accessTable. The

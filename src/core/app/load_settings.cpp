@@ -8,17 +8,15 @@ StartKind LoadSettings(AppState& state, SettingsStore& store, Prompter& prompter
                        CommandSink& commands, const std::function<void()>& runUtcOffsetDialog) {
   std::string firstTime = "TRUE";
   if (!store.keyExists(kTopKey)) {
-    // A key created just now is a normal start; the next start finds the
-    // key without "FirstTime" and runs the first-run sequence.
+    // No installer made the key: the store is new, and this is the first
+    // start of a new user.
     store.createKey(kTopKey);
-    firstTime = "FALSE";
   } else {
     const SettingsValue v = store.read(kTopKey, "FirstTime");
     if (v.present()) firstTime = v.text;
   }
 
   if (firstTime == "TRUE") {
-    commands.postCommand(kCmdComPort);
     bool ok = true;
     ok &= store.write(kTopKey, "FirstTime", "FALSE");
     ok &= store.write(kSettingsKey, "ComPort", "0");
@@ -32,6 +30,9 @@ StartKind LoadSettings(AppState& state, SettingsStore& store, Prompter& prompter
     ok &= store.write(kPrintSettingsKey, "Print Trans Cal", "1");
     if (runUtcOffsetDialog) runUtcOffsetDialog();
     if (!ok) prompter.notify(kRegistryWriteFailedFirstRun, "", PromptIcon::Error);
+    // The port dialog follows the time-zone dialog, never on top of it; its
+    // OK or Cancel brings up Collar Commands last.
+    commands.postCommand(kCmdComPort);
     return StartKind::FirstRun;
   }
 

@@ -17,10 +17,11 @@ inline const char kRegistryWriteFailedFirstRun[] =
 
 enum class StartKind { Normal, FirstRun };
 
-// Runs the pass. On a first run it queues the port dialog, writes the ten
-// defaults, runs the UTC offset dialog through runUtcOffsetDialog and
-// reports any failed write once. On a normal start it loads comPort and
-// queues the Collar Commands dialog.
+// Runs the pass. A first run is a store without the program's key (a new
+// user) or one whose "FirstTime" is "TRUE" or missing: it writes the ten
+// defaults, runs the UTC offset dialog through runUtcOffsetDialog, reports
+// any failed write once, and then queues the port dialog. On a normal start
+// it loads comPort and queues the Collar Commands dialog.
 StartKind LoadSettings(AppState& state, SettingsStore& store, Prompter& prompter,
                        CommandSink& commands, const std::function<void()>& runUtcOffsetDialog);
 
