@@ -43,7 +43,7 @@ BENCHMARK(BM_DecodeBlocks)->Unit(benchmark::kMillisecond);
 void BM_TranslateLatLon(benchmark::State& state) {
   const auto image = FullMemory();
   for (auto _ : state)
-    benchmark::DoNotOptimize(zelkor::TranslateGpsImage(image, zelkor::OutputForm::LatLon, -7, "(GMT -07:00) Arizona"));
+    benchmark::DoNotOptimize(zelkor::TranslateGpsImage(image, zelkor::OutputForm::LatLon, zelkor::ShiftHours(-7), "(GMT -07:00) Arizona"));
   state.SetItemsProcessed(state.iterations() * zelkor::kMaxGpsBlocks);
 }
 BENCHMARK(BM_TranslateLatLon)->Unit(benchmark::kMillisecond);
@@ -51,7 +51,7 @@ BENCHMARK(BM_TranslateLatLon)->Unit(benchmark::kMillisecond);
 void BM_TranslateUtm(benchmark::State& state) {
   const auto image = FullMemory();
   for (auto _ : state)
-    benchmark::DoNotOptimize(zelkor::TranslateGpsImage(image, zelkor::OutputForm::Utm, -7, "(GMT -07:00) Arizona"));
+    benchmark::DoNotOptimize(zelkor::TranslateGpsImage(image, zelkor::OutputForm::Utm, zelkor::ShiftHours(-7), "(GMT -07:00) Arizona"));
   state.SetItemsProcessed(state.iterations() * zelkor::kMaxGpsBlocks);
 }
 BENCHMARK(BM_TranslateUtm)->Unit(benchmark::kMillisecond);

@@ -44,8 +44,8 @@ void GpsData(const uint8_t* data, size_t size) {
   if (size >= kGpsBlockSize) (void)DecodeGpsBlock(data);
   const std::vector<uint8_t> image(data, data + size);
   const int offset = size ? static_cast<int8_t>(data[0]) % 25 : 0;
-  (void)TranslateGpsImage(image, OutputForm::LatLon, offset, "trailer %s");
-  (void)TranslateGpsImage(image, OutputForm::Utm, -offset, "");
+  (void)TranslateGpsImage(image, OutputForm::LatLon, ShiftMinutes(offset * 30), "trailer %s");
+  (void)TranslateGpsImage(image, OutputForm::Utm, ShiftMinutes(-offset * 15), "");
   ExportData exported;
   if (ReadExportData(image, &exported)) {
     for (ExportFormat f : {ExportFormat::Gpx, ExportFormat::GeoJson, ExportFormat::Kml, ExportFormat::Movebank}) {

@@ -12,6 +12,7 @@
 #include <QPrinter>
 
 #include "painter_canvas.h"
+#include "printout_pdf.h"
 #include "print_dialog.h"
 #include "collar_command_dialogs.h"
 #include "config/sample_config.h"
@@ -76,7 +77,7 @@ std::string SampleCsv() {
     const GpsBlock b = EncodeGpsBlock(f);
     image.insert(image.end(), b.begin(), b.end());
   }
-  return TranslateGpsImage(image, OutputForm::LatLon, -7, "(GMT -07:00) Mountain Time (US & Canada)").csv;
+  return TranslateGpsImage(image, OutputForm::LatLon, ShiftHours(-7), "(GMT -07:00) Mountain Time (US & Canada)").csv;
 }
 
 bool Save(QWidget& w, const QString& dir, const QString& name, QStringList& written) {
@@ -177,17 +178,11 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   Save(printDialog, dir, "PrintOptionsDialog", written);
   {
     // The three printed pages of the sample configuration, as a PDF.
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
     const QString pdf = QDir(dir).filePath("ConfigurationPrintout.pdf");
-    printer.setOutputFileName(pdf);
     PrintInputs inputs = ReadPrintInputs(config, context.store, context.clock, {5, 2026, 6});
     inputs.options.projectText = "Elk herd, 150.040 MHz";
-    {
-      PainterCanvas canvas(printer);
-      RunPrintJob(canvas, inputs);
-    }
-    written << pdf;
+    std::string reason;
+    if (WritePrintoutPdf(inputs, pdf.toStdString(), &reason) >= 0) written << pdf;
   }
 
   if (CNVKCalendar::FindFactory()) {

@@ -6,6 +6,7 @@
 #include <QStatusBar>
 
 #include <QFileInfo>
+#include <optional>
 #include <fstream>
 #include <iterator>
 
@@ -26,6 +27,7 @@
 
 #include "calendar_dialog.h"
 #include "painter_canvas.h"
+#include "printout_pdf.h"
 #include "print_dialog.h"
 #include "config_dialog.h"
 #include "config_options_dialog.h"
@@ -38,6 +40,8 @@
 #include "security_level_dialog.h"
 #include "select_port_dialog.h"
 #include "small_dialogs.h"
+#include "util/atomic_file.h"
+#include "util/read_file.h"
 #include "util/text.h"
 #include "utc_offset_dialog.h"
 
@@ -241,14 +245,31 @@ void MainView::startOffloadGpsData() {
   // A file that cannot be read is reported; the record keeps what it had.
   CollarConfig fresh;
   if (ReadConfig(path, fresh, context_.prompter) == ConfigFileStatus::Ok) config_ = fresh;
+  // The viewer opens once the offload dialog has closed: a viewer under a
+  // modal dialog would take no clicks.
+  std::optional<std::pair<std::string, std::string>> toView;
   OffloadContext offload{context_.state, context_.store, context_.prompter, context_.link, context_.clock,
-                         [this](const std::string& csv, const std::string& backup) { showGpsDataFile(csv, backup); }};
+                         [&toView](const std::string& csv, const std::string& backup) { toView.emplace(csv, backup); }};
   // The lock taken for the configuration download lasts until the offload
   // dialog closes.
   const int held = collarCommands_ ? collarCommands_->takeHeldPort() : -1;
   OffloadGpsDataDialog dialog(config_, offload, *this, this);
   dialog.exec();
   if (held >= 0) context_.link.releasePort(held);
+  if (toView) {
+    // After the Collar Commands dialog the offload brought back, so that
+    // the viewer ends up on top.
+    QMetaObject::invokeMethod(
+        this,
+        [this, view = *toView] {
+          try {
+            showGpsDataFile(view.first, view.second);
+          } catch (...) {
+            context_.prompter.notify(kViewGpsDataException, "View GPS Data", PromptIcon::Error);
+          }
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void MainView::exportGpsData(const std::string& source) {
@@ -262,12 +283,11 @@ void MainView::openGpsDataFile() {
 }
 
 bool MainView::showGpsDataFile(const std::string& path, const std::string& source) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const ViewerText text = LoadTextForViewer(bytes);
-  viewer_.show(text, QFileInfo(QString::fromStdString(path)).fileName(), source);
-  return true;
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes)) return false;  // a file that cannot be read is skipped
+  const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+  return LoadIntoViewer(
+      bytes, [&](const ViewerText& text) { viewer_.show(text, name, source); }, context_.prompter);
 }
 void MainView::startPrinting() {
   const PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
@@ -287,9 +307,14 @@ void MainView::startPrinting() {
 
 void MainView::runPrintDialog(int monthIndex, int yearIndex, const std::function<int(int, int, int)>& dayOfWeek) {
   QWidget* parent = QApplication::activeModalWidget();
-  PrintOptionsDialog dialog(ReadPrintOptions(context_.store), parent ? parent : this);
+  // The project text is kept from one opening to the next while the
+  // program runs.
+  PrintOptions stored = ReadPrintOptions(context_.store);
+  stored.projectText = projectText_;
+  PrintOptionsDialog dialog(stored, parent ? parent : this);
   if (dialog.exec() != QDialog::Accepted) return;
   const PrintOptions o = dialog.options();
+  projectText_ = o.projectText;
   StorePrintOptions(context_.store, context_.prompter, o);
   if (!o.collarConfig && !o.transmitterCalendar && !o.auxCalendar) return;
   calendarStart_.month = monthIndex + 1;
@@ -314,13 +339,13 @@ void MainView::runPrintDialog(int monthIndex, int yearIndex, const std::function
                                                                    Format("%u.pdf", config_.collarId),
                                                 "PDF files (*.pdf)", "pdf");
       if (!path) return;
-      QPrinter printer(QPrinter::HighResolution);
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(*path));
-      PainterCanvas canvas(printer);
-      const int pages = RunPrintJob(canvas, inputs);
-      context_.prompter.notify(Format("%d pages were written to %s.", pages, path->c_str()), "Print",
-                               PromptIcon::Information);
+      std::string reason;
+      const int pages = WritePrintoutPdf(inputs, *path, &reason);
+      if (pages < 0)
+        context_.prompter.notify(WriteFailureText(*path, reason), "Print", PromptIcon::Error);
+      else
+        context_.prompter.notify(Format("%d pages were written to %s.", pages, path->c_str()), "Print",
+                                 PromptIcon::Information);
       break;
     }
   }

@@ -95,6 +95,7 @@ class MainView : public QWidget, public CommandSink {
   CalendarStart calendarStart_;
   std::function<std::unique_ptr<QPrinter>()> printTarget_;
   ConfigDownloadState localDownload_;
+  std::string projectText_;  // the Print dialog's project text, for this run
 };
 
 }  // namespace zelkor

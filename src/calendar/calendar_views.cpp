@@ -82,17 +82,20 @@ void MonthView::paintEvent(QPaintEvent*) {
   QFont bold = font();
   bold.setBold(true);
   p.setFont(bold);
+  if (month_ < 1 || month_ > 12) return;  // never shown: the control refuses such months
   p.drawText(QRect(0, 2, width(), 22), Qt::AlignCenter, QString("%1 %2").arg(kMonthNames[month_ - 1]).arg(year_));
   p.setFont(font());
   const int cw = (width() - 8) / 7;
   for (int i = 0; i < 7; ++i) p.drawText(QRect(4 + i * cw, 28, cw, 20), Qt::AlignCenter, kDayLetters[i]);
   const QColor sel = FromColourRef(model_.selectedColour());
   const QColor unsel = FromColourRef(model_.unselectedColour());
-  const CalDate clicked = model_.clickedDate();
+  // The current day (the one last clicked, or the first of the month) is
+  // outlined in the highlight colour of rule H.
+  const CalDate current = model_.monthCurrentDate();
   for (int d = 1; d <= DaysIn(month_, year_); ++d) {
     const QRect r = dayRect(d);
     p.fillRect(r, model_.monthStyles().selected(month_, d, year_) ? sel : unsel);
-    if (clicked.month == month_ && clicked.year == year_ && clicked.day == d) {
+    if (current.month == month_ && current.year == year_ && current.day == d) {
       p.setPen(QPen(FromColourRef(model_.monthHighlight()).darker(160), 2));
       p.drawRect(r.adjusted(1, 1, -1, -1));
     }
@@ -115,6 +118,31 @@ YearView::YearView(CalendarModel& model, QWidget* parent) : QWidget(parent), mod
   setMinimumSize(480, 330);
 }
 
+namespace {
+constexpr int kYearCols = 4, kYearRows = 3, kYearTitle = 20;
+}
+
+CalDate YearView::boxMonth(int i) const {
+  const CalDate start = model_.windowStart().valid() ? model_.windowStart() : CalDate{1, 1, 2000};
+  int m = model_.yearFirstMonth() >= 1 && model_.yearFirstMonth() <= 12 ? model_.yearFirstMonth() : start.month;
+  int y = start.year;
+  m += i;
+  while (m > 12) {
+    m -= 12;
+    ++y;
+  }
+  return {m, 1, y};
+}
+
+QRect YearView::dayRect(int i, int day) const {
+  const int mw = (width() - 8) / kYearCols, mh = (height() - kYearTitle - 2) / kYearRows;
+  const QRect box(4 + (i % kYearCols) * mw, kYearTitle + (i / kYearCols) * mh, mw - 6, mh - 4);
+  const CalDate month = boxMonth(i);
+  const int cw = box.width() / 7, ch = (box.height() - 14) / 6;
+  const int cell = DayOfWeek(month.month, 1, month.year) - 1 + day - 1;
+  return QRect(box.left() + (cell % 7) * cw, box.top() + 14 + (cell / 7) * ch, cw - 1, ch - 1);
+}
+
 void YearView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), palette().base());
@@ -125,30 +153,28 @@ void YearView::paintEvent(QPaintEvent*) {
   title.setBold(true);
   p.setFont(title);
   p.drawText(QRect(0, 0, width(), 18), Qt::AlignCenter, "NVKZel Collar");
-  const CalDate start = model_.windowStart().valid() ? model_.windowStart() : CalDate{1, 1, 2000};
   const QColor sel = FromColourRef(model_.selectedColour());
   const QColor unsel = FromColourRef(model_.unselectedColour());
-  const int cols = 4, rows = 3;
-  const int mw = (width() - 8) / cols, mh = (height() - 22) / rows;
-  int m = model_.yearFirstMonth() >= 1 && model_.yearFirstMonth() <= 12 ? model_.yearFirstMonth() : start.month;
-  int y = start.year;
+  const CalDate current = model_.yearCurrentDate();
+  p.setFont(small);
   for (int i = 0; i < 12; ++i) {
-    const QRect box(4 + (i % cols) * mw, 20 + (i / cols) * mh, mw - 6, mh - 4);
-    p.setFont(small);
+    const CalDate month = boxMonth(i);
+    const int m = month.month, y = month.year;
+    const QRect first = dayRect(i, 1);
+    const int mw = (width() - 8) / kYearCols;
     p.setPen(Qt::black);
-    p.drawText(QRect(box.left(), box.top(), box.width(), 12), Qt::AlignCenter,
-               QString("%1 %2").arg(QString(kMonthNames[m - 1]).left(3)).arg(y));
-    const int cw = box.width() / 7, ch = (box.height() - 14) / 6;
-    const int first = DayOfWeek(m, 1, y) - 1;
+    p.drawText(QRect(4 + (i % kYearCols) * mw, first.top() - 14, mw - 6, 12),
+               Qt::AlignCenter, QString("%1 %2").arg(QString(kMonthNames[m - 1]).left(3)).arg(y));
     for (int d = 1; d <= DaysIn(m, y); ++d) {
-      const int cell = first + d - 1;
-      const QRect r(box.left() + (cell % 7) * cw, box.top() + 14 + (cell / 7) * ch, cw - 1, ch - 1);
+      const QRect r = dayRect(i, d);
       p.fillRect(r, model_.yearStyles().selected(m, d, y) ? sel : unsel);
+      // Rule G: the current day in the year view's highlight colour.
+      if (current.month == m && current.day == d && current.year == y) {
+        p.setPen(QPen(FromColourRef(model_.yearHighlight()).darker(160), 2));
+        p.drawRect(r.adjusted(1, 1, -1, -1));
+        p.setPen(Qt::black);
+      }
       p.drawText(r, Qt::AlignCenter, QString::number(d));
-    }
-    if (++m > 12) {
-      m = 1;
-      ++y;
     }
   }
 }

@@ -45,7 +45,11 @@ class YearView : public QWidget {
   Q_OBJECT
  public:
   YearView(zelkor::calendar::CalendarModel& model, QWidget* parent = nullptr);
-  QSize sizeHint() const override { return {620, 420}; }
+  QSize sizeHint() const override { return {560, 400}; }
+  // The month and year of box i (0-11) of the twelve shown.
+  zelkor::calendar::CalDate boxMonth(int i) const;
+  // Where day d of box i is drawn, in the view's own coordinates.
+  QRect dayRect(int i, int day) const;
 
  protected:
   void paintEvent(QPaintEvent*) override;

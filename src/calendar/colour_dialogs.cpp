@@ -70,10 +70,12 @@ ChangeColors::ChangeColors(bool auxMode, uint32_t selected, uint32_t unselected,
     cancelled = false;
     accept();
   });
-  connect(cancel, &QPushButton::clicked, this, [this] {
-    cancelled = true;
-    reject();
-  });
+  connect(cancel, &QPushButton::clicked, this, &ChangeColors::reject);
+}
+
+void ChangeColors::reject() {
+  cancelled = true;
+  QDialog::reject();
 }
 
 void ChangeColors::pick(uint32_t& colour, QLabel* swatch) {

@@ -29,8 +29,10 @@ class ChangeColors : public QDialog {
   uint32_t colour2() const { return colour2_; }
   QPushButton* button1() const { return button1_; }
   QPushButton* button2() const { return button2_; }
-  // Set by OK (false) and Cancel (true); the window's close box leaves it.
+  // Set by OK (false) and by every other way out (true): Cancel, Escape
+  // and the window's close box leave the colours as they were.
   static bool cancelled;
+  void reject() override;
 
  private:
   void pick(uint32_t& colour, QLabel* swatch);

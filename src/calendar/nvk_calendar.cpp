@@ -94,11 +94,14 @@ NVKCalendar::NVKCalendar(QWidget* parent) : QWidget(parent) {
   ml->addWidget(LegendPanel(monthTab, legend_, 0), 1, 1, 1, 2);
   tabs_->addTab(monthTab, "Month");
 
+  // The twelve months take the room; the legend stands beside them, so
+  // that neither covers the other at any size the control is given.
   auto* yearTab = new QWidget(tabs_);
-  auto* yl = new QVBoxLayout(yearTab);
+  auto* yl = new QHBoxLayout(yearTab);
   year_ = new YearView(model_, yearTab);
-  yl->addWidget(year_);
-  yl->addWidget(LegendPanel(yearTab, legend_, 1));
+  yl->addWidget(year_, 1);
+  auto* yearLegend = LegendPanel(yearTab, legend_, 1);
+  yl->addWidget(yearLegend, 0, Qt::AlignTop);
   tabs_->addTab(yearTab, "Year");
 
   for (int i = 0; i < 7; ++i) {
@@ -140,7 +143,6 @@ NVKCalendar::NVKCalendar(QWidget* parent) : QWidget(parent) {
   for (QCheckBox* b : days_) b->installEventFilter(this);
   allMonths_->installEventFilter(this);
   applyLegend();
-  resize(720, 520);
 }
 
 bool NVKCalendar::eventFilter(QObject* watched, QEvent* event) {
@@ -190,8 +192,7 @@ void NVKCalendar::refreshViews() {
 
 void NVKCalendar::changeColors() {
   ChangeColors dialog(model_.auxMode(), model_.selectedColour(), model_.unselectedColour(), this);
-  dialog.exec();
-  if (ChangeColors::cancelled) return;
+  if (dialog.exec() != QDialog::Accepted || ChangeColors::cancelled) return;
   model_.ColoursChanged(dialog.colour1(), dialog.colour2(), colours_);
   applyLegend();
   refreshViews();
@@ -210,7 +211,7 @@ QString ErrorText(CallError e) {
     case CallError::Subscript: return "Subscript out of range";
     case CallError::NoSuchBox: return "Control array element does not exist";
     case CallError::Overflow: return "Overflow";
-    case CallError::BadColour: return "Type mismatch";
+    case CallError::BadArgument: return "Invalid procedure call or argument";
     case CallError::None: break;
   }
   return QString();
@@ -308,10 +309,13 @@ bool NVKCalendar::invoke(int id, QVariantList& a, QVariant* result) {
       if (!need(1)) return false;
       r = IsLeapYear(Int(a[0]));
       break;
-    case kGetDayofWeek:
+    case kGetDayofWeek: {
       if (!need(3)) return false;
-      r = static_cast<short>(model_.GetDayofWeek(Int(a[0]), Int(a[1]), Int(a[2])));
+      int dow = 0;
+      e = model_.GetDayofWeek(Int(a[0]), Int(a[1]), Int(a[2]), &dow);
+      r = static_cast<short>(dow);
       break;
+    }
     case kSaveSettings:
       model_.SaveSettings(colours_);
       r = QVariant();

@@ -7,21 +7,21 @@
 
 namespace zelkor::cli {
 
-// Hours of the time zones on Earth: UTC-12 to UTC+14.
-constexpr long kLowestOffset = -12;
-constexpr long kHighestOffset = 14;
-
 int RunTranslate(int argc, char** argv) {
   Args args(argc, argv, 2, {"offset", "trailer", "data-dir"}, {"utm"});
-  const auto offset = args.number("offset");
+  const auto offsetText = args.value("offset");
   if (!args.ok() || args.positional().size() != 2) {
-    std::fprintf(stderr, "%s\nusage: zelkor-cli translate IN OUT [--utm] [--offset H] [--trailer TEXT]\n",
+    std::fprintf(stderr, "%s\nusage: zelkor-cli translate IN OUT [--utm] [--offset H|+HH:MM] [--trailer TEXT]\n",
                  args.ok() ? "translate needs an input and an output file" : args.error().c_str());
     return kExitUsage;
   }
-  if (offset && (*offset < kLowestOffset || *offset > kHighestOffset)) {
-    std::fprintf(stderr, "error: --offset takes the hours from UTC, %ld to +%ld, not %ld.\n", kLowestOffset,
-                 kHighestOffset, *offset);
+  // The zones on Earth: UTC-12:00 to UTC+14:00, in hours ("-7") or hours
+  // and minutes ("+09:30").
+  UtcShift shift;
+  if (offsetText && !ParseUtcShift(*offsetText, &shift)) {
+    std::fprintf(stderr,
+                 "error: --offset takes the time from UTC, -12 to +14 hours, as \"-7\" or \"+09:30\", not \"%s\".\n",
+                 offsetText->c_str());
     return kExitUsage;
   }
   const std::string& in = args.positional()[0];
@@ -33,7 +33,7 @@ int RunTranslate(int argc, char** argv) {
   const OutputForm form = args.flag("utm") ? OutputForm::Utm : OutputForm::LatLon;
   Translation details;
   std::string reason;
-  const TranslateResult r = TranslateGpsData(in, out, form, static_cast<int>(offset.value_or(0)),
+  const TranslateResult r = TranslateGpsData(in, out, form, shift,
                                              args.value("trailer").value_or(""), &details, &reason);
   switch (r) {
     case TranslateResult::Ok:

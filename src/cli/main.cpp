@@ -9,7 +9,7 @@ namespace {
 void Usage(std::FILE* to) {
   std::fputs(
       "usage: zelkor-cli COMMAND ...\n"
-      "  translate IN OUT [--utm] [--offset H] [--trailer TEXT]\n"
+      "  translate IN OUT [--utm] [--offset H|+HH:MM] [--trailer TEXT]\n"
       "  config show FILE\n"
       "  config rewrite IN OUT\n"
       "  export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME]\n"

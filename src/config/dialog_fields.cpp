@@ -174,12 +174,10 @@ void OpenCalendarFrom(ScheduleContext& c, CalendarRequest r, QLineEdit* start, Q
   r.stopHour = ReadRange(stop, 0, 23, c.prompter, &v) ? v : stop->text().toInt();
   r.startMonth = lists.month->currentIndex() + 1;
   r.startYear = lists.year->currentIndex() + 2000;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   if (c.calendar)
     c.calendar(r);
   else
     CalendarNotInstalled(c.prompter);
-  QApplication::restoreOverrideCursor();
 }
 
 }  // namespace zelkor

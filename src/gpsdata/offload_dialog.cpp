@@ -50,7 +50,9 @@ OffloadGpsDataDialog::OffloadGpsDataDialog(const CollarConfig& config, OffloadCo
   int zone = kUtcDefaultIndex;
   const SettingsValue utc = context_.store.read(kSettingsKey, "UTC");
   if (utc.present()) zone = AtoiRules(utc.text);
-  zones_->setCurrentIndex(zone >= 0 && zone < zones_->count() ? zone : -1);
+  // A stored index outside the list would leave no zone (no shift and an
+  // empty footer): the UTC entry stands in for it.
+  zones_->setCurrentIndex(zone >= 0 && zone < zones_->count() ? zone : kUtcDefaultIndex);
   const SettingsValue form0 = context_.store.read(kSettingsKey, "Lat or UTC Offload");
   const bool utm = form0.present() && form0.text != "0";
   (utm ? utm_ : latLon_)->setChecked(true);
@@ -75,6 +77,12 @@ void OffloadGpsDataDialog::send() {
   report_ = RunOffload(c, context_);
   if (report_.outcome == OffloadOutcome::OutOfRange) blocks_->setFocus();
   if (report_.outcome == OffloadOutcome::BadFileName) fileName_->setFocus();
+  // A finished offload closes the dialog, so that the viewer that follows
+  // is not held under it; Collar Commands comes back as after Cancel.
+  if (report_.outcome == OffloadOutcome::Viewed) {
+    commands_.postCommand(kCmdCollarCommands);
+    QDialog::accept();
+  }
 }
 
 void OffloadGpsDataDialog::reject() {

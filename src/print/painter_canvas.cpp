@@ -12,12 +12,18 @@ PainterCanvas::~PainterCanvas() {
 }
 
 void PainterCanvas::startPage() {
-  if (pages_ == 0)
-    painter_.begin(&printer_);
-  else
-    printer_.newPage();
+  if (pages_ == 0) {
+    if (!painter_.begin(&printer_)) failed_ = true;
+  } else if (painter_.isActive() && !printer_.newPage()) {
+    failed_ = true;
+  }
   ++pages_;
-  painter_.setFont(font());
+  if (painter_.isActive()) painter_.setFont(font());
+}
+
+bool PainterCanvas::finish() {
+  if (painter_.isActive() && !painter_.end()) failed_ = true;
+  return !failed_;
 }
 
 QFont PainterCanvas::font() const {

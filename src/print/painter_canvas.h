@@ -28,6 +28,9 @@ class PainterCanvas : public PageCanvas {
   int dpiX() const override;
   int dpiY() const override;
   int pages() const { return pages_; }
+  // Ends the document; false when the device could not be opened or
+  // finished (a file that cannot be written).
+  bool finish();
 
  private:
   QFont font() const;
@@ -36,6 +39,7 @@ class PainterCanvas : public PageCanvas {
   PrintFont kind_ = PrintFont::Plain;
   double scale_ = 1.0;
   int pages_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace zelkor

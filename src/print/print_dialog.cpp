@@ -20,7 +20,7 @@ PrintOptionsDialog::PrintOptionsDialog(const PrintOptions& stored, QWidget* pare
   aux_->setChecked(stored.auxCalendar);
   for (QCheckBox* b : {config_, trans_, aux_}) layout->addWidget(b);
   auto* form = new QFormLayout;
-  project_ = new QLineEdit(this);  // starts empty
+  project_ = new QLineEdit(QString::fromStdString(stored.projectText), this);  // the last one of this run
   project_->setMaxLength(35);
   form->addRow("VHF Frequency/Project Name:", project_);
   layout->addLayout(form);

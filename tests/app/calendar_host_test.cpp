@@ -1,7 +1,9 @@
 // The Calendar dialog with the real calendar control, reached by class id.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include "calendar_dialog.h"
@@ -45,7 +47,13 @@ TEST(CalendarHost, StartMonthTwelveAndYearIndexFourShowDecember2004) {
   EXPECT_EQ(d.calendar().GetStartMonth(), 12);
   EXPECT_EQ(d.calendar().GetStartYr(), 2004);
   EXPECT_EQ(probe::WindowEnd(d.calendar()), "11/30/2005");
-  EXPECT_EQ(d.windowTitle(), "GPS Fix Schedule");
+  EXPECT_EQ(d.windowTitle(), "Auxiliary GPS Fix Calendar") << "a title of its own, not the opener's";
+  // The control gets at least the room its views ask for.
+  d.show();
+  QApplication::processEvents();
+  QWidget* control = d.calendar().widget();
+  EXPECT_GE(control->width(), control->sizeHint().width());
+  EXPECT_GE(control->height(), control->sizeHint().height());
 }
 
 TEST(CalendarHost, QuartersLoadFromTheirFirstSlotAndOkWritesWholeQuarters) {
@@ -84,7 +92,7 @@ TEST(CalendarHost, ViewOnlyHidesCancelAndWritesNothing) {
 TEST(CalendarHost, TransmitterModeSendsEmptyRatesAndOnOffLabels) {
   Host h(CalendarKind::Transmitter);
   CalendarDialog d(h.request, h.prompter);
-  EXPECT_EQ(d.windowTitle(), "Transmitter Schedule");
+  EXPECT_EQ(d.windowTitle(), "VHF Transmitter Calendar");
   EXPECT_EQ(probe::Property(d.calendar(), nvkcal::kPrimeRate), " hrs  min");
   EXPECT_EQ(probe::Property(d.calendar(), nvkcal::kAuxRate), " hrs  min");
   EXPECT_EQ(probe::Property(d.calendar(), nvkcal::kStartTimeLabel), "On Time");
@@ -116,6 +124,21 @@ TEST(CalendarHost, CancelAsksAndOnlyYesDiscards) {
   EXPECT_EQ(d.result(), QDialog::Rejected);
 }
 
+// The wait cursor covers the making of the dialog, not the user's work in it.
+TEST(CalendarHost, TheWaitCursorIsGoneWhileTheDialogRuns) {
+  Host h;
+  bool checked = false;
+  bool waitCursor = true;
+  QTimer::singleShot(200, [&] {
+    waitCursor = QApplication::overrideCursor() != nullptr;
+    checked = true;
+    if (auto* d = qobject_cast<CalendarDialog*>(QApplication::activeModalWidget())) d->done(QDialog::Accepted);
+  });
+  OpenScheduleCalendar(h.request, h.prompter, nullptr);
+  ASSERT_TRUE(checked);
+  EXPECT_FALSE(waitCursor);
+}
+
 TEST(CalendarHost, MissingControlIsExplainedAndNothingCrashes) {
   Host h;
   QTemporaryDir empty;
@@ -128,6 +151,17 @@ TEST(CalendarHost, MissingControlIsExplainedAndNothingCrashes) {
   EXPECT_FALSE(none.valid());
   short m = 1, d = 1, y = 2004;
   EXPECT_EQ(none.GetDayofWeek(&m, &d, &y), 0);
+
+  // A dialog whose control could not be made writes nothing on OK.
+  h.config.auxWeekdays[3] = true;
+  h.config.auxDays.setQuarter(4, 2, true);
+  qputenv("ZELKOR_PLUGIN_DIR", empty.path().toUtf8());
+  CalendarDialog dialog(h.request, h.prompter);
+  qunsetenv("ZELKOR_PLUGIN_DIR");
+  EXPECT_FALSE(dialog.calendar().valid());
+  dialog.accept();
+  EXPECT_TRUE(h.config.auxWeekdays[3]);
+  EXPECT_TRUE(h.config.auxDays.day(4, 20));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 
 #include "app/command_ids.h"
@@ -23,6 +24,7 @@
 #include "link/port_map.h"
 #include "main_frame.h"
 #include "main_view.h"
+#include "print_dialog.h"
 #include "qt_app.h"
 #include "select_port_dialog.h"
 #include "support/fake_files.h"
@@ -153,6 +155,33 @@ TEST(UploadPause, TakesNoUserInput) {
   EXPECT_EQ(clicks, 0) << "a click went through during the pause";
   button.click();
   EXPECT_EQ(clicks, 1);
+}
+
+// The project text of the Print dialog is kept from one opening to the next
+// while the program runs.
+TEST(PrintOptions, TheProjectTextIsKeptBetweenOpenings) {
+  Program p;
+  std::vector<std::string> seen;
+  QTimer driver;
+  QObject* last = nullptr;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    auto* d = qobject_cast<PrintOptionsDialog*>(QApplication::activeModalWidget());
+    if (!d) last = nullptr;  // the next dialog may take the same address
+    if (!d || d == last) return;
+    last = d;
+    seen.push_back(d->projectField()->text().toStdString());
+    if (seen.size() == 1) d->projectField()->setText("Elk herd, 150.040 MHz");
+    QTimer::singleShot(0, d, [d, &last] {
+      d->accept();
+      last = nullptr;
+    });
+  });
+  driver.start(20);
+  auto dayOfWeek = [](int, int, int) { return 1; };
+  p.frame->view()->runPrintDialog(4, 26, dayOfWeek);
+  p.frame->view()->runPrintDialog(4, 26, dayOfWeek);
+  driver.stop();
+  EXPECT_EQ(seen, (std::vector<std::string>{"", "Elk herd, 150.040 MHz"}));
 }
 
 TEST(CollarCommands, ShowingAgainReusesTheOneDialogAndClosingOnlyHidesIt) {

@@ -100,6 +100,9 @@ TEST(OffloadDialog, OpensWithTheCollarsCountNameStoredZoneAndForm) {
   EXPECT_EQ(d.fileNameField()->text(), "4711.csv");
   EXPECT_EQ(d.zoneList()->currentIndex(), 6);
   EXPECT_TRUE(d.utmButton()->isChecked());
+  g.store.set(kSettingsKey, "UTC", "99");
+  OffloadGpsDataDialog fallback(config, ctx, sink);
+  EXPECT_EQ(fallback.zoneList()->currentIndex(), 15) << "a stored zone outside the list falls back to UTC";
   d.blocksField()->setText("8191");
   d.sendButton()->click();
   ASSERT_EQ(g.prompter.messages.size(), 1u);
@@ -131,7 +134,6 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
     d->zoneList()->setCurrentIndex(6);
     d->fileNameField()->setText("wapiti");
     d->sendButton()->click();
-    QTimer::singleShot(0, d, [d] { d->reject(); });
   });
   driver.start();
   g.frame->view()->runCommand(kCmdCollarCommands);
@@ -148,7 +150,7 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
   ASSERT_EQ(sim.pointer(), 64u);
   WriteBe24(reinterpret_cast<uint8_t*>(state.data()) + 1, 150 * 32 + 64);
   sim.dir.write("before-reset.bin", state);
-  ASSERT_EQ(TranslateGpsData(sim.dir.file("before-reset.bin"), expected, OutputForm::LatLon, -7,
+  ASSERT_EQ(TranslateGpsData(sim.dir.file("before-reset.bin"), expected, OutputForm::LatLon, ShiftHours(-7),
                              "(GMT -07:00) Mountain Time (US & Canada)"),
             TranslateResult::Ok);
   const std::string got = g.dir.read("GPS Data/wapiti.csv");
@@ -156,6 +158,9 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
                                                            << got.size() << " bytes)";
   ASSERT_NE(g.frame->view()->viewer().current(), nullptr);
   EXPECT_EQ(g.frame->view()->viewer().current()->fileNameLabel()->text(), "wapiti.csv");
+  // The viewer takes clicks at once: no modal dialog is left above it.
+  EXPECT_TRUE(g.frame->view()->viewer().current()->isVisible());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the viewer opened under a modal dialog";
   bool erased = false;
   for (const auto& m : g.prompter.messages) erased |= m.text == "All data in the collar has been erased";
   EXPECT_TRUE(erased);

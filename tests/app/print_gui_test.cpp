@@ -6,6 +6,7 @@
 
 #include "painter_canvas.h"
 #include "print_dialog.h"
+#include "printout_pdf.h"
 #include "qt_app.h"
 #include "support/fake_store.h"
 #include "support/temp_dir.h"
@@ -49,6 +50,32 @@ TEST(PrintToPdf, TheJobWritesAThreePageDocument) {
   const std::string pdf = dir.read("config.pdf");
   ASSERT_GT(pdf.size(), 1000u);
   EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
+}
+
+// "Save as PDF": the file stands under its name only when complete, and a
+// folder that does not exist is a failure with its reason, not a success.
+TEST(PrintToPdf, WritesAWholeFileOrReportsWhyNot) {
+  testing::App();
+  testing::TempDir dir;
+  testing::FakeStore store;
+  FixedClock clock;
+  CollarConfig config;
+  const PrintInputs inputs = ReadPrintInputs(config, store, clock, {});
+  std::string reason;
+  EXPECT_EQ(WritePrintoutPdf(inputs, dir.file("no/such/folder/c.pdf"), &reason), -1);
+  EXPECT_EQ(reason, "the folder does not exist");
+  EXPECT_EQ(WritePrintoutPdf(inputs, dir.file("c.pdf"), &reason), 3);
+  EXPECT_EQ(dir.read("c.pdf").rfind("%PDF", 0), 0u);
+  EXPECT_EQ(testing::TempDir::List(dir.dir()), std::vector<std::string>{"c.pdf"})
+      << "no temporary file stays";
+}
+
+TEST(PrintDialog, KeepsTheProjectTextItIsGiven) {
+  testing::App();
+  PrintOptions stored;
+  stored.projectText = "Elk herd";
+  PrintOptionsDialog d(stored);
+  EXPECT_EQ(d.projectField()->text(), "Elk herd");
 }
 
 }  // namespace

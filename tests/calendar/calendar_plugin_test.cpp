@@ -5,8 +5,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QColorDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include "calendar_views.h"
+#include "colour_dialogs.h"
 #include "nvk_calendar.h"
 #include "plugin_loader.h"
 
@@ -80,6 +87,165 @@ TEST(CalendarPlugin, IsFoundByItsClassIdAndAnswersThroughDispatchIds) {
   EXPECT_FALSE(bad->invoke(nvkcal::kSetUpControl, args, &v));
   EXPECT_EQ(bad->lastError(), "Overflow");
   delete bad->widget();
+}
+
+// Calls from outside the host's own use: invalid dates and months the views
+// cannot show fail cleanly; StartMonth 0 puts the month view inside its
+// window, and painting stays inside its tables (checked under the
+// sanitizers).
+TEST(CalendarPlugin, RefusesDatesAndMonthsItCannotShow) {
+  App();
+  nvkcal::Factory* factory = testing::LoadCalendar();
+  ASSERT_NE(factory, nullptr);
+  Driven d(factory, 1, 2004);
+  d.call(nvkcal::kGetDayofWeek, {0, 1, 2004}, false);
+  d.call(nvkcal::kGetDayofWeek, {2, 30, 2004}, false);
+  EXPECT_EQ(d.control->lastError(), "Invalid procedure call or argument");
+  for (int month : {13, -2}) {
+    nvkcal::Control* bad = factory->create(nullptr);
+    bad->putProperty(nvkcal::kStartMonth, month);
+    bad->putProperty(nvkcal::kStartYr, 2004);
+    QVariantList args = {true, true};
+    QVariant v;
+    EXPECT_FALSE(bad->invoke(nvkcal::kSetUpControl, args, &v)) << month;
+    bad->widget()->resize(700, 500);
+    (void)bad->widget()->grab();
+    delete bad->widget();
+  }
+  Driven zero(factory, 0, 2004);
+  auto* w = zero.widget();
+  EXPECT_EQ(w->monthView()->month(), 5);
+  EXPECT_EQ(w->monthView()->year(), 2000);
+  w->resize(700, 500);
+  w->show();
+  w->weekBox(0)->click();
+  w->quarterBox(3)->click();
+  (void)w->grab();
+  w->tabs()->setCurrentIndex(1);
+  (void)w->grab();
+}
+
+// Every way out of "Change Calendar Colors" but OK leaves the colours and the
+// stored keys as they were; OK stores the picked colour.
+TEST(CalendarColours, OnlyOkOfTheColourDialogChangesAndStoresTheColours) {
+  App();
+  enum Way { Ok, CancelButton, CloseBox, Escape };
+  for (Way way : {Ok, CancelButton, CloseBox, Escape}) {
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "NVK", "NVK");
+    settings.remove("CALENDAR CONTROL");
+    settings.sync();
+    Driven d(testing::LoadCalendar(), 3, 2004);
+    auto* w = d.widget();
+    const uint32_t before = w->model().selectedColour();
+    // Pick pure green for the selected days in the colour picker, then leave
+    // the "Change Calendar Colors" dialog by the way under test.
+    QTimer driver;
+    bool picked = false;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+      QWidget* top = QApplication::activeModalWidget();
+      if (auto* frm = qobject_cast<nvkcal::FrmColor*>(top)) {
+        frm->picker()->setCurrentColor(QColor(0, 255, 0));
+        for (auto* b : frm->findChildren<QPushButton*>())
+          if (b->text() == "OK") b->click();
+      } else if (auto* dialog = qobject_cast<nvkcal::ChangeColors*>(top)) {
+        if (!picked) {
+          // Later, from the event loop: the picker's own loop must not run
+          // inside this timer's tick, which would hold back its next one.
+          QTimer::singleShot(0, dialog->button1(), &QPushButton::click);
+          picked = true;
+          return;
+        }
+        if (way == Ok || way == CancelButton) {
+          for (auto* b : dialog->findChildren<QPushButton*>())
+            if (b->text() == (way == Ok ? "OK" : "Cancel")) b->click();
+        } else if (way == CloseBox) {
+          dialog->close();
+        } else {
+          QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+          QApplication::sendEvent(dialog, &esc);
+        }
+      }
+    });
+    driver.start(20);
+    w->changeColors();
+    driver.stop();
+    QSettings after(QSettings::NativeFormat, QSettings::UserScope, "NVK", "NVK");
+    after.beginGroup("CALENDAR CONTROL");
+    if (way == Ok) {
+      EXPECT_EQ(w->model().selectedColour(), 0x00FF00u);
+      EXPECT_EQ(after.value("SELECTED AUX").toString(), QString::number(0x00FF00));
+      // Rule L: the auxiliary legend in the selected colour.
+      EXPECT_TRUE(w->legend("lblAuxRate", 0)->styleSheet().contains("#00ff00"));
+    } else {
+      EXPECT_EQ(w->model().selectedColour(), before) << way;
+      EXPECT_FALSE(after.contains("SELECTED AUX")) << way;
+    }
+  }
+}
+
+// Read-only: neither the mouse nor the keyboard changes a box.
+TEST(CalendarWidget, ReadOnlyBoxesTakeNoClick) {
+  App();
+  Driven d(testing::LoadCalendar(), 3, 2004, false);
+  auto* w = d.widget();
+  w->show();
+  QCheckBox* box = w->quarterBox(1);
+  const QPointF at(4, 4);
+  QMouseEvent press(QEvent::MouseButtonPress, at, box->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, box->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(box, &press);
+  QApplication::sendEvent(box, &release);
+  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+  QApplication::sendEvent(box, &space);
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_EQ(d.call(nvkcal::kReadCheckedDaysArray, {3, 1}).toInt(), 0);
+}
+
+// Rule L: the legend's texts in the two colours of the mode.
+TEST(CalendarWidget, TheLegendTakesTheColoursOfItsMode) {
+  App();
+  Driven d(testing::LoadCalendar(), 3, 2004);
+  auto* w = d.widget();
+  const QString sel = nvkcal::FromColourRef(w->model().selectedColour()).name();
+  const QString unsel = nvkcal::FromColourRef(w->model().unselectedColour()).name();
+  for (int copy = 0; copy < 2; ++copy) {
+    for (const char* name : {"lblAuxGPSFix", "lblAuxRate", "lblStartTime", "lblStartTimeValue"})
+      EXPECT_TRUE(w->legend(name, copy)->styleSheet().contains(sel)) << name;
+    for (const char* name : {"lblPrimGPSFix", "lblPrimRate"})
+      EXPECT_TRUE(w->legend(name, copy)->styleSheet().contains(unsel)) << name;
+  }
+}
+
+// The Year tab at the size the control is given: every day of the twelve
+// months inside the year view, and the legend beside it, covering none.
+TEST(CalendarWidget, TheYearTabFitsItsMonthsAndLegendWithoutOverlap) {
+  App();
+  Driven d(testing::LoadCalendar(), 8, 2026);
+  auto* w = d.widget();
+  for (const QSize size : {w->sizeHint(), QSize(532, 357).expandedTo(w->minimumSizeHint())}) {
+    w->resize(size);
+    w->show();
+    w->tabs()->setCurrentIndex(1);
+    QApplication::processEvents();
+    nvkcal::YearView* year = w->yearView();
+    const QRect view = year->rect();
+    for (int i = 0; i < 12; ++i) {
+      const zelkor::calendar::CalDate m = year->boxMonth(i);
+      for (int day = 1; day <= zelkor::calendar::DaysIn(m.month, m.year); ++day)
+        ASSERT_TRUE(view.contains(year->dayRect(i, day))) << m.month << "/" << day << " at " << size.width();
+    }
+    const QRect yearArea(year->mapTo(w, QPoint(0, 0)), year->size());
+    for (const char* name : {"lblPrimGPSFix", "lblPrimRate", "lblAuxGPSFix", "lblAuxRate", "lblStartTime",
+                             "lblStartTimeValue", "lblStopTime", "lblStopTimeValue"}) {
+      QLabel* label = w->legend(name, 1);
+      const QRect area(label->mapTo(w, QPoint(0, 0)), label->size());
+      EXPECT_FALSE(area.intersects(yearArea)) << name << " covers the months at " << size.width();
+    }
+    EXPECT_GE(year->width(), year->minimumWidth());
+    EXPECT_GE(year->height(), year->minimumHeight());
+  }
 }
 
 TEST(CalendarWidget, ClickingQuarterAndMondaySelectsTheFirstOfMarch2004) {

@@ -29,7 +29,7 @@ std::string Export(const std::string& input, ExportFormat format, testing::TempD
 // Rows of the plain translation (offset 0): the reference for positions.
 std::vector<std::vector<std::string>> CsvRows(const std::string& input, OutputForm form, testing::TempDir& dir) {
   const std::string out = dir.file("reference.csv");
-  TranslateGpsData(kData + input, out, form, 0, "x");
+  TranslateGpsData(kData + input, out, form, UtcShift{}, "x");
   std::vector<std::vector<std::string>> rows;
   for (std::string line : SplitLines(dir.read("reference.csv"))) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

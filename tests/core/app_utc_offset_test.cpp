@@ -23,7 +23,7 @@ TEST(UtcOffset, TheListHas38EntriesWithTheirOriginalSpelling) {
   const auto& e = TimeZoneEntries();
   ASSERT_EQ(e.size(), 38u);
   EXPECT_EQ(e[15], "(GMT) Universal Time Coordinated (UTC)");
-  EXPECT_EQ(e[24], "(GMT +05:00) Islamabad, arachi, Ekaterinburg, Tashkent");
+  EXPECT_EQ(e[24], "(GMT +05:00) Islamabad, Karachi, Ekaterinburg, Tashkent");
   EXPECT_EQ(e[27], "(GMT +08:00) Beijing, Chongquing, Urumqi");
 }
 

@@ -42,17 +42,58 @@ TEST(CalendarWindow, StartMonthAndYearGiveTheTwelveMonthWindow) {
   EXPECT_EQ(z.windowEndYear(), 2005);
 }
 
-TEST(CalendarWindow, OverflowAndBadColoursFailTheSetUp) {
+TEST(CalendarWindow, OverflowAndMonthsOutsideZeroToTwelveFailTheSetUp) {
   CalendarModel m;
   m.startMonth = 3;
   m.startYr = 32767;
   MapColours colours;
   EXPECT_EQ(m.SetUpControl(true, true, colours), CallError::Overflow);
+  for (int month : {13, 14, -1}) {
+    CalendarModel n;
+    n.startMonth = static_cast<int16_t>(month);
+    n.startYr = 2004;
+    EXPECT_EQ(n.SetUpControl(true, true, colours), CallError::BadArgument) << month;
+  }
+}
+
+// A stored colour that is not a number gives that colour's default, and the
+// control comes up whole: read-only as asked, its other colour as stored.
+TEST(CalendarWindow, AColourThatIsNotANumberFallsBackToItsDefault) {
+  MapColours colours;
+  colours.values["SELECTED TRANS"] = "red";
+  colours.values["UNSELECTED TRANS"] = "255";
   CalendarModel n;
   n.startMonth = 1;
   n.startYr = 2004;
-  colours.values["SELECTED AUX"] = "red";
-  EXPECT_EQ(n.SetUpControl(true, true, colours), CallError::BadColour);
+  EXPECT_EQ(n.SetUpControl(false, false, colours), CallError::None);
+  EXPECT_EQ(n.selectedColour(), kDefaultSelected);
+  EXPECT_EQ(n.unselectedColour(), 255u);
+  EXPECT_TRUE(n.readOnly());
+}
+
+// With StartMonth 0 the month view starts on the window's first month (May
+// 2000), and a quarter can be painted without reaching outside a month.
+TEST(CalendarWindow, StartMonthZeroPutsTheMonthViewOnTheWindowsFirstMonth) {
+  CalendarModel z = Prepared(0, 2004);
+  EXPECT_EQ(z.monthCurrentDate(), (CalDate{5, 1, 2000}));
+  EXPECT_EQ(z.currentMonth(), 5);
+  z.UpdateControl();
+  z.SetWeekBox(0, 1);
+  z.SetQuarterBox(3, 1);
+  EXPECT_EQ(z.quarterBox(3), 1);
+}
+
+TEST(CalendarDates, GetDayOfWeekFailsForDatesThatDoNotExist) {
+  CalendarModel m;
+  int dow = 9;
+  EXPECT_EQ(m.GetDayofWeek(1, 1, 2004, &dow), CallError::None);
+  EXPECT_EQ(dow, 5);
+  for (const CalDate& bad : {CalDate{0, 1, 2004}, CalDate{-3, 1, 2004}, CalDate{13, 1, 2004}, CalDate{2, 30, 2004},
+                             CalDate{2, 29, 2005}, CalDate{4, 0, 2004}}) {
+    EXPECT_EQ(m.GetDayofWeek(bad.month, bad.day, bad.year, &dow), CallError::BadArgument) << DateText(bad);
+    EXPECT_EQ(dow, 0);
+  }
+  EXPECT_EQ(DayOfWeek(0, 1, 2004), 0) << "no table reached from outside the months";
 }
 
 TEST(CalendarDates, LeapYearsAndDaysOfTheWeek) {
@@ -161,6 +202,37 @@ TEST_F(March2004, YearTabShowsEveryDayOfBothYearsByRuleS) {
       }
   m.TabChanged(1);
   EXPECT_TRUE(m.yearViewStale());
+}
+
+// Rule D and rule H: a clicked day becomes the month view's current day and
+// its highlight follows the day's colour, through repaints and colour
+// changes alike.
+TEST_F(March2004, TheClickedDayIsCurrentAndItsHighlightFollowsItsColour) {
+  m.DayClicked({3, 8, 2004});  // a Monday, not selected
+  EXPECT_EQ(m.monthCurrentDate(), (CalDate{3, 8, 2004}));
+  EXPECT_EQ(m.monthHighlight(), m.unselectedColour());
+  m.SetWeekBox(0, 1);
+  m.SetQuarterBox(1, 1);  // 8-15: the Monday the 8th becomes selected
+  EXPECT_TRUE(m.monthStyles().selected(3, 8, 2004));
+  EXPECT_EQ(m.monthHighlight(), m.selectedColour());
+  MapColours colours;
+  m.ColoursChanged(0x112233, 0x445566, colours);
+  EXPECT_EQ(m.monthHighlight(), 0x112233u) << "the clicked day's colour, not day 1's";
+  m.DayClicked({3, 9, 2004});
+  EXPECT_EQ(m.monthHighlight(), 0x445566u);
+}
+
+// Rule G: after the Year tab is painted, the year view's current day takes
+// the colour of its style.
+TEST_F(March2004, TheYearViewsCurrentDayIsHighlightedByItsStyle) {
+  m.SetWeekBox(3, 1);     // Thursday: 1 January 2004 is one
+  m.LoadCheckedDaysArray(1, 0, 1);
+  m.TabChanged(0);
+  EXPECT_EQ(m.yearCurrentDate(), (CalDate{1, 1, 2004}));
+  EXPECT_EQ(m.yearHighlight(), m.selectedColour());
+  CalendarModel other = Prepared(1, 2004);
+  other.TabChanged(0);
+  EXPECT_EQ(other.yearHighlight(), other.unselectedColour());
 }
 
 TEST(CalendarColours, DefaultsPerModeAndSavingWritesOnlyThatMode) {

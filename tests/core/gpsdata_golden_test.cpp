@@ -154,7 +154,7 @@ TEST(GoldenTranslation, EveryCaseMatchesItsFileWhole) {
   testing::TempDir tmp;
   for (const Case& c : kCases) {
     const std::string out = tmp.file(OutputName(c));
-    EXPECT_EQ(TranslateGpsData(kDir + c.input + ".gps", out, c.form, c.offset, c.trailer), c.expected)
+    EXPECT_EQ(TranslateGpsData(kDir + c.input + ".gps", out, c.form, ShiftHours(c.offset), c.trailer), c.expected)
         << OutputName(c);
     const std::string expectedPath = kDir + OutputName(c);
     if (Updating()) std::filesystem::copy_file(out, expectedPath, std::filesystem::copy_options::overwrite_existing);

@@ -64,18 +64,18 @@ struct Offload {
   }
   std::string csv() const { return dir.read("GPS Data/deer 12.csv"); }
   std::string expectedCsv(const std::vector<uint8_t>& image) const {
-    return TranslateGpsImage(image, OutputForm::LatLon, -7, "(GMT -07:00) Arizona").csv;
+    return TranslateGpsImage(image, OutputForm::LatLon, ShiftHours(-7), "(GMT -07:00) Arizona").csv;
   }
   std::vector<std::string> gpsData() const { return TempDir::List(dir.file("GPS Data")); }
   std::vector<std::string> backups() const { return TempDir::List(dir.file("Backup/GPS Data")); }
 };
 
 TEST(OffloadZones, OffsetComesFromTheEntryText) {
-  EXPECT_EQ(ZoneOffsetHours("(GMT -07:00) Arizona"), -7);
-  EXPECT_EQ(ZoneOffsetHours("(GMT +10:00) Hobart"), 10);
-  EXPECT_EQ(ZoneOffsetHours("(GMT +09:30) Adelaide"), 9);
-  EXPECT_EQ(ZoneOffsetHours("(GMT -12:00) Eniwetok, Kwajalein"), -12);
-  EXPECT_EQ(ZoneOffsetHours("(GMT) Universal Time Coordinated (UTC)"), 0);
+  EXPECT_EQ(ZoneOffset("(GMT -07:00) Arizona"), ShiftHours(-7));
+  EXPECT_EQ(ZoneOffset("(GMT +10:00) Hobart"), ShiftHours(10));
+  EXPECT_EQ(ZoneOffset("(GMT +09:30) Adelaide"), ShiftMinutes(9 * 60 + 30)) << "half-hour zones keep their minutes";
+  EXPECT_EQ(ZoneOffset("(GMT -12:00) Eniwetok, Kwajalein"), ShiftHours(-12));
+  EXPECT_EQ(ZoneOffset("(GMT) Universal Time Coordinated (UTC)"), UtcShift{});
   EXPECT_EQ(GpsBackupName(12345, {2006, 9, 5, 14, 3, 7}), "12345_9_5_2006_14_3_7.gps");
 }
 
@@ -345,6 +345,18 @@ TEST(OffloadWorkflow, TwoOffloadsInTheSameSecondKeepTwoBackups) {
   o.run(Offload::Choice());
   o.run(Offload::Choice());
   EXPECT_EQ(o.backups(), (std::vector<std::string>{"12345_9_5_2006_14_3_7-2.gps", "12345_9_5_2006_14_3_7.gps"}));
+}
+
+TEST(OffloadWorkflow, AHalfHourZoneShiftsByItsMinutes) {
+  Offload o;
+  o.collar.memory = testing::GpsImage({testing::FixAt(26, 3, 1, 0, 0, 5, 34.9, false, 138.6, true)}, 12345);
+  OffloadChoice c = Offload::Choice(1);
+  c.initialCount = 1;
+  c.zoneText = "(GMT +09:30) Adelaide";
+  o.prompter.answers = {PromptAnswer::No};
+  EXPECT_EQ(o.run(c).outcome, OffloadOutcome::Viewed);
+  EXPECT_EQ(o.csv().rfind("2026,3,1,09,30,05,", 0), 0u) << o.csv().substr(0, 40);
+  EXPECT_NE(o.csv().find("\r\n(GMT +09:30) Adelaide\r\n"), std::string::npos);
 }
 
 TEST(OffloadWorkflow, EveryTranslationResultMapsToItsMessage) {

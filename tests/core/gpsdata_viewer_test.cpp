@@ -2,6 +2,11 @@
 
 #include "gpsdata/viewer_text.h"
 
+#include <functional>
+#include <stdexcept>
+
+#include "support/scripted_prompter.h"
+
 namespace zelkor {
 namespace {
 
@@ -44,6 +49,28 @@ TEST(ViewerTrack, UtmRowsUseEastingAndNorthing) {
   ASSERT_EQ(t.points.size(), 1u);
   EXPECT_DOUBLE_EQ(t.points[0].x, 457320.1);
   EXPECT_DOUBLE_EQ(t.points[0].y, 4427876.9);
+}
+
+// The viewer's failures each have their message, and none escapes.
+TEST(ViewerLoad, EachFailureHasItsMessageAndNothingEscapes) {
+  struct Case {
+    std::function<void(const ViewerText&)> show;
+    const char* message;
+  };
+  for (const Case& c : {Case{[](const ViewerText&) { throw std::bad_alloc(); }, "Memory Exception on GPS data buffer load"},
+                        Case{[](const ViewerText&) { throw std::runtime_error("x"); },
+                             "Unknown exception on GPS data buffer load"},
+                        Case{[](const ViewerText&) { throw 42; }, "Unknown exception on GPS data buffer load"}}) {
+    testing::ScriptedPrompter prompter;
+    EXPECT_FALSE(LoadIntoViewer("a\nb\n", c.show, prompter));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, c.message);
+  }
+  testing::ScriptedPrompter prompter;
+  int shown = -1;
+  EXPECT_TRUE(LoadIntoViewer("a\nb\n", [&](const ViewerText& t) { shown = t.lineCount; }, prompter));
+  EXPECT_EQ(shown, 2);
+  EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace

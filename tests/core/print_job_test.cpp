@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "calendar/calendar_model.h"
 #include "print/print_job.h"
+#include "util/text.h"
 #include "support/fake_store.h"
 #include "support/recording_canvas.h"
 #include "support/scripted_prompter.h"
@@ -161,6 +164,20 @@ TEST(PrintCalendar, TwelveMonthsFromTheStartWithMarkedDays) {
   EXPECT_NE(c.find("Auxiliary Schedule Enabled"), nullptr);
 }
 
+// The project text is cut at 35 characters, not 35 bytes: accented names
+// keep whole letters.
+TEST(PrintOptions, TheProjectTextIsCutAtThirtyFiveCharacters) {
+  testing::FakeStore store;
+  testing::ScriptedPrompter prompter;
+  PrintOptions o;
+  o.projectText = "\xC3\x89lan \xE2\x80\x93 \xC3\xA9t\xC3\xA9 150.040 MHz, \xC3\xA9quipe Sud et Nord";
+  StorePrintOptions(store, prompter, o);
+  const std::string stored = store.get(kPrintSettingsKey, "VHF Trans Cal");
+  EXPECT_EQ(stored, "\xC3\x89lan \xE2\x80\x93 \xC3\xA9t\xC3\xA9 150.040 MHz, \xC3\xA9quipe Sud ");  // 35 characters
+  EXPECT_EQ(Utf8Prefix("abc", 5), "abc");
+  EXPECT_EQ(Utf8Prefix("\xC3\xA9\xC3\xA9", 1), "\xC3\xA9");
+}
+
 TEST(PrintCalendar, FebruaryLengthsAndSixWeekRows) {
   testing::FakeStore store;
   PrintInputs in = Inputs(store, {2, 2008, 6});  // 1 February 2008 was a Friday
@@ -175,10 +192,24 @@ TEST(PrintCalendar, FebruaryLengthsAndSixWeekRows) {
   EXPECT_EQ(thirtyOnes, 7);
   // March 2008 starts on a Saturday and needs six week rows: its 31st sits
   // lower than any day of February.
-  int lowest = 0;
-  for (const auto& t : c.texts)
-    if (t.text == "31") lowest = std::max(lowest, t.y);
-  EXPECT_GT(lowest, 0);
+  // The boxes are four rows of three: February and March 2008 are boxes 1 and
+  // 2 of the first row, so their days share the rows' heights.
+  int march31 = 0, lowestFebruary = 0;
+  bool inMarch = false;
+  for (const auto& t : c.texts) {
+    if (t.text.rfind("March ", 0) == 0) inMarch = true;
+    if (t.text.rfind("April ", 0) == 0) inMarch = false;
+    if (inMarch && t.text == "31") march31 = t.y;
+  }
+  bool inFebruary = false;
+  for (const auto& t : c.texts) {
+    if (t.text.rfind("February ", 0) == 0) inFebruary = true;
+    if (t.text.rfind("March ", 0) == 0) inFebruary = false;
+    if (inFebruary && std::isdigit(static_cast<unsigned char>(t.text[0])))
+      lowestFebruary = std::max(lowestFebruary, t.y);
+  }
+  ASSERT_GT(lowestFebruary, 0);
+  EXPECT_GT(march31, lowestFebruary) << "March 2008's 31st sits on a sixth week row, lower than any day of February";
 }
 
 TEST(PrintCalendar, UnsetStartBeginsThisMonth) {

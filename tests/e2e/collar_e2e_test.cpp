@@ -64,7 +64,7 @@ TEST(OffloadEndToEnd, CsvEqualsTheTranslationOfTheCollarsMemoryInBothForms) {
     const CliRun r = Cli(sim, args);
     ASSERT_EQ(r.exit, 0) << r.err;
     const std::string expected = sim.dir.file(name + ".expected");
-    ASSERT_EQ(TranslateGpsData(sim.dir.file("state.bin"), expected, utm ? OutputForm::Utm : OutputForm::LatLon, -7,
+    ASSERT_EQ(TranslateGpsData(sim.dir.file("state.bin"), expected, utm ? OutputForm::Utm : OutputForm::LatLon, ShiftHours(-7),
                                "(GMT -07:00) Mountain Time (US & Canada)"),
               TranslateResult::Ok);
     EXPECT_EQ(TempDir::ReadFile(sim.data() + "/GPS Data/" + name + ".csv"), TempDir::ReadFile(expected))
@@ -121,7 +121,7 @@ TEST(OffloadEndToEnd, CorruptedBytesAreRepairedOrTheOffloadFailsCleanly) {
   const std::string csv = sim.data() + "/GPS Data/noisy.csv";
   if (r.exit == 0) {
     const std::string expected = sim.dir.file("noisy.expected");
-    TranslateGpsData(sim.dir.file("state.bin"), expected, OutputForm::LatLon, 0,
+    TranslateGpsData(sim.dir.file("state.bin"), expected, OutputForm::LatLon, UtcShift{},
                      "(GMT) Universal Time Coordinated (UTC)");
     EXPECT_EQ(TempDir::ReadFile(csv), TempDir::ReadFile(expected));
   } else {

@@ -29,7 +29,7 @@ struct CollarTruth {
     pointer = ReadBe24(reinterpret_cast<const uint8_t*>(state.data()) + 1);
     image = state.substr(0, pointer);
     while (image.size() % 128) image.push_back('\x1A');
-    const Translation t = TranslateGpsImage(std::vector<uint8_t>(image.begin(), image.end()), OutputForm::LatLon, 0,
+    const Translation t = TranslateGpsImage(std::vector<uint8_t>(image.begin(), image.end()), OutputForm::LatLon, UtcShift{},
                                             "(GMT) Universal Time Coordinated (UTC)");
     csv = t.csv;
   }

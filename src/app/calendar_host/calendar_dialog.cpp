@@ -1,6 +1,9 @@
 #include "calendar_dialog.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "config/collar_config.h"
 #include "schedule_context.h"
@@ -22,14 +25,22 @@ QString Rate(const QString& hours, const QString& minutes) { return hours + " hr
 CalendarDialog::CalendarDialog(const CalendarRequest& r, Prompter& prompter, QWidget* parent)
     : QDialog(parent), request_(r), prompter_(prompter) {
   const bool aux = r.kind == CalendarKind::Auxiliary;
-  setWindowTitle(aux ? "GPS Fix Schedule" : "Transmitter Schedule");
-  setFixedSize(DluX(356), DluY(264));
+  // A title of its own, not its opener's.
+  setWindowTitle(aux ? "Auxiliary GPS Fix Calendar" : "VHF Transmitter Calendar");
+  // The control gets all the room its views need (the year view's twelve
+  // months and the legend side by side), at least the template's size.
+  auto* layout = new QVBoxLayout(this);
   calendar_.create(this);
-  if (QWidget* w = calendar_.widget()) w->setGeometry(DluX(1), DluY(1), DluX(355), DluY(260) - DluY(40));
+  if (QWidget* w = calendar_.widget()) layout->addWidget(w, 1);
   auto* ok = new QPushButton("OK", this);
   cancel_ = new QPushButton("Cancel", this);
-  ok->setGeometry(DluX(294), DluY(226), DluX(50), DluY(14));
-  cancel_->setGeometry(DluX(294) - DluX(56), DluY(226), DluX(50), DluY(14));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel_);
+  layout->addLayout(buttons);
+  const QSize natural = sizeHint();
+  resize(std::max(natural.width(), DluX(356)), std::max(natural.height(), DluY(264)));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CalendarDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &CalendarDialog::reject);
@@ -69,7 +80,8 @@ CalendarDialog::CalendarDialog(const CalendarRequest& r, Prompter& prompter, QWi
 }
 
 void CalendarDialog::accept() {
-  if (!request_.viewOnly && request_.config) {
+  // Without the control there is no pattern to take: write nothing.
+  if (!request_.viewOnly && request_.config && calendar_.valid()) {
     CollarConfig& c = *request_.config;
     const bool aux = request_.kind == CalendarKind::Auxiliary;
     WeekdayFlags& weekdays = aux ? c.auxWeekdays : c.transmitterWeekdays;
@@ -92,7 +104,11 @@ void OpenScheduleCalendar(const CalendarRequest& request, Prompter& prompter, QW
     CalendarNotInstalled(prompter);
     return;
   }
+  // The wait cursor shows while the control is made and loaded, not while
+  // the user works in the dialog.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   CalendarDialog dialog(request, prompter, parent);
+  QApplication::restoreOverrideCursor();
   dialog.exec();
 }
 

@@ -30,7 +30,7 @@ const std::vector<std::string>& TimeZoneEntries() {
       "(GMT +03:00) Baghdad, Kuwait, Nairobi, Riyadh",
       "(GMT +03:00) Moscow, St. Petersburg",
       "(GMT +04:00) Abu Dhabi, Muscat, Tbilisi, Kazan, Volgograd",
-      "(GMT +05:00) Islamabad, arachi, Ekaterinburg, Tashkent",
+      "(GMT +05:00) Islamabad, Karachi, Ekaterinburg, Tashkent",
       "(GMT +06:00) Almaty, Dhaka",
       "(GMT +07:00) Bangkok, Jakarta, Hanoi",
       "(GMT +08:00) Beijing, Chongquing, Urumqi",

@@ -30,31 +30,34 @@ int DaysIn(int m, int y) {
 
 int DayOfWeek(int m, int d, int y) {
   static const int t[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (m < 1 || m > 12) return 0;
   if (m < 3) y -= 1;
-  const int w = ((y + y / 4 - y / 100 + y / 400 + t[(m - 1) % 12] + d) % 7 + 7) % 7;  // 0 = Sunday
+  const int w = ((y + y / 4 - y / 100 + y / 400 + t[m - 1] + d) % 7 + 7) % 7;  // 0 = Sunday
   return w + 1;
 }
+
+bool ValidDate(int m, int d, int y) { return m >= 1 && m <= 12 && d >= 1 && d <= DaysIn(m, y) && y >= 1; }
 
 int WeekBoxDayNumber(int box) { return box == 6 ? 1 : box + 2; }
 
 int QuarterOf(int day) { return day <= 7 ? 0 : day <= 15 ? 1 : day <= 23 ? 2 : 3; }
 
 namespace {
-bool ReadColour(ColourStore& store, const std::string& key, uint32_t fallback, uint32_t* out) {
+// A stored colour that is missing, or not a colour number, gives that
+// colour's default: the control comes up whole either way.
+uint32_t ReadColour(ColourStore& store, const std::string& key, uint32_t fallback) {
   const auto v = store.read(key);
-  if (!v) {
-    *out = fallback;
-    return true;
-  }
+  if (!v || v->empty()) return fallback;
   char* end = nullptr;
   const long long n = std::strtoll(v->c_str(), &end, 10);
-  if (v->empty() || *end != '\0') return false;
-  *out = static_cast<uint32_t>(n);
-  return true;
+  if (*end != '\0' || n < 0 || n > 0xFFFFFF) return fallback;
+  return static_cast<uint32_t>(n);
 }
 }  // namespace
 
 CallError CalendarModel::SetUpControl(bool controlEnabled, bool auxScheduleSetup, ColourStore& colours) {
+  // A month the views cannot show is refused before anything changes.
+  if (startMonth < 0 || startMonth > 12) return CallError::BadArgument;
   // Window arithmetic in 16-bit integers, as the interface carries them.
   if (startMonth != 1 && startYr == 32767) return CallError::Overflow;
   if (startMonth == 0) {
@@ -65,6 +68,10 @@ CallError CalendarModel::SetUpControl(bool controlEnabled, bool auxScheduleSetup
     windowEnd_ = {4, 30, windowEndYear_};
     yearFirstMonth_ = 5;
     yearCurrentDate_ = windowStart_;
+    // The month view starts on the window's first month, inside the window.
+    monthCurrentDate_ = windowStart_;
+    currentMonth_ = windowStart_.month;
+    currentYear_ = windowStart_.year;
   } else {
     windowStart_ = {startMonth, 1, startYr};
     if (startMonth < 2) {
@@ -83,13 +90,9 @@ CallError CalendarModel::SetUpControl(bool controlEnabled, bool auxScheduleSetup
     currentYear_ = startYr;
   }
   auxMode_ = auxScheduleSetup;
-  uint32_t sel, unsel;
-  const bool okSel = ReadColour(colours, auxMode_ ? "SELECTED AUX" : "SELECTED TRANS", kDefaultSelected, &sel);
-  const bool okUnsel = ReadColour(colours, auxMode_ ? "UNSELECTED AUX" : "UNSELECTED TRANS",
-                                  auxMode_ ? kDefaultUnselectedAux : kDefaultUnselectedTrans, &unsel);
-  if (!okSel || !okUnsel) return CallError::BadColour;
-  selectedColour_ = sel;
-  unselectedColour_ = unsel;
+  selectedColour_ = ReadColour(colours, auxMode_ ? "SELECTED AUX" : "SELECTED TRANS", kDefaultSelected);
+  unselectedColour_ = ReadColour(colours, auxMode_ ? "UNSELECTED AUX" : "UNSELECTED TRANS",
+                                 auxMode_ ? kDefaultUnselectedAux : kDefaultUnselectedTrans);
   yearViewStale_ = true;
   readOnly_ = !controlEnabled;
   return CallError::None;
@@ -119,6 +122,13 @@ CallError CalendarModel::ReadCheckedDaysArray(int month, int quarter, int* value
 CallError CalendarModel::ReadWeekDay(int box, int* value) const {
   if (box < 0 || box > 6) return CallError::NoSuchBox;
   *value = weekBox_[box];
+  return CallError::None;
+}
+
+CallError CalendarModel::GetDayofWeek(int month, int day, int year, int* dayOfWeek) const {
+  *dayOfWeek = 0;
+  if (!ValidDate(month, day, year)) return CallError::BadArgument;
+  *dayOfWeek = DayOfWeek(month, day, year);
   return CallError::None;
 }
 
@@ -229,6 +239,8 @@ void CalendarModel::MonthChanged(int month, int year) {
 
 void CalendarModel::DayClicked(const CalDate& date) {
   clickedDate_ = date;
+  // The clicked day becomes the month view's current day.
+  if (ValidDate(date.month, date.day, date.year)) monthCurrentDate_ = date;
   highlightDate(date);
 }
 

@@ -27,8 +27,10 @@ bool ParseDateText(const std::string& text, CalDate* date);
 
 bool IsLeapYear(int year);
 int DaysIn(int month, int year);
-// 1 = Sunday ... 7 = Saturday.
+// 1 = Sunday ... 7 = Saturday; 0 for a month outside 1-12.
 int DayOfWeek(int month, int day, int year);
+// A real calendar date.
+bool ValidDate(int month, int day, int year);
 // Table W: box 0 = Monday (2) ... box 6 = Sunday (1).
 int WeekBoxDayNumber(int box);
 int QuarterOf(int day);
@@ -61,7 +63,7 @@ class DayStyles {
   std::unordered_map<int64_t, bool> styles_;
 };
 
-enum class CallError { None, Subscript, NoSuchBox, Overflow, BadColour };
+enum class CallError { None, Subscript, NoSuchBox, Overflow, BadArgument };
 
 class CalendarModel {
  public:
@@ -77,7 +79,8 @@ class CalendarModel {
   void UpdateControl();
   CallError ReadCheckedDaysArray(int month, int quarter, int* value) const;
   CallError ReadWeekDay(int box, int* value) const;
-  int GetDayofWeek(int month, int day, int year) const { return DayOfWeek(month, day, year); }
+  // Fails (BadArgument) for a date that does not exist.
+  CallError GetDayofWeek(int month, int day, int year, int* dayOfWeek) const;
   void SaveSettings(ColourStore& colours) const;
 
   // --- what the user does ------------------------------------------------

@@ -18,14 +18,17 @@ const char kOffloadCaption[] = "Offload GPS Data";
 const char kViewCaption[] = "View GPS Data";
 }  // namespace
 
-int ZoneOffsetHours(const std::string& zoneText) {
-  if (zoneText == kUtcEntryText) return 0;
-  if (zoneText.size() < 8) return 0;
+UtcShift ZoneOffset(const std::string& zoneText) {
+  if (zoneText == kUtcEntryText) return {};
+  if (zoneText.size() < 8) return {};
   std::string digits;
   if (zoneText[6] != '0') digits += zoneText[6];
   digits += zoneText[7];
   const int hours = AtoiRules(digits);
-  return zoneText[5] == '+' ? hours : -hours;
+  // The minutes stand at 9-10 ("(GMT +09:30)"); a half-hour zone shifts by them too.
+  const int minutes = zoneText.size() > 10 && zoneText[8] == ':' ? AtoiRules(zoneText.substr(9, 2)) : 0;
+  const int total = hours * 60 + minutes;
+  return ShiftMinutes(zoneText[5] == '+' ? total : -total);
 }
 
 const char* TranslateResultMessage(TranslateResult result) {
@@ -163,7 +166,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
     ui.notify("There was an error writing to the registry. The UTC versus LAT/LON preference settings will not "
               "be saved to the register.",
               "", PromptIcon::Error);
-  const int offset = ZoneOffsetHours(choice.zoneText);
+  const UtcShift offset = ZoneOffset(choice.zoneText);
   std::string fileName = choice.fileName;
   if (BadFileName(fileName)) {
     ui.notify("Enter a file name without a folder. The file is saved in the \"GPS Data\" folder.",

@@ -54,9 +54,9 @@ struct OffloadReport {
   Translation translation;
 };
 
-// Whole hours of a time-zone entry: "(GMT -07:00) Arizona" gives -7,
-// "(GMT +09:30) Adelaide" 9, the UTC entry 0.
-int ZoneOffsetHours(const std::string& zoneText);
+// The shift of a time-zone entry, hours and minutes: "(GMT -07:00) Arizona"
+// gives -7:00, "(GMT +09:30) Adelaide" +9:30, the UTC entry 0.
+UtcShift ZoneOffset(const std::string& zoneText);
 
 // The message (titled "View GPS Data") for a translation result; none for Ok.
 const char* TranslateResultMessage(TranslateResult result);

@@ -1,5 +1,6 @@
 #include "gpsdata/translate.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <algorithm>
@@ -11,6 +12,29 @@
 #include "util/text.h"
 
 namespace zelkor {
+
+bool ParseUtcShift(const std::string& text, UtcShift* shift) {
+  int hours = 0, minutes = 0, used = 0;
+  const char* p = text.c_str();
+  const bool negative = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  if (std::sscanf(p, "%d%n", &hours, &used) != 1 || hours < 0 || !std::isdigit(static_cast<unsigned char>(*p)))
+    return false;
+  p += used;
+  if (*p == ':') {
+    ++p;
+    if (!std::isdigit(static_cast<unsigned char>(p[0])) || !std::isdigit(static_cast<unsigned char>(p[1])) || p[2])
+      return false;
+    minutes = (p[0] - '0') * 10 + (p[1] - '0');
+    if (minutes > 59) return false;
+  } else if (*p) {
+    return false;
+  }
+  const int total = (hours * 60 + minutes) * (negative ? -1 : 1);
+  if (total < -12 * 60 || total > 14 * 60) return false;
+  shift->minutes = total;
+  return true;
+}
 
 bool IsLeapTwoDigitYear(int year) {
   const int full = 2000 + year;
@@ -25,8 +49,22 @@ int DaysInMonth(int month, int year) {
   }
 }
 
-FixTime ApplyUtcOffset(FixTime t, int offsetHours) {
-  const int h = t.hour + offsetHours;
+FixTime ApplyUtcOffset(FixTime t, UtcShift shift) {
+  // The minutes of a half- or quarter-hour zone first, carrying into the
+  // hour; then the hours, with the one day of rollover.
+  const int shiftMinutes = shift.minutes % 60;
+  int carry = 0;
+  if (shiftMinutes != 0) {
+    t.minute += shiftMinutes;
+    if (t.minute >= 60) {
+      t.minute -= 60;
+      carry = 1;
+    } else if (t.minute < 0) {
+      t.minute += 60;
+      carry = -1;
+    }
+  }
+  const int h = t.hour + shift.minutes / 60 + carry;
   if (h >= 24) {
     t.hour = h - 24;
     t.day += 1;
@@ -116,9 +154,9 @@ class RowBuilder {
 };
 }  // namespace
 
-void AppendCsvRow(std::string& row, const GpsFix& f, OutputForm form, int utcOffsetHours) {
+void AppendCsvRow(std::string& row, const GpsFix& f, OutputForm form, UtcShift shift) {
   FixTime t{f.month, f.day, f.year, f.hour, f.minute, f.second};
-  t = ApplyUtcOffset(t, utcOffsetHours);
+  t = ApplyUtcOffset(t, shift);
   RowBuilder b(row);
   if (t.year < 0) {
     // 1 January 2000 shifted back lands in 1999.
@@ -153,16 +191,16 @@ void AppendCsvRow(std::string& row, const GpsFix& f, OutputForm form, int utcOff
   }
 }
 
-std::string FormatCsvRow(const GpsFix& fix, OutputForm form, int utcOffsetHours) {
+std::string FormatCsvRow(const GpsFix& fix, OutputForm form, UtcShift shift) {
   std::string row;
   row.reserve(200);
-  AppendCsvRow(row, fix, form, utcOffsetHours);
+  AppendCsvRow(row, fix, form, shift);
   return row;
 }
 
-std::string FormatCsvRowWithPrintf(const GpsFix& f, OutputForm form, int utcOffsetHours) {
+std::string FormatCsvRowWithPrintf(const GpsFix& f, OutputForm form, UtcShift shift) {
   FixTime t{f.month, f.day, f.year, f.hour, f.minute, f.second};
-  t = ApplyUtcOffset(t, utcOffsetHours);
+  t = ApplyUtcOffset(t, shift);
   std::string row;
   if (t.year < 0) {
     Append(row, "%d,%d,%d,%02d,%02d,%02d,", 2000 + t.year, t.month, t.day, t.hour, t.minute, t.second);
@@ -203,8 +241,8 @@ std::string SummaryLines(uint32_t rows, OutputForm form, const std::string& trai
   return s;
 }
 
-Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form,
-                              int utcOffsetHours, const std::string& trailerText) {
+Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form, UtcShift shift,
+                              const std::string& trailerText) {
   Translation t;
   if (image.size() < kGpsHeaderSize) {
     t.result = TranslateResult::InputOpenFailed;
@@ -218,7 +256,7 @@ Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form
   for (uint32_t i = 0; i < t.rows; ++i) {
     const GpsFix fix = DecodeGpsBlock(image.data() + kGpsHeaderSize + i * kGpsBlockSize);
     if (!fix.checkGood()) ++t.badChecks;
-    AppendCsvRow(t.csv, fix, form, utcOffsetHours);
+    AppendCsvRow(t.csv, fix, form, shift);
   }
   t.csv += SummaryLines(t.rows, form, trailerText);
   t.result = t.badChecks ? TranslateResult::ChecksumMismatch : TranslateResult::Ok;
@@ -226,11 +264,11 @@ Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form
 }
 
 TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
-                                     OutputForm form, int utcOffsetHours, const std::string& trailerText,
+                                     OutputForm form, UtcShift shift, const std::string& trailerText,
                                      Translation* details, std::string* reason) {
   Translation local;
   Translation& t = details ? *details : local;
-  t = TranslateGpsImage(image, form, utcOffsetHours, trailerText);
+  t = TranslateGpsImage(image, form, shift, trailerText);
   if (t.result == TranslateResult::InputOpenFailed) {
     if (reason) *reason = "it is shorter than the 64-byte header of a GPS data file";
     return t.result;
@@ -245,7 +283,7 @@ TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const st
 }
 
 TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
-                                 OutputForm form, int utcOffsetHours,
+                                 OutputForm form, UtcShift shift,
                                  const std::string& trailerText, Translation* details, std::string* reason) {
   std::vector<uint8_t> image;
   if (!ReadWholeFile(inputPath, &image, reason)) {
@@ -255,7 +293,7 @@ TranslateResult TranslateGpsData(const std::string& inputPath, const std::string
     }
     return TranslateResult::InputOpenFailed;
   }
-  return TranslateImageToFile(image, outputPath, form, utcOffsetHours, trailerText, details, reason);
+  return TranslateImageToFile(image, outputPath, form, shift, trailerText, details, reason);
 }
 
 }  // namespace zelkor

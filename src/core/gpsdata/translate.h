@@ -34,17 +34,31 @@ struct FixTime {
   }
 };
 
+// The shift from UTC to a time zone, in minutes: half-hour and quarter-hour
+// zones shift by their minutes too.
+struct UtcShift {
+  int minutes = 0;
+  bool operator==(const UtcShift& o) const { return minutes == o.minutes; }
+};
+constexpr UtcShift ShiftHours(int hours) { return {hours * 60}; }
+constexpr UtcShift ShiftMinutes(int minutes) { return {minutes}; }
+
+// "-7", "+10", "+09:30", "-03:30": hours, or hours and minutes, from UTC,
+// within -12:00 to +14:00. False for anything else.
+bool ParseUtcShift(const std::string& text, UtcShift* shift);
+
 bool IsLeapTwoDigitYear(int year);
 int DaysInMonth(int month, int year);
-// Shifts by whole hours, with at most one day of rollover.
-FixTime ApplyUtcOffset(FixTime t, int offsetHours);
+// Shifts by hours and minutes, with at most one day of rollover. With a
+// whole-hour shift the minute passes through unchanged.
+FixTime ApplyUtcOffset(FixTime t, UtcShift shift);
 
 // One CSV row, ending in CR LF.
-std::string FormatCsvRow(const GpsFix& fix, OutputForm form, int utcOffsetHours);
-void AppendCsvRow(std::string& out, const GpsFix& fix, OutputForm form, int utcOffsetHours);
+std::string FormatCsvRow(const GpsFix& fix, OutputForm form, UtcShift shift);
+void AppendCsvRow(std::string& out, const GpsFix& fix, OutputForm form, UtcShift shift);
 // The same row built field by field with the C library's printf formats;
 // the reference the fast row is checked against.
-std::string FormatCsvRowWithPrintf(const GpsFix& fix, OutputForm form, int utcOffsetHours);
+std::string FormatCsvRowWithPrintf(const GpsFix& fix, OutputForm form, UtcShift shift);
 
 // The lines after the rows: an empty line, "N blocks translated to ...",
 // an empty line, the trailer.
@@ -62,14 +76,14 @@ struct Translation {
 // complete gives InputOpenFailed; an announced count of 0 gives Ok with no
 // text. A file shorter than its header says is translated up to its last
 // complete block.
-Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form,
-                              int utcOffsetHours, const std::string& trailerText);
+Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form, UtcShift shift,
+                              const std::string& trailerText);
 
 // Translates an image and writes the text to outputPath through a temporary
 // file; *reason (when given) says why a write failed. With 0 blocks nothing
 // is written and the result is Ok.
 TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
-                                     OutputForm form, int utcOffsetHours, const std::string& trailerText,
+                                     OutputForm form, UtcShift shift, const std::string& trailerText,
                                      Translation* details = nullptr, std::string* reason = nullptr);
 
 // Reads inputPath, translates it and writes outputPath. The text goes to a
@@ -77,7 +91,7 @@ TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const st
 // complete, so a failure never leaves a partial file under that name. With
 // 0 blocks the output is left untouched.
 TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
-                                 OutputForm form, int utcOffsetHours,
+                                 OutputForm form, UtcShift shift,
                                  const std::string& trailerText, Translation* details = nullptr,
                                  std::string* reason = nullptr);
 

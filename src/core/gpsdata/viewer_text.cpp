@@ -1,5 +1,7 @@
 #include "gpsdata/viewer_text.h"
 
+#include <new>
+
 #include <cstdlib>
 
 #include "util/text.h"
@@ -42,6 +44,27 @@ bool Number(const std::string& s, double* out) {
   return end && *end == '\0';
 }
 }  // namespace
+
+bool LoadIntoViewer(const std::string& fileText, const std::function<void(const ViewerText&)>& show,
+                    Prompter& prompter) {
+  ViewerText text;
+  try {
+    text = LoadTextForViewer(fileText);
+  } catch (const std::bad_alloc&) {
+    prompter.notify(kViewerAllocationFailed, "ERROR", PromptIcon::Error);
+    return false;
+  }
+  try {
+    show(text);
+  } catch (const std::bad_alloc&) {
+    prompter.notify(kViewerMemoryException, "", PromptIcon::Error);
+    return false;
+  } catch (...) {
+    prompter.notify(kViewerUnknownException, "", PromptIcon::Error);
+    return false;
+  }
+  return true;
+}
 
 Track ParseTrack(const std::string& csvText) {
   Track track;

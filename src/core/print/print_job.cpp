@@ -38,7 +38,7 @@ void StorePrintOptions(SettingsStore& store, Prompter& prompter, const PrintOpti
       {"Print Collar Config", o.collarConfig ? "1" : "0"},
       {"Print Aux Cal", o.auxCalendar ? "1" : "0"},
       {"Print Trans Cal", o.transmitterCalendar ? "1" : "0"},
-      {"VHF Trans Cal", o.projectText.substr(0, 35)},
+      {"VHF Trans Cal", Utf8Prefix(o.projectText, 35)},
   };
   for (const auto& [name, value] : writes)
     if (!store.write(kPrintSettingsKey, name, value)) prompter.notify(kPrintSettingsWriteFailed, "", PromptIcon::Error);

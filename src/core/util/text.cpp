@@ -44,6 +44,18 @@ std::string Format(const char* fmt, ...) {
   return out;
 }
 
+std::string Utf8Prefix(const std::string& text, size_t maxChars) {
+  size_t chars = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A character starts at every byte that is not a continuation byte.
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      if (chars == maxChars) return text.substr(0, i);
+      ++chars;
+    }
+  }
+  return text;
+}
+
 std::string ToUpperAscii(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;

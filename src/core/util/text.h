@@ -16,6 +16,10 @@ std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 std::string ToUpperAscii(std::string text);
 
+// The first maxChars characters of a UTF-8 text, never cutting a
+// character in half.
+std::string Utf8Prefix(const std::string& text, size_t maxChars);
+
 // Splits on '\n'. A text ending in '\n' yields a final empty piece, an
 // empty text yields one empty piece.
 std::vector<std::string> SplitLines(const std::string& text);
