@@ -12,14 +12,17 @@ jobs="$(nproc)"
 cmake -G Ninja -S . -B build
 cmake --build build
 
-cmake -G Ninja -S . -B build-asan -DZELKOR_SANITIZE=ON -DZELKOR_BUILD_GUI=OFF -DZELKOR_BUILD_BENCHMARKS=OFF
+# The sanitizer build: the core, the programs without windows, the calendar
+# control, and their tests.
+cmake -G Ninja -S . -B build-asan -DZELKOR_SANITIZE=ON -DZELKOR_BUILD_GUI=OFF -DZELKOR_BUILD_CALENDAR=ON \
+  -DZELKOR_BUILD_BENCHMARKS=OFF
 cmake --build build-asan
 
 ./fuzz/run.sh
 
 status=0
 ctest --test-dir build --output-on-failure -j "$jobs" "$@" || status=1
-echo "== the same tests of the core under AddressSanitizer and UndefinedBehaviorSanitizer =="
+echo "== the core, the programs and the calendar control under AddressSanitizer and UndefinedBehaviorSanitizer =="
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
 exit "$status"

@@ -9,7 +9,7 @@
 
 #include "aux_schedule_dialog.h"
 #include "calendar_dialog.h"
-#include <QPrinter>
+#include <QPixmap>
 
 #include "painter_canvas.h"
 #include "printout_pdf.h"
@@ -28,10 +28,12 @@
 #include "offload_dialog.h"
 #include "util/endian.h"
 #include "view_gps_data_dialog.h"
+#include "track_view.h"
 #include "collar_commands_dialog.h"
 #include "link_dialog.h"
 #include "main_frame.h"
 #include "main_view.h"
+#include "help_window.h"
 #include "security_level_dialog.h"
 #include "select_port_dialog.h"
 #include "small_dialogs.h"
@@ -80,67 +82,58 @@ std::string SampleCsv() {
   return TranslateGpsImage(image, OutputForm::LatLon, ShiftHours(-7), "(GMT -07:00) Mountain Time (US & Canada)").csv;
 }
 
-bool Save(QWidget& w, const QString& dir, const QString& name, QStringList& written) {
-  w.adjustSize();
-  w.show();
-  QApplication::processEvents();
-  const QString path = QDir(dir).filePath(name + ".png");
-  const bool ok = w.grab().save(path);
-  w.hide();
-  if (ok) written << path;
-  return ok;
-}
 }  // namespace
 
-QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame) {
-  QStringList written;
-  if (!QDir().mkpath(dir)) return written;
+void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& visit) {
   NullSink sink;
   NoLauncher launcher;
 
-  frame.resize(1152, 800);
-  frame.show();
-  QApplication::processEvents();
-  if (frame.grab().save(QDir(dir).filePath("MainFrame.png"))) written << QDir(dir).filePath("MainFrame.png");
+  frame.resize(1100, 680);
+  visit(frame, "MainFrame");
 
   CollarCommandsDialog commands(0, context.state.programDirectory, context.link, context.prompter, sink, &frame);
-  Save(commands, dir, "CollarCommandsDialog", written);
+  visit(commands, "CollarCommandsDialog");
   UtcOffsetDialog utc(context.state, context.store, context.prompter, &frame);
-  Save(utc, dir, "UtcOffsetDialog", written);
+  visit(utc, "UtcOffsetDialog");
   int level = 0;
   SecurityLevelDialog security(level, context.prompter, &frame);
-  Save(security, dir, "SecurityLevelDialog", written);
+  visit(security, "SecurityLevelDialog");
   SelectPortDialog port(context.serial, context.store, context.prompter, sink, 0, &frame);
-  Save(port, dir, "SelectPortDialog", written);
+  visit(port, "SelectPortDialog");
   LinkParams params;
   params.request = LinkRequest::DownloadConfig;
   params.fileName = "CollarConfig.cfg";
   LinkDialog link(context.serial, launcher, context.prompter, params, context.state.programDirectory, &frame);
-  Save(link, dir, "LinkDialog", written);
+  visit(link, "LinkDialog");
   AlmanacDialog almanac(0, context.link, context.prompter, sink, &frame);
-  Save(almanac, dir, "AlmanacDialog", written);
+  visit(almanac, "AlmanacDialog");
   TwoWayGpsDialog twoWay(0, context.link, sink, &frame);
-  Save(twoWay, dir, "TwoWayGpsDialog", written);
-  AboutDialog about(&frame);
-  Save(about, dir, "AboutDialog", written);
+  visit(twoWay, "TwoWayGpsDialog");
+  AboutDialog about(context, &frame);
+  visit(about, "AboutDialog");
   BatteryUsageDialog battery(&frame);
-  Save(battery, dir, "BatteryUsageDialog", written);
+  visit(battery, "BatteryUsageDialog");
 
   // The offload dialog and the viewer, on a sample season.
   CollarConfig sample;
   sample.collarId = 1234;
   sample.dataBlockCount = 60;
-  OffloadContext offload{context.state, context.store, context.prompter, context.link, context.clock, {}};
+  OffloadContext offload{context.state, context.store, context.prompter, context.link, context.clock, {}, {}};
   OffloadGpsDataDialog offloadDialog(sample, offload, sink, &frame);
-  Save(offloadDialog, dir, "OffloadGpsDataDialog", written);
+  visit(offloadDialog, "OffloadGpsDataDialog");
   const std::string csv = SampleCsv();
   const ViewerText text = LoadTextForViewer(csv);
   auto* viewer = new ViewGpsDataDialog(QString::fromStdString(text.text), QString::number(text.lineCount),
                                        "1234.csv", &frame);
   viewer->setAttribute(Qt::WA_DeleteOnClose, false);
-  Save(*viewer, dir, "ViewGpsDataDialog", written);
+  visit(*viewer, "ViewGpsDataDialog");
   viewer->tabs()->setCurrentIndex(1);
-  Save(*viewer, dir, "ViewGpsDataDialog-Track", written);
+  visit(*viewer, "ViewGpsDataDialog-Table");
+  viewer->tabs()->setCurrentIndex(2);
+  visit(*viewer, "ViewGpsDataDialog-Track");
+  viewer->trackView()->zoomIn();
+  viewer->trackView()->zoomIn();
+  visit(*viewer, "ViewGpsDataDialog-TrackZoomed");
   delete viewer;
 
   // The schedule dialogs on a sample configuration.
@@ -149,41 +142,33 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
   NullWarner warner;
   ScheduleContext schedule{config, false, context.state, context.store, context.prompter, warner, month, year, {}};
   GpsFixScheduleDialog fix(schedule, &frame);
-  Save(fix, dir, "GpsFixScheduleDialog", written);
+  visit(fix, "GpsFixScheduleDialog");
   AuxScheduleDialog aux(schedule, 2, 0, &frame);
-  Save(aux, dir, "AuxScheduleDialog", written);
+  visit(aux, "AuxScheduleDialog");
   TransmitterScheduleDialog transmitter(schedule, &frame);
-  Save(transmitter, dir, "TransmitterScheduleDialog", written);
+  visit(transmitter, "TransmitterScheduleDialog");
   MortalityDialog mortality(config, false, context.state, &frame);
-  Save(mortality, dir, "MortalityDialog", written);
+  visit(mortality, "MortalityDialog");
   ActivityDialog activity(context.prompter, &frame);
-  Save(activity, dir, "ActivityDialog", written);
+  visit(activity, "ActivityDialog");
   WarningDialog warning(kAuxOverlapNotice, HelpTopic::AuxiliarySchedule, &frame);
-  Save(warning, dir, "WarningDialog", written);
+  visit(warning, "WarningDialog");
 
   config.dataBlockCount = 1500;
   ConfigFields fields = FieldsFrom(config);
   ConfigDialogContext hub{config, true, context.state, context.store, context.prompter, warner,
                           context.files, context.clock, sink, {}, {}};
   ConfigDialog configDialog(hub, fields, &frame);
-  Save(configDialog, dir, "ConfigDialog", written);
+  visit(configDialog, "ConfigDialog");
   ConfigOptionsDialog options({"Primary GPS fix rate: 2 h 0 min -> 4 h 30 min", "Maximum retries: 3 -> 2"}, "",
                               context.files, &frame);
-  Save(options, dir, "ConfigOptionsDialog", written);
+  visit(options, "ConfigOptionsDialog");
   LoadConfigDialog loadConfig(context.files, &frame);
-  Save(loadConfig, dir, "LoadConfigDialog", written);
+  visit(loadConfig, "LoadConfigDialog");
 
   PrintOptions printOptions;
   PrintOptionsDialog printDialog(printOptions, &frame);
-  Save(printDialog, dir, "PrintOptionsDialog", written);
-  {
-    // The three printed pages of the sample configuration, as a PDF.
-    const QString pdf = QDir(dir).filePath("ConfigurationPrintout.pdf");
-    PrintInputs inputs = ReadPrintInputs(config, context.store, context.clock, {5, 2026, 6});
-    inputs.options.projectText = "Elk herd, 150.040 MHz";
-    std::string reason;
-    if (WritePrintoutPdf(inputs, pdf.toStdString(), &reason) >= 0) written << pdf;
-  }
+  visit(printDialog, "PrintOptionsDialog");
 
   if (CNVKCalendar::FindFactory()) {
     for (const CalendarKind kind : {CalendarKind::Auxiliary, CalendarKind::Transmitter}) {
@@ -198,9 +183,49 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
       r.startMonth = 5;
       r.startYear = 2026;
       CalendarDialog calendarDialog(r, context.prompter, &frame);
-      Save(calendarDialog, dir,
-           kind == CalendarKind::Auxiliary ? "CalendarDialog-Auxiliary" : "CalendarDialog-Transmitter", written);
+      visit(calendarDialog, kind == CalendarKind::Auxiliary ? "CalendarDialog-Auxiliary" : "CalendarDialog-Transmitter");
     }
+  }
+
+  HelpWindow* help = new HelpWindow(&frame);
+  help->setAttribute(Qt::WA_DeleteOnClose, false);
+  help->showPage("offload.html");
+  visit(*help, "HelpWindow");
+  delete help;
+}
+
+namespace {
+bool SavePicture(QWidget& w, const QString& path, qreal scale) {
+  QPixmap picture(w.size() * scale);
+  picture.setDevicePixelRatio(scale);
+  picture.fill(Qt::transparent);
+  w.render(&picture);
+  return picture.save(path);
+}
+}  // namespace
+
+QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame) {
+  QStringList written;
+  if (!QDir().mkpath(dir)) return written;
+  ForEachDialog(context, frame, [&](QWidget& w, const QString& name) {
+    if (&w != &frame) w.adjustSize();
+    w.show();
+    QApplication::processEvents();
+    // Each picture at 1x and at 2x (for screens scaled to 200 %).
+    const QString one = QDir(dir).filePath(name + ".png");
+    const QString two = QDir(dir).filePath(name + "@2x.png");
+    if (SavePicture(w, one, 1.0)) written << one;
+    if (SavePicture(w, two, 2.0)) written << two;
+    if (&w != &frame) w.hide();
+  });
+  {
+    // The three printed pages of the sample configuration, as a PDF.
+    const QString pdf = QDir(dir).filePath("ConfigurationPrintout.pdf");
+    CollarConfig config = SampleCollarConfig();
+    PrintInputs inputs = ReadPrintInputs(config, context.store, context.clock, {5, 2026, 6});
+    inputs.options.projectText = "Elk herd, 150.040 MHz";
+    std::string reason;
+    if (WritePrintoutPdf(inputs, pdf.toStdString(), &reason) >= 0) written << pdf;
   }
   return written;
 }

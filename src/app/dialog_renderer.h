@@ -4,6 +4,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QWidget;
 
 #include "app_context.h"
 
@@ -11,7 +14,14 @@ namespace zelkor {
 
 class MainFrame;
 
-// Returns the files written; an empty list when the folder cannot be made.
+// Every dialog of the program in its opening state (and the viewer's tabs,
+// the track zoomed in, the help window), each with its picture name.
+using DialogVisitor = std::function<void(QWidget& dialog, const QString& name)>;
+void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& visit);
+
+// Writes "Name.png" and "Name@2x.png" of every dialog, and the printout as a
+// PDF. Returns the files written; an empty list when the folder cannot be
+// made.
 QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame);
 
 }  // namespace zelkor

@@ -1,6 +1,7 @@
 #include "main_frame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -52,16 +53,30 @@ MainFrame::MainFrame(AppContext& context) : context_(context) {
   }
 
   QStatusBar* bar = statusBar();
+  connection_ = new QLabel(bar);
+  connection_->setObjectName("connectionPane");
+  bar->addPermanentWidget(connection_);
   for (const char* text : {"CAP", "NUM", "SCRL"}) {
     auto* pane = new QLabel(text, bar);
     pane->setFrameShape(QFrame::Panel);
     pane->setFrameShadow(QFrame::Sunken);
-    pane->setEnabled(false);  // lock-key states are not known here
+    pane->setEnabled(false);
     bar->addPermanentWidget(pane);
     indicators_.push_back(pane);
+#ifndef _WIN32
+    // The lock keys' states are not reported here: panes that are always
+    // grey would only mislead.
+    pane->hide();
+#endif
   }
   bar->showMessage("Ready");
   view_->setStatusBar(bar);
+  connect(view_, &MainView::portChanged, this, [this](int) { showConnection(); });
+  connect(view_, &MainView::collarChanged, this, [this](unsigned id) {
+    collarId_ = id;
+    showConnection();
+  });
+  showConnection();
 
   toolBar_ = addToolBar("Toolbar");
   toolBar_->setObjectName("Toolbar");
@@ -74,7 +89,29 @@ MainFrame::MainFrame(AppContext& context) : context_(context) {
     const QString path = QFileDialog::getOpenFileName(this, "Open", QString(), "NVKZel Files (*.gps);;All Files (*)");
     if (!path.isEmpty()) openDocument(path);
   });
-  resize(1152, 800);
+  // Fits a 1366 x 768 laptop screen with room for the desktop's panels.
+  setMinimumSize(640, 420);
+  resize(1100, 680);
+}
+
+void MainFrame::showConnection() {
+  QString text = QString::fromStdString(context_.serial.portName(context_.state.comPort));
+  if (collarId_) text += QString(" \u00B7 collar %1").arg(collarId_);
+  connection_->setText(text);
+}
+
+void MainFrame::showWithSavedGeometry() {
+  const SettingsValue saved = context_.store.read(kWindowKey, "Geometry");
+  if (saved.present() && restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(saved.text)))) {
+    show();
+    return;
+  }
+  showMaximized();
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+  context_.store.write(kWindowKey, "Geometry", saveGeometry().toBase64().toStdString());
+  QMainWindow::closeEvent(event);
 }
 
 QAction* MainFrame::actionFor(int id) const {

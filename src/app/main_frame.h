@@ -21,6 +21,9 @@ class MainFrame : public QMainWindow {
   Q_OBJECT
  public:
   explicit MainFrame(AppContext& context);
+  // Puts the window where it was last closed (size, place, maximized); a
+  // first start opens maximized.
+  void showWithSavedGeometry();
   MainView* view() const { return view_; }
   // The menu action of a command; nullptr for removed entries.
   QAction* actionFor(int id) const;
@@ -28,6 +31,8 @@ class MainFrame : public QMainWindow {
   QToolBar* toolBar() const { return toolBar_; }
   GpsDocument& document() { return document_; }
   QList<QLabel*> indicatorPanes() const { return indicators_; }
+  // "COM1 = /dev/ttyS0 · collar 1234" at the right of the status bar.
+  QLabel* connectionPane() const { return connection_; }
 
   // Opens a file as the document (command line, dropped files).
   bool openDocument(const QString& path);
@@ -35,6 +40,7 @@ class MainFrame : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   AppContext& context_;
@@ -42,7 +48,11 @@ class MainFrame : public QMainWindow {
   QToolBar* toolBar_;
   std::map<int, QAction*> actions_;
   std::map<QString, QMenu*> menus_;
+  void showConnection();
+
   QList<QLabel*> indicators_;
+  QLabel* connection_;
+  unsigned collarId_ = 0;
   GpsDocument document_;
 };
 

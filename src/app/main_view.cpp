@@ -1,5 +1,7 @@
 #include "main_view.h"
 
+#include "help_window.h"
+
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPainter>
@@ -53,6 +55,7 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
   // The one place that says what each command number starts.
   commands_[kCmdInitializeComPort] = [this] {
     LoadSettings(context_.state, context_.store, context_.prompter, *this, [this] { runUtcOffsetDialog(); });
+    emit portChanged(context_.state.comPort);
   };
   commands_[kCmdComPort] = [this] {
     context_.state.comPort = RunSelectPort(context_.serial, context_.store, context_.prompter, *this, this);
@@ -87,7 +90,7 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
   commands_[kCmdFilePrint] = [this] { startPrinting(); };
   commands_[kCmdExportGpsData] = [this] { exportGpsData(std::string()); };
   commands_[kCmdAppAbout] = [this] {
-    AboutDialog dialog(this);
+    AboutDialog dialog(context_, this);
     dialog.exec();
   };
   commands_[kCmdAppExit] = [this] { emit quitRequested(); };
@@ -113,6 +116,10 @@ bool MainView::runCommand(int id) {
   emit commandStarted(id);
   it->second();
   return true;
+}
+
+void MainView::showStatus(const std::string& text) {
+  if (statusBar_) statusBar_->showMessage(QString::fromStdString(text));
 }
 
 void MainView::setBusy(bool busy) {
@@ -219,8 +226,10 @@ void MainView::startCollarConfiguration() {
                                  dialog,
                                  options,
                                  [this](bool b) { setBusy(b); },
-                                 WaitWithoutUserInput};
+                                 WaitWithoutUserInput,
+                                 [this](const std::string& text) { showStatus(text); }};
   RunConfigWorkflow(workflow);
+  emit collarChanged(config_.collarId);
 }
 
 void MainView::loadConfiguration() {
@@ -248,8 +257,10 @@ void MainView::startOffloadGpsData() {
   // The viewer opens once the offload dialog has closed: a viewer under a
   // modal dialog would take no clicks.
   std::optional<std::pair<std::string, std::string>> toView;
+  emit collarChanged(config_.collarId);
   OffloadContext offload{context_.state, context_.store, context_.prompter, context_.link, context_.clock,
-                         [&toView](const std::string& csv, const std::string& backup) { toView.emplace(csv, backup); }};
+                         [&toView](const std::string& csv, const std::string& backup) { toView.emplace(csv, backup); },
+                         [this](const std::string& text) { showStatus(text); }};
   // The lock taken for the configuration download lasts until the offload
   // dialog closes.
   const int held = collarCommands_ ? collarCommands_->takeHeldPort() : -1;
@@ -356,21 +367,19 @@ void MainView::runUtcOffsetDialog() {
   dialog.exec();
 }
 
-void MainView::showHelp() {
-  context_.prompter.notify(
-      "Collar Commands (View menu) starts every job with the collar: offload GPS data, view or edit the "
-      "configuration, load the almanac.\n\nSettings > Com Port chooses the serial port of the collar; Settings > "
-      "Set Offset from UTC chooses the time zone of schedules and reports.\n\nView > GPS Data File shows an "
-      "earlier offload.",
-      "Help Topics", PromptIcon::Information);
-}
+void MainView::showHelp() { OpenManual("index.html", this); }
 
 void MainView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), QColor(30, 86, 159));
   if (!backdrop_.isNull()) {
-    const QPoint at((width() - backdrop_.width()) / 2, (height() - backdrop_.height()) / 2);
-    painter.drawPixmap(at, backdrop_);
+    // The picture scales with the window, whole and centred, never larger
+    // than it was drawn.
+    QSize size = backdrop_.size();
+    if (size.width() > width() || size.height() > height()) size.scale(this->size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(target, backdrop_);
   }
 }
 

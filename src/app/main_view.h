@@ -39,6 +39,8 @@ class MainView : public QWidget, public CommandSink {
   bool hasCommand(int id) const { return commands_.count(id) > 0; }
 
   void setStatusBar(QStatusBar* bar) { statusBar_ = bar; }
+  // A confirmation in the status bar ("Configuration verified on ...").
+  void showStatus(const std::string& text);
   void setBusy(bool busy);
   bool busy() const { return busy_; }
 
@@ -71,6 +73,8 @@ class MainView : public QWidget, public CommandSink {
  signals:
   void commandStarted(int id);
   void portChanged(int port);
+  // The collar last read: its ID, once known.
+  void collarChanged(unsigned collarId);
   void quitRequested();
   void statusBarToggled();
   void newDocumentRequested();

@@ -16,6 +16,7 @@ class QtSettingsStore : public SettingsStore {
   bool createKey(const std::string& key) override;
   SettingsValue read(const std::string& key, const std::string& name) const override;
   bool write(const std::string& key, const std::string& name, const std::string& value) override;
+  std::string location() const override { return settings_->fileName().toStdString(); }
 
   QSettings& settings() { return *settings_; }
 

@@ -1,5 +1,7 @@
 #include "small_dialogs.h"
 
+#include "build_id.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,7 +12,9 @@
 
 namespace zelkor {
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+QString BuildId() { return ZELKOR_BUILD_ID; }
+
+AboutDialog::AboutDialog(AppContext& context, QWidget* parent) : QDialog(parent) {
   setWindowTitle("About NVKZelkor");
   auto* layout = new QVBoxLayout(this);
   auto* row = new QHBoxLayout;
@@ -20,6 +24,15 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   row->addWidget(new QLabel("NVKZelkor 1.2.3", this));
   row->addStretch();
   layout->addLayout(row);
+  auto* details = new QLabel(this);
+  details->setObjectName("aboutDetails");
+  details->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  details->setText(QString("Build %1\nQt %2\nSettings: %3\nData folder: %4")
+                       .arg(BuildId())
+                       .arg(qVersion())
+                       .arg(QString::fromStdString(context.store.location()))
+                       .arg(QString::fromStdString(context.state.programDirectory)));
+  layout->addWidget(details);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

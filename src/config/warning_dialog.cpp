@@ -8,15 +8,13 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "resources.h"
+#include "help_window.h"
 
 namespace zelkor {
 
 QString WarningDialog::HelpPage(HelpTopic topic) {
-  EnsureResources();
-  QFile f(topic == HelpTopic::AuxiliarySchedule ? ":/zelkor/help/auxiliary-schedule.html"
-                                                : ":/zelkor/help/transmitter-schedule.html");
-  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+  return topic == HelpTopic::AuxiliarySchedule ? "schedules.html#auxiliary-overlap"
+                                               : "schedules.html#transmitter-boundary";
 }
 
 WarningDialog::WarningDialog(const QString& text, HelpTopic topic, QWidget* parent) : QDialog(parent) {
@@ -35,19 +33,7 @@ WarningDialog::WarningDialog(const QString& text, HelpTopic topic, QWidget* pare
   layout->addLayout(row);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(help_, &QPushButton::clicked, this, [this, topic] {
-    QDialog page(this);
-    page.setWindowTitle("Help");
-    auto* l = new QVBoxLayout(&page);
-    auto* browser = new QTextBrowser(&page);
-    browser->setHtml(HelpPage(topic));
-    l->addWidget(browser);
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, &page);
-    l->addWidget(close);
-    connect(close, &QDialogButtonBox::rejected, &page, &QDialog::reject);
-    page.resize(520, 380);
-    page.exec();
-  });
+  connect(help_, &QPushButton::clicked, this, [this, topic] { OpenManual(HelpPage(topic), this); });
 }
 
 void DialogWarner::warn(const std::string& text, HelpTopic topic) {

@@ -15,6 +15,7 @@ class WarningDialog : public QDialog {
   WarningDialog(const QString& text, HelpTopic topic, QWidget* parent = nullptr);
   QPushButton* helpButton() const { return help_; }
   // The help page of a topic, shipped with the program.
+  // The manual page (with its anchor) of a notice.
   static QString HelpPage(HelpTopic topic);
 
  private:

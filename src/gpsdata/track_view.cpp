@@ -1,17 +1,213 @@
 #include "track_view.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
 namespace zelkor {
 
-TrackView::TrackView(QWidget* parent) : QWidget(parent) { setMinimumSize(320, 240); }
+namespace {
+constexpr double kMetresPerDegree = 111320.0;
+
+// 1, 2 or 5 times a power of ten, the nearest at or above value.
+double NiceStep(double value) {
+  if (value <= 0) return 1;
+  const double power = std::pow(10.0, std::floor(std::log10(value)));
+  for (double m : {1.0, 2.0, 5.0, 10.0})
+    if (m * power >= value) return m * power;
+  return 10 * power;
+}
+
+QString Degrees(double v, double step) {
+  const int decimals = std::max(0, std::min(6, static_cast<int>(std::ceil(-std::log10(step)))));
+  return QString::number(v, 'f', decimals) + QChar(0x00B0);
+}
+
+QString Distance(double metres) {
+  return metres >= 1000 ? QString("%1 km").arg(metres / 1000.0, 0, 'g', 4) : QString("%1 m").arg(metres, 0, 'g', 4);
+}
+}  // namespace
+
+TrackView::TrackView(QWidget* parent) : QWidget(parent) {
+  setMinimumSize(320, 240);
+  setMouseTracking(true);
+}
 
 void TrackView::setTrack(Track track) {
   track_ = std::move(track);
+  const auto& pts = track_.points;
+  firstDay_ = lastDay_ = pts.empty() ? 0 : pts.front().day;
+  double sumY = 0;
+  for (const auto& t : pts) {
+    firstDay_ = std::min(firstDay_, t.day);
+    lastDay_ = std::max(lastDay_, t.day);
+    sumY += t.y;
+  }
+  // Degrees of longitude shrink with latitude; metres do not.
+  xUnit_ = track_.utm || pts.empty() ? 1.0 : std::max(0.01, std::cos(sumY / pts.size() * M_PI / 180.0));
+  fitted_ = false;
+  fit();
   update();
+}
+
+void TrackView::fit() {
+  const auto& pts = track_.points;
+  if (pts.empty() || width() <= 0 || height() <= 0) return;
+  double minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
+  for (const auto& t : pts) {
+    minX = std::min(minX, t.x);
+    maxX = std::max(maxX, t.x);
+    minY = std::min(minY, t.y);
+    maxY = std::max(maxY, t.y);
+  }
+  const double spanX = std::max((maxX - minX) * xUnit_, track_.utm ? 10.0 : 1e-4);
+  const double spanY = std::max(maxY - minY, track_.utm ? 10.0 : 1e-4);
+  const double usableW = std::max(40, width() - 80), usableH = std::max(40, height() - 90);
+  scale_ = std::min(usableW / spanX, usableH / spanY);
+  centre_ = QPointF((minX + maxX) / 2, (minY + maxY) / 2);
+  fitted_ = true;
+  update();
+}
+
+void TrackView::zoom(double factor, QPointF at) {
+  const QPointF world = toWorld(at);
+  scale_ = std::clamp(scale_ * factor, 1e-6, 1e9);
+  centre_.setX(world.x() - (at.x() - width() / 2.0) / (xUnit_ * scale_));
+  centre_.setY(world.y() + (at.y() - height() / 2.0) / scale_);
+  update();
+}
+
+void TrackView::pan(QPointF d) {
+  centre_.setX(centre_.x() - d.x() / (xUnit_ * scale_));
+  centre_.setY(centre_.y() + d.y() / scale_);
+  update();
+}
+
+QPointF TrackView::toScreen(const TrackPoint& p) const {
+  return QPointF(width() / 2.0 + (p.x - centre_.x()) * xUnit_ * scale_, height() / 2.0 - (p.y - centre_.y()) * scale_);
+}
+
+QPointF TrackView::toWorld(QPointF px) const {
+  return QPointF(centre_.x() + (px.x() - width() / 2.0) / (xUnit_ * scale_),
+                 centre_.y() - (px.y() - height() / 2.0) / scale_);
+}
+
+double TrackView::metresPerPixel() const { return (track_.utm ? 1.0 : kMetresPerDegree) / scale_; }
+
+int TrackView::fixAt(QPointF pixel) const {
+  int best = -1;
+  double bestDistance = 8.0 * 8.0;
+  for (size_t i = 0; i < track_.points.size(); ++i) {
+    const QPointF d = toScreen(track_.points[i]) - pixel;
+    const double distance = d.x() * d.x() + d.y() * d.y();
+    if (distance <= bestDistance) {
+      bestDistance = distance;
+      best = static_cast<int>(i);
+    }
+  }
+  return best;
+}
+
+QString TrackView::describe(int i) const {
+  if (i < 0 || i >= static_cast<int>(track_.points.size())) return QString();
+  const TrackPoint& p = track_.points[static_cast<size_t>(i)];
+  QString where;
+  if (track_.utm)
+    where = QString("E %1 m, N %2 m, zone %3").arg(p.x, 0, 'f', 1).arg(p.y, 0, 'f', 1).arg(p.zone);
+  else
+    where = QString("%1, %2").arg(Degrees(p.y, 1e-6)).arg(Degrees(p.x, 1e-6));
+  const QString altitude = p.altitude == "***" ? QString("no altitude") : QString("altitude %1 m").arg(
+                                                                               QString::fromStdString(p.altitude));
+  QString text = QString("Fix %1: %2\n%3\n%4, %5 satellites")
+                     .arg(i + 1)
+                     .arg(QString::fromStdString(p.when))
+                     .arg(where)
+                     .arg(altitude)
+                     .arg(p.satellites);
+  if (p.badCheck) text += "\nbad check byte";
+  return text;
+}
+
+QColor TrackView::dateColour(const TrackPoint& p) const {
+  const double t = lastDay_ > firstDay_ ? double(p.day - firstDay_) / double(lastDay_ - firstDay_) : 0.0;
+  const QColor a(30, 86, 159), b(230, 126, 34);
+  return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
+                          a.blueF() + (b.blueF() - a.blueF()) * t);
+}
+
+void TrackView::resizeEvent(QResizeEvent*) {
+  if (!fitted_) fit();
+}
+
+void TrackView::wheelEvent(QWheelEvent* e) {
+  zoom(std::pow(1.25, e->angleDelta().y() / 120.0), e->position());
+  e->accept();
+}
+
+void TrackView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) {
+    dragging_ = true;
+    dragFrom_ = e->position();
+    setCursor(Qt::ClosedHandCursor);
+  }
+}
+
+void TrackView::mouseMoveEvent(QMouseEvent* e) {
+  if (dragging_) {
+    pan(e->position() - dragFrom_);
+    dragFrom_ = e->position();
+    return;
+  }
+  const QString tip = describe(fixAt(e->position()));
+  if (tip.isEmpty())
+    QToolTip::hideText();
+  else
+    QToolTip::showText(e->globalPosition().toPoint(), tip, this);
+}
+
+void TrackView::mouseReleaseEvent(QMouseEvent*) {
+  dragging_ = false;
+  unsetCursor();
+}
+
+void TrackView::drawGrid(QPainter& p) const {
+  // About one line per hundred pixels, at round values.
+  const double stepY = NiceStep(100.0 / scale_);
+  const double stepX = track_.utm ? stepY : NiceStep(100.0 / (scale_ * xUnit_));
+  const QPointF topLeft = toWorld(QPointF(0, 0)), bottomRight = toWorld(QPointF(width(), height()));
+  p.setPen(QPen(QColor(0, 0, 0, 40), 1));
+  p.setFont(QFont(p.font().family(), 7));
+  const QColor label(90, 90, 90);
+  for (double x = std::ceil(topLeft.x() / stepX) * stepX; x <= bottomRight.x(); x += stepX) {
+    const double sx = toScreen(TrackPoint{x, 0}).x();
+    p.setPen(QPen(QColor(0, 0, 0, 40), 1));
+    p.drawLine(QPointF(sx, 0), QPointF(sx, height()));
+    p.setPen(label);
+    p.drawText(QPointF(sx + 2, 10), track_.utm ? QString("E %1").arg(x, 0, 'f', 0) : Degrees(x, stepX));
+  }
+  for (double y = std::ceil(bottomRight.y() / stepY) * stepY; y <= topLeft.y(); y += stepY) {
+    const double sy = toScreen(TrackPoint{0, y}).y();
+    p.setPen(QPen(QColor(0, 0, 0, 40), 1));
+    p.drawLine(QPointF(0, sy), QPointF(width(), sy));
+    p.setPen(label);
+    p.drawText(QPointF(2, sy - 2), track_.utm ? QString("N %1").arg(y, 0, 'f', 0) : Degrees(y, stepY));
+  }
+}
+
+void TrackView::drawScaleBar(QPainter& p) const {
+  const double metres = NiceStep(100.0 * metresPerPixel());
+  const double pixels = metres / metresPerPixel();
+  const QPointF from(12, height() - 34), to(12 + pixels, height() - 34);
+  p.setPen(QPen(Qt::black, 2));
+  p.drawLine(from, to);
+  p.drawLine(from, from - QPointF(0, 5));
+  p.drawLine(to, to - QPointF(0, 5));
+  p.setFont(QFont(p.font().family(), 8));
+  p.drawText(from + QPointF(0, -8), Distance(metres));
 }
 
 void TrackView::paintEvent(QPaintEvent*) {
@@ -24,37 +220,28 @@ void TrackView::paintEvent(QPaintEvent*) {
     p.drawText(rect(), Qt::AlignCenter, "No fixes to draw.");
     return;
   }
-  double minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
-  for (const auto& t : pts) {
-    minX = std::min(minX, t.x);
-    maxX = std::max(maxX, t.x);
-    minY = std::min(minY, t.y);
-    maxY = std::max(maxY, t.y);
-  }
-  // Degrees of longitude shrink with latitude; metres do not.
-  const double xUnit = track_.utm ? 1.0 : std::cos((minY + maxY) / 2 * M_PI / 180.0);
-  const double spanX = std::max((maxX - minX) * xUnit, 1e-9);
-  const double spanY = std::max(maxY - minY, 1e-9);
-  const QRectF area = QRectF(rect()).adjusted(40, 30, -20, -40);
-  const double scale = std::min(area.width() / spanX, area.height() / spanY);
-  const double offX = area.left() + (area.width() - spanX * scale) / 2;
-  const double offY = area.top() + (area.height() - spanY * scale) / 2;
-  auto map = [&](const TrackPoint& t) {
-    return QPointF(offX + (t.x - minX) * xUnit * scale, offY + (maxY - t.y) * scale);
-  };
+  drawGrid(p);
 
   QPainterPath line;
-  line.moveTo(map(pts[0]));
-  for (size_t i = 1; i < pts.size(); ++i) line.lineTo(map(pts[i]));
-  p.setPen(QPen(QColor(30, 86, 159, 160), 1.5));
+  line.moveTo(toScreen(pts[0]));
+  for (size_t i = 1; i < pts.size(); ++i) line.lineTo(toScreen(pts[i]));
+  p.setPen(QPen(QColor(60, 60, 60, 110), 1.2));
+  p.setBrush(Qt::NoBrush);
   p.drawPath(line);
-  p.setPen(Qt::NoPen);
   for (const auto& t : pts) {
-    p.setBrush(t.badCheck ? QColor(214, 48, 49) : QColor(30, 86, 159));
-    p.drawEllipse(map(t), t.badCheck ? 3.5 : 2.5, t.badCheck ? 3.5 : 2.5);
+    const QPointF at = toScreen(t);
+    if (t.badCheck) {
+      p.setPen(QPen(QColor(214, 48, 49), 2));
+      p.drawLine(at + QPointF(-4, -4), at + QPointF(4, 4));
+      p.drawLine(at + QPointF(-4, 4), at + QPointF(4, -4));
+    } else {
+      p.setPen(Qt::NoPen);
+      p.setBrush(dateColour(t));
+      p.drawEllipse(at, 2.8, 2.8);
+    }
   }
   auto mark = [&](const TrackPoint& t, QColor c, const QString& label) {
-    const QPointF at = map(t);
+    const QPointF at = toScreen(t);
     p.setBrush(c);
     p.setPen(QPen(Qt::white, 1.5));
     p.drawEllipse(at, 6, 6);
@@ -62,15 +249,17 @@ void TrackView::paintEvent(QPaintEvent*) {
     p.drawText(at + QPointF(9, -6), label);
   };
   mark(pts.front(), QColor(39, 174, 96), "first");
-  mark(pts.back(), QColor(230, 126, 34), "last");
+  mark(pts.back(), QColor(192, 57, 43), "last");
+  drawScaleBar(p);
 
   p.setPen(Qt::darkGray);
+  p.setFont(font());
   const int bad = static_cast<int>(std::count_if(pts.begin(), pts.end(), [](const TrackPoint& t) { return t.badCheck; }));
-  QString caption = QString("%1 fixes").arg(pts.size());
-  if (bad) caption += QString(", %1 bad checks (red)").arg(bad);
-  const double widthKm = track_.utm ? (maxX - minX) / 1000.0 : (maxX - minX) * xUnit * 111.32;
-  const double heightKm = track_.utm ? (maxY - minY) / 1000.0 : (maxY - minY) * 111.32;
-  caption += QString(", %1 × %2 km").arg(widthKm, 0, 'f', 2).arg(heightKm, 0, 'f', 2);
+  QString caption = QString("%1 fixes, coloured by date from %2 (blue) to %3 (orange)")
+                        .arg(pts.size())
+                        .arg(QString::fromStdString(pts.front().when).left(10))
+                        .arg(QString::fromStdString(pts.back().when).left(10));
+  if (bad) caption += QString("; %1 bad checks (red crosses)").arg(bad);
   p.drawText(QRectF(rect()).adjusted(10, 0, -10, -8), Qt::AlignBottom | Qt::AlignLeft, caption);
 }
 

@@ -1,8 +1,12 @@
-// Draws the fixes of a translated file: a polyline with points, scaled to
-// fit with equal units on both axes, the first and last fix marked, rows
-// with a bad check byte in another colour.
+// Draws the fixes of a translated file as a map-like view: the track in
+// time order with equal units on both axes, fixes coloured by date, bad
+// fixes marked; the wheel zooms at the pointer, a drag pans, fit() shows
+// everything; a scale bar and a coordinate grid (degrees or UTM metres);
+// hovering a fix tells its time, position, altitude and satellites.
 #pragma once
 
+#include <QColor>
+#include <QPointF>
 #include <QWidget>
 
 #include "gpsdata/viewer_text.h"
@@ -17,11 +21,46 @@ class TrackView : public QWidget {
   const Track& track() const { return track_; }
   QSize sizeHint() const override { return {640, 420}; }
 
+  // Shows every fix.
+  void fit();
+  // Zooms by factor (above 1 closer) keeping the world point under `at` in place.
+  void zoom(double factor, QPointF at);
+  void zoomIn() { zoom(2.0, rect().center()); }
+  void pan(QPointF pixels);
+  // Pixels per world unit (degree of latitude, or metre).
+  double scale() const { return scale_; }
+  // Where a fix is drawn.
+  QPointF toScreen(const TrackPoint& p) const;
+  // The fix nearest a pixel, within 8 pixels; -1 when none.
+  int fixAt(QPointF pixel) const;
+  // The words shown when hovering fix i.
+  QString describe(int i) const;
+  // The colour of a fix by its date, from the first day (blue) to the last (orange).
+  QColor dateColour(const TrackPoint& p) const;
+  // Metres per pixel at the view's centre.
+  double metresPerPixel() const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  QPointF toWorld(QPointF pixel) const;
+  void drawGrid(class QPainter& p) const;
+  void drawScaleBar(class QPainter& p) const;
+
   Track track_;
+  long firstDay_ = 0, lastDay_ = 0;
+  double xUnit_ = 1.0;         // screen units of one x unit relative to y (cos latitude for degrees)
+  QPointF centre_;             // world point at the view's centre
+  double scale_ = 1.0;         // pixels per y unit
+  bool fitted_ = false;
+  bool dragging_ = false;
+  QPointF dragFrom_;
 };
 
 }  // namespace zelkor

@@ -7,13 +7,17 @@
 
 #include "gpsdata/viewer_text.h"
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+class QSortFilterProxyModel;
 class QTabWidget;
+class QTableView;
 class QPushButton;
 
 namespace zelkor {
 
+class CsvTableModel;
 class TrackView;
 
 class ViewGpsDataDialog : public QDialog {
@@ -28,9 +32,23 @@ class ViewGpsDataDialog : public QDialog {
   TrackView* trackView() const { return track_; }
   QPushButton* exportButton() const { return export_; }
   QTabWidget* tabs() const { return tabs_; }
+  QTableView* table() const { return table_; }
+  QCheckBox* badChecksOnly() const { return badOnly_; }
+  QPushButton* fitButton() const { return fit_; }
+  // Copies the selected rows (all rows when none is selected), with the
+  // headings, as tab-separated text.
+  void copyRows();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QPlainTextEdit* text_;
+  QTableView* table_;
+  CsvTableModel* model_;
+  QSortFilterProxyModel* proxy_;
+  QCheckBox* badOnly_;
+  QPushButton* fit_;
   QLabel* fileName_;
   QString lineCount_;
   TrackView* track_;

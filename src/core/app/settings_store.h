@@ -10,6 +10,8 @@ namespace zelkor {
 inline const char kTopKey[] = "Software\\Nalvik, Inc\\Zelkor";
 inline const char kSettingsKey[] = "Software\\Nalvik, Inc\\Zelkor\\Settings";
 inline const char kPrintSettingsKey[] = "Software\\Nalvik, Inc\\Zelkor\\Print Settings";
+// The main window's size and place.
+inline const char kWindowKey[] = "Software\\Nalvik, Inc\\Zelkor\\Window";
 
 enum class ReadStatus { Present, Missing, Unreadable };
 
@@ -28,6 +30,8 @@ class SettingsStore {
   virtual SettingsValue read(const std::string& key, const std::string& name) const = 0;
   // Writes a string value, creating the key as needed; false on failure.
   virtual bool write(const std::string& key, const std::string& name, const std::string& value) = 0;
+  // Where the settings live, for people (a file, a registry key).
+  virtual std::string location() const { return std::string(); }
 };
 
 }  // namespace zelkor

@@ -1,5 +1,7 @@
 #include "config/config_workflow.h"
 
+#include "util/endian.h"
+
 #include <cctype>
 #include <cstdlib>
 
@@ -171,12 +173,20 @@ ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& c) {
     up.uploadPathText = c.workingPath;
     LinkResult last = c.link.run(up);
     if (c.wait) c.wait(1000);
+    const std::string verifiedText =
+        Format("Configuration verified on collar %u", static_cast<unsigned>(ReadBe16(sent.data() + 12)));
     if (last.commandReceived) {
       c.viewOnly = true;
       LinkParams down;
       down.request = LinkRequest::DownloadConfig;
       down.port = c.comPort;
       down.fileName = "CollarConfig.cfg";
+      // The transfer window's last line says so as soon as the read-back
+      // matches what was sent.
+      down.closingLine = [path = c.workingPath, sent, verifiedText] {
+        CollarConfig back;
+        return ReadConfigFile(path, back) == ConfigFileStatus::Ok && back.raw == sent ? verifiedText : std::string();
+      };
       last = c.link.run(down);
     }
     bool verified = false;
@@ -188,6 +198,7 @@ ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& c) {
       }
     }
     if (verified) {
+      if (c.status) c.status(verifiedText);
       c.commands.postCommand(kCmdCollarCommands);
       busy(false);
       return ConfigOutcome::Verified;

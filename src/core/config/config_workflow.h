@@ -64,6 +64,7 @@ struct ConfigWorkflowContext {
   OptionsDialogPort& options;
   std::function<void(bool)> setBusy;
   std::function<void(int ms)> wait;  // must keep the window alive
+  std::function<void(const std::string&)> status;  // a confirmation for the status bar; may be empty
 };
 
 // ReadFailed: the working file could not be read (reported); nothing was

@@ -195,23 +195,29 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   p.port = c.state.comPort;
   p.datablocks = static_cast<int32_t>(choice.blocks);
   p.selectFlag = static_cast<uint32_t>(choice.blocks) != choice.initialCount ? 1 : 0;
-  const MemoryRead first = ReadCollarMemory(c.link, p.port, dir, IncomingName(fileName, 1), p.datablocks, p.selectFlag);
-  report.reads = 1;
-  c.state.commandReceived = first.commandReceived;
-  c.state.fileReceived = first.received;
-  if (first.cancelled) {
-    ui.notify("The offload was cancelled. Nothing was erased and no file was written.", kOffloadCaption,
-              PromptIcon::Information);
-    report.outcome = OffloadOutcome::Cancelled;
-    report.failure = "cancelled";
-    return report;
-  }
-  if (!first.received) {
-    ui.notify("GPS data was not received from the collar.", "ERROR", PromptIcon::Error,
-              {"The reason: " + first.error + ".", {}});
-    report.outcome = OffloadOutcome::NotReceived;
-    report.failure = first.error;
-    return report;
+  MemoryRead first;
+  for (;;) {
+    first = ReadCollarMemory(c.link, p.port, dir, IncomingName(fileName, 1), p.datablocks, p.selectFlag);
+    ++report.reads;
+    c.state.commandReceived = first.commandReceived;
+    c.state.fileReceived = first.received;
+    if (first.cancelled) {
+      ui.notify("The offload was cancelled. Nothing was erased and no file was written.", kOffloadCaption,
+                PromptIcon::Information);
+      report.outcome = OffloadOutcome::Cancelled;
+      report.failure = "cancelled";
+      return report;
+    }
+    if (first.received) break;
+    // A transfer that failed may well pass the next time: Retry asks the
+    // collar again.
+    if (ui.ask("GPS data was not received from the collar.", "ERROR", PromptIcon::Error, PromptButtons::RetryCancel,
+               {"The reason: " + first.error + ". Check the cable and wake the collar with its magnet, then Retry.",
+                {}}) != PromptAnswer::Retry) {
+      report.outcome = OffloadOutcome::NotReceived;
+      report.failure = first.error;
+      return report;
+    }
   }
 
   std::string reason;
@@ -238,11 +244,14 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
                        "holds were read; erasing would lose the rest.",
                        choice.blocks, choice.initialCount),
                 kResetCaption, PromptIcon::Information);
-    } else if (ui.ask("GPS data was successfully received. Would you like to reset the datapointer?",
-                      kResetCaption, PromptIcon::Question, PromptButtons::YesNo, {{}, PromptAnswer::No}) ==
+    } else if (const std::string stake = Format("Erase the %ld fixes stored in collar %u? Their verified backup "
+                                                "is %s. The collar is read once more before it is erased.",
+                                                choice.blocks, choice.collarId, report.backupPath.c_str());
+               ui.ask("GPS data was successfully received. Would you like to reset the datapointer?",
+                      kResetCaption, PromptIcon::Question, PromptButtons::YesNo, {stake, PromptAnswer::No}) ==
                    PromptAnswer::Yes &&
                ui.ask(kResetQuestion, kResetCaption, PromptIcon::Question, PromptButtons::YesNo,
-                      {{}, PromptAnswer::No}) == PromptAnswer::Yes) {
+                      {stake, PromptAnswer::No}) == PromptAnswer::Yes) {
       report.eraseAsked = true;
       image = ConfirmAndErase(choice, p, first.image, fileName, c, report);
     }
@@ -289,6 +298,9 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
     }
   }
   report.outcome = OffloadOutcome::Viewed;
+  if (c.status)
+    c.status(Format("%u fixes of collar %u written to %s%s", report.translation.rows, choice.collarId,
+                    csvPath.c_str(), report.resetDone ? "; the collar was erased" : ""));
   if (c.view) c.view(csvPath, report.backupPath);
   return report;
 }

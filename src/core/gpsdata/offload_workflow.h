@@ -80,6 +80,8 @@ struct OffloadContext {
   const Clock& clock;
   // Shows the translated CSV (with the backup it came from); may be empty.
   std::function<void(const std::string& csvPath, const std::string& backupPath)> view;
+  // A confirmation for the status bar; may be empty.
+  std::function<void(const std::string&)> status;
 };
 
 OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& context);

@@ -66,35 +66,89 @@ bool LoadIntoViewer(const std::string& fileText, const std::function<void(const 
   return true;
 }
 
-Track ParseTrack(const std::string& csvText) {
-  Track track;
+std::vector<std::string> CsvHeadings(bool utm) {
+  std::vector<std::string> h = {"Year", "Month", "Day", "Hour", "Minute", "Second"};
+  if (utm) {
+    h.insert(h.end(), {"Easting (m)", "Northing (m)", "UTM zone"});
+  } else {
+    h.insert(h.end(), {"Latitude", "N/S", "Longitude", "E/W"});
+  }
+  h.insert(h.end(), {"Altitude (m)", "Status"});
+  for (int i = 1; i <= 12; ++i) h.push_back("Satellite " + std::to_string(i));
+  h.insert(h.end(), {"Bytes 15-16", "Bytes 25-26", "Bytes 22-23", "Bytes 20-21", "Byte 19", "Byte 27",
+                     "Check (computed)", "Check (stored)"});
+  return h;
+}
+
+CsvTable ParseCsvTable(const std::string& csvText) {
+  CsvTable table;
   bool formKnown = false;
   for (std::string line : SplitLines(csvText)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto f = Fields(line);
+    auto f = Fields(line);
     if (f.size() < 29) continue;
     const bool latLon = (f[7] == "N" || f[7] == "S") && (f[9] == "E" || f[9] == "W");
     if (!formKnown) {
-      track.utm = !latLon;
+      table.utm = !latLon;
+      table.headings = CsvHeadings(table.utm);
       formKnown = true;
     }
+    if (latLon == table.utm) continue;  // a row of the other form
+    const bool bad = line.find(",*") != std::string::npos;
+    if (bad && f.size() >= 2) {
+      // ",*17,18": the star leads the computed check.
+      std::string& computed = f[f.size() - 2];
+      if (!computed.empty() && computed[0] == '*') computed.erase(0, 1);
+    }
+    table.rows.push_back(std::move(f));
+    table.badCheck.push_back(bad);
+  }
+  return table;
+}
+
+namespace {
+long DaysSince2000(int year, int month, int day) {
+  // Days from civil (proleptic Gregorian), relative to 2000-01-01.
+  year -= month <= 2;
+  const long era = (year >= 0 ? year : year - 399) / 400;
+  const long yoe = year - era * 400;
+  const long doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 730425;
+}
+}  // namespace
+
+Track TrackFromTable(const CsvTable& table) {
+  Track track;
+  track.utm = table.utm;
+  for (const auto& f : table.rows) {
     TrackPoint p;
     double a = 0, b = 0;
-    if (latLon && !track.utm) {
+    size_t next = 0;
+    if (!table.utm) {
       if (!Number(f[6], &a) || !Number(f[8], &b)) continue;
       p.y = f[7] == "S" ? -a : a;
       p.x = f[9] == "W" ? -b : b;
-    } else if (!latLon && track.utm) {
+      next = 10;
+    } else {
+      double zone = 0;
       if (!Number(f[6], &a) || !Number(f[7], &b)) continue;
       p.x = a;
       p.y = b;
-    } else {
-      continue;
+      if (Number(f[8], &zone)) p.zone = static_cast<int>(zone);
+      next = 9;
     }
-    p.badCheck = line.find(",*") != std::string::npos;
+    p.badCheck = table.badCheck[&f - table.rows.data()];
+    const int year = AtoiRules(f[0]), month = AtoiRules(f[1]), day = AtoiRules(f[2]);
+    p.when = Format("%04d-%02d-%02d %s:%s:%s", year, month, day, f[3].c_str(), f[4].c_str(), f[5].c_str());
+    p.day = month >= 1 && month <= 12 ? DaysSince2000(year, month, day) : 0;
+    p.altitude = f[next];
+    for (size_t s = next + 2; s < next + 14 && s < f.size(); ++s) p.satellites += AtoiRules(f[s]) != 0;
     track.points.push_back(p);
   }
   return track;
 }
+
+Track ParseTrack(const std::string& csvText) { return TrackFromTable(ParseCsvTable(csvText)); }
 
 }  // namespace zelkor

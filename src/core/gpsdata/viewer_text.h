@@ -30,10 +30,31 @@ inline const char kViewGpsDataException[] = "Unknown exception on ViewGPSData";
 bool LoadIntoViewer(const std::string& fileText, const std::function<void(const ViewerText&)>& show,
                     Prompter& prompter);
 
+// The fixes of a translated file as a table: one row per fix, its cells as
+// written; a row with a bad check byte has the two check cells more.
+struct CsvTable {
+  bool utm = false;
+  std::vector<std::string> headings;  // with the two check columns at the end
+  std::vector<std::vector<std::string>> rows;
+  std::vector<bool> badCheck;
+};
+
+// The headings of a latitude/longitude (32) or UTM (31) table.
+std::vector<std::string> CsvHeadings(bool utm);
+
+// The fix rows of a translated file, in file order. Lines that are not fixes
+// (the summary, the trailer) are skipped.
+CsvTable ParseCsvTable(const std::string& csvText);
+
 struct TrackPoint {
   double x = 0;  // longitude (east positive) or easting
   double y = 0;  // latitude (north positive) or northing
   bool badCheck = false;
+  std::string when;      // "2006-07-05 09:03:07", in the file's time zone
+  long day = 0;          // days since 1 January 2000, for colouring by date
+  std::string altitude;  // as written ("1650", "***")
+  int satellites = 0;    // satellites used
+  int zone = 0;          // UTM zone, for UTM files
 };
 
 struct Track {
@@ -41,8 +62,8 @@ struct Track {
   std::vector<TrackPoint> points;
 };
 
-// The fixes of a translated file, in file order. Rows that are not fixes
-// (the summary, the trailer) are skipped.
+Track TrackFromTable(const CsvTable& table);
+// ParseCsvTable then TrackFromTable.
 Track ParseTrack(const std::string& csvText);
 
 }  // namespace zelkor

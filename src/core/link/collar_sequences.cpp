@@ -11,7 +11,9 @@ namespace zelkor {
 
 bool RunResetSequence(Prompter& prompter, LinkRunner& link, int port, const std::string& programDirectory) {
   if (prompter.ask(kResetQuestion, kResetCaption, PromptIcon::Question, PromptButtons::YesNo,
-                   {{}, PromptAnswer::No}) != PromptAnswer::Yes)
+                   {"The collar's memory is read first and erased only when it equals the newest backup of that "
+                    "collar, so that no fix is lost.",
+                    PromptAnswer::No}) != PromptAnswer::Yes)
     return false;
   SequenceHold hold(link, port);
   // What the collar holds must already be on disk before it is erased.
@@ -80,23 +82,35 @@ bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& p
   p.request = LinkRequest::DownloadConfig;
   p.port = port;
   p.fileName = "CollarConfig.cfg";
-  const LinkResult r = link.run(p);
   const bool offload = choice == CollarChoice::OffloadGpsData;
-  if (r.commandReceived && r.fileReceived) {
-    commands.postCommand(offload ? kCmdOffloadGpsData : kCmdCollarConfiguration);
-    return true;
+  for (;;) {
+    const LinkResult r = link.run(p);
+    if (r.commandReceived && r.fileReceived) {
+      commands.postCommand(offload ? kCmdOffloadGpsData : kCmdCollarConfiguration);
+      return true;
+    }
+    const char* text;
+    if (!r.commandReceived)
+      text = offload ? "The collar did not receive the command. Offload GPS data canceled!"
+                     : "The collar did not receive the command. View collar config is canceled!";
+    else
+      text = offload ? "Did not receive the GPS data file. Offload GPS data canceled!"
+                     : "Did not receive the collar config data file. View collar config is canceled!";
+    PromptOptions more;
+    if (r.portFailed)
+      more.details = "Nothing was sent to the collar: the port could not be opened.";
+    else if (r.cancelled)
+      more.details = "The transfer was cancelled.";
+    else if (!r.transferError.empty())
+      more.details = "The reason: " + r.transferError + ".";
+    else if (!r.commandReceived)
+      more.details = "Check the cable and the port, and wake the collar with its magnet.";
+    if (!r.cancelled) more.details += (more.details.empty() ? "" : " ") + std::string("Retry asks the collar again.");
+    const bool retry = !r.cancelled && prompter.ask(text, "GPS data", PromptIcon::Error, PromptButtons::RetryCancel,
+                                                    more) == PromptAnswer::Retry;
+    if (r.cancelled) prompter.notify(text, "GPS data", PromptIcon::Error, more);
+    if (!retry) break;
   }
-  const char* text;
-  if (!r.commandReceived)
-    text = offload ? "The collar did not receive the command. Offload GPS data canceled!"
-                   : "The collar did not receive the command. View collar config is canceled!";
-  else
-    text = offload ? "Did not receive the GPS data file. Offload GPS data canceled!"
-                   : "Did not receive the collar config data file. View collar config is canceled!";
-  PromptOptions more;
-  if (r.cancelled) more.details = "The transfer was cancelled.";
-  else if (!r.transferError.empty()) more.details = "The reason: " + r.transferError + ".";
-  prompter.notify(text, "GPS data", PromptIcon::Error, more);
   commands.postCommand(kCmdCollarCommands);
   return false;
 }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zelkor {
@@ -26,6 +27,9 @@ struct LinkParams {
   int32_t selectFlag = 0;    // Offload: 1 = only datablocks blocks
   std::array<uint8_t, 66> uploadRecord{};  // UploadConfig: ID high, ID low, 64 bytes
   std::string uploadPathText;
+  // Called on the link's worker once a file has arrived; a text it returns
+  // is the dialog's last status line ("Configuration verified on ...").
+  std::function<std::string()> closingLine;
 };
 
 // The request table, resolved against the program directory.

@@ -127,7 +127,10 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
   discardInput();
   std::FILE* command = std::fopen(setup.commandPath.c_str(), "rb");
   if (!command) {
-    shared.postMessage({kCommandFileMissing, kCommandFileMissingCaption, PromptIcon::Error});
+    shared.postMessage({kCommandFileMissing, kCommandFileMissingCaption, PromptIcon::Error,
+                        setup.commandPath + " cannot be read. Put the collar's command files in the Commands "
+                                            "folder (a folder without them gets the shipped ones at the next "
+                                            "start)."});
     finish();  // the port is closed here too, not left to the next request
     return;
   }
@@ -182,7 +185,9 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
   }
   int reply = -1;
   if (serial.bytesWaiting(port, 0) == 0) {
-    shared.postMessage({kNoReply, kNoReplyCaption, PromptIcon::Error});
+    shared.postMessage({kNoReply, kNoReplyCaption, PromptIcon::Error,
+                        "The collar did not answer within 5 seconds. Check the cable and the port (" +
+                            serial.portName(port) + "), and wake the collar with its magnet."});
   } else {
     uint8_t b = 0;
     if (serial.readByte(port, &b) == 0) reply = b;
@@ -238,6 +243,14 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
         shared.fileReceived = true;
         if (params.request == LinkRequest::Offload && params.selectFlag == 1)
           PatchPointer(setup.receivePath, select);
+        // A caller's word on what arrived stays on the last line a moment.
+        if (params.closingLine) {
+          const std::string line = params.closingLine();
+          if (!line.empty()) {
+            shared.update([&](LinkDisplay& d) { d.status = line; });
+            WaitTicks(shared, 30);
+          }
+        }
       }
     } else {
       shared.update([](LinkDisplay& d) { d.status = "Command received!"; });
@@ -269,8 +282,12 @@ void LinkDriver::start() {
   serial_.openPort(port);
   bool failed = false;
   if (serial_.checkPort(port) & 0xFFFF) {
-    shared_.postMessage({kPortInUse, kPortInUseCaption, PromptIcon::Error});
+    std::string why = serial_.openProblem(port);
+    if (why.empty()) why = "It is in use by another program, or it does not exist.";
+    shared_.postMessage({kPortInUse, kPortInUseCaption, PromptIcon::Error,
+                         serial_.portName(port) + ": " + why + " Choose the port under Settings > Com Port."});
     failed = true;
+    portFailed_ = true;
   } else {
     serial_.configurePort(port, 4800, 8, 2, 'N', 0);
   }
@@ -303,6 +320,7 @@ void LinkDriver::cancel() {
 
 LinkResult LinkDriver::result() const {
   LinkResult r;
+  r.portFailed = portFailed_;
   r.commandReceived = shared_.commandReceived;
   r.fileReceived = shared_.fileReceived;
   r.cancelled = shared_.cancelled;
@@ -315,7 +333,7 @@ bool LinkDriver::tick() {
   ++shared_.ticks;
   if (showing_) return false;  // a message box is open; its loop ticks us
   showing_ = true;
-  while (auto m = shared_.takeMessage()) prompter_.notify(m->text, m->caption, m->icon);
+  while (auto m = shared_.takeMessage()) prompter_.notify(m->text, m->caption, m->icon, {m->details, {}});
   showing_ = false;
   if (shared_.closeRequested && shared_.workerDone && !shared_.hasMessages()) {
     if (worker_.joinable()) worker_.join();

@@ -53,6 +53,7 @@ struct LinkMessage {
   std::string text;
   std::string caption;
   PromptIcon icon = PromptIcon::Error;
+  std::string details;  // the likely cause and what to do
 };
 
 class LinkShared {
@@ -89,6 +90,7 @@ bool ParseProgressLine(const std::string& line, int* done, int* total);
 struct LinkResult {
   LinkResult() = default;
   LinkResult(bool command, bool file) : commandReceived(command), fileReceived(file) {}
+  bool portFailed = false;  // the port could not be opened: nothing was sent
   bool commandReceived = false;
   bool fileReceived = false;
   bool cancelled = false;     // the user cancelled; nothing was received
@@ -126,6 +128,7 @@ class LinkDriver {
   std::thread worker_;
   bool showing_ = false;
   bool finished_ = false;
+  bool portFailed_ = false;
 };
 
 // Runs a request to its end on the calling thread, ticking every 50 ms;

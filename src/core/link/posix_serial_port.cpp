@@ -228,6 +228,14 @@ int PosixSerialPort::probePort(int port) {
   return 1;
 }
 
+std::string PosixSerialPort::portName(int port) const {
+  return "COM" + std::to_string(port + 1) + " = " + resolver_(port);
+}
+
+std::string PosixSerialPort::openProblem(int port) const {
+  return DescribePortProblem(lastProblem(port), resolver_(port));
+}
+
 PortProblem PosixSerialPort::lastProblem(int port) const {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = ports_.find(port);

@@ -34,6 +34,8 @@ class PosixSerialPort : public SerialPort {
   bool holdPort(int port) override;
   void releasePort(int port) override;
   int heldDescriptor(int port) const override;
+  std::string portName(int port) const override;
+  std::string openProblem(int port) const override;
 
   // What went wrong with the last open of the port.
   PortProblem lastProblem(int port) const;

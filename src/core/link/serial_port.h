@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zelkor {
 
@@ -37,6 +38,11 @@ class SerialPort {
   // The descriptor of a held port, handed to the transfer helper; -1 when
   // the port is not held or has no descriptor.
   virtual int heldDescriptor(int /*port*/) const { return -1; }
+
+  // For messages: "COM1 = /dev/ttyS0", and why the last open of the port
+  // failed, in words ("/dev/ttyS0 is in use by another program.").
+  virtual std::string portName(int port) const { return "COM" + std::to_string(port + 1); }
+  virtual std::string openProblem(int /*port*/) const { return std::string(); }
 };
 
 

@@ -1,0 +1,121 @@
+// The desktop program's start: settings, the data folder, the main window,
+// the first command; or, with "--render-dialogs DIR", pictures of every
+// dialog. main() of zelkor (and of the picture tool) calls it.
+#include "program.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+#include "app/access_file.h"
+#include "app/clock.h"
+#include "app/command_ids.h"
+#include "app/paths.h"
+#include "app_serial.h"
+#include "dialog_renderer.h"
+#include "help_window.h"
+#include "main_frame.h"
+#include "main_view.h"
+#include "message_box_prompter.h"
+#include "qt_file_chooser.h"
+#include "qt_link_runner.h"
+#include "qt_settings_store.h"
+#include "shell_registration.h"
+
+namespace zelkor {
+
+
+int RunProgram(int argc, char** argv) {
+  // Registration ends the program at once, without a window.
+  for (int i = 1; i < argc; ++i) {
+    bool unregister = false;
+    if (IsRegistrationSwitch(QString::fromLocal8Bit(argv[i]), &unregister)) {
+      QCoreApplication core(argc, argv);
+      QCoreApplication::setOrganizationName("Nalvik, Inc");
+      QCoreApplication::setApplicationName("Zelkor");
+      QString error;
+      const bool ok = unregister ? UnregisterShellEntries(&error)
+                                 : RegisterShellEntries(QCoreApplication::applicationFilePath(), &error);
+      if (!ok) std::fprintf(stderr, "%s\n", qPrintable(error));
+      return ok ? 0 : 1;
+    }
+  }
+
+  // A full disk is a write error to report, not a reason to die.
+  std::signal(SIGXFSZ, SIG_IGN);
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Nalvik, Inc");
+  QApplication::setApplicationName("Zelkor");
+  QApplication::setApplicationVersion("1.2.3");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("GPS collar interface and data offload");
+  parser.addHelpOption();
+  QCommandLineOption dataDir("data-dir", "Folder holding the program's data folders.", "DIR");
+  QCommandLineOption smoke("smoke-test", "Start, check that the main window shows, and quit.");
+  QCommandLineOption render("render-dialogs", "Write a PNG of every dialog into DIR and quit.", "DIR");
+  parser.addOption(dataDir);
+  parser.addOption(smoke);
+  parser.addOption(render);
+  parser.addPositionalArgument("file", "A \".gps\" file to open.", "[file]");
+  parser.process(app);
+
+  QtSettingsStore store;
+  MessageBoxPrompter prompter;
+  SystemClock clock;
+  AppState state;
+  auto serial = MakeAppSerialPort();
+  auto launcher = MakeAppXmodemLauncher();
+  QtLinkRunner link(state, *serial, *launcher, prompter);
+  QtFileChooser files;
+  AppContext context{state, store, prompter, clock, *serial, link, files};
+
+  MainFrame frame(context);
+  prompter.setOwner(&frame);
+  link.setParent(&frame);
+  files.setOwner(&frame);
+
+  // A ".gps" file given by the shell opens as the document.
+  for (const QString& arg : parser.positionalArguments())
+    if (arg.endsWith(".gps", Qt::CaseInsensitive)) frame.openDocument(arg);
+
+  if (parser.isSet(smoke)) {
+    // Checked from inside whatever modal loop start-up is in.
+    QTimer::singleShot(1500, [&frame] {
+      const bool shown = frame.isVisible();
+      std::printf("%s\n", shown ? "main window shown" : "main window not shown");
+      std::fflush(stdout);
+      QCoreApplication::exit(shown ? 0 : 1);
+    });
+  }
+
+  frame.showWithSavedGeometry();
+
+  ProgramDirectoryInputs in;
+  in.optionDir = parser.value(dataDir).toStdString();
+  in.envDir = qEnvironmentVariable("ZELKOR_DATA_DIR").toStdString();
+  in.exeDir = QCoreApplication::applicationDirPath().toStdString();
+  in.userDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+  state.programDirectory = ResolveProgramDirectory(in);
+  std::string error;
+  if (!PrepareDataFolders(state.programDirectory, &error))
+    prompter.notify(error, "Error", PromptIcon::Error);
+
+  if (parser.isSet(render)) {
+    const QStringList files = RenderDialogs(parser.value(render), context, frame);
+    for (const QString& f : files) std::printf("%s\n", qPrintable(f));
+    return files.isEmpty() ? 1 : 0;
+  }
+
+  InstallHelpKey();
+  LoadAccessLevels(state, prompter);
+  frame.view()->postCommand(kCmdInitializeComPort);
+  return app.exec();
+}
+
+}  // namespace zelkor
