@@ -34,6 +34,7 @@
 #include "main_frame.h"
 #include "main_view.h"
 #include "help_window.h"
+#include "layout_check.h"
 #include "security_level_dialog.h"
 #include "select_port_dialog.h"
 #include "small_dialogs.h"
@@ -204,13 +205,15 @@ bool SavePicture(QWidget& w, const QString& path, qreal scale) {
 }
 }  // namespace
 
-QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame) {
+QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame, QStringList* problems) {
   QStringList written;
   if (!QDir().mkpath(dir)) return written;
   ForEachDialog(context, frame, [&](QWidget& w, const QString& name) {
     if (&w != &frame) w.adjustSize();
     w.show();
     QApplication::processEvents();
+    if (problems)
+      for (const QString& p : LayoutProblems(w)) *problems << name + ": " + p;
     // Each picture at 1x and at 2x (for screens scaled to 200 %).
     const QString one = QDir(dir).filePath(name + ".png");
     const QString two = QDir(dir).filePath(name + "@2x.png");

@@ -21,7 +21,7 @@ void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& v
 
 // Writes "Name.png" and "Name@2x.png" of every dialog, and the printout as a
 // PDF. Returns the files written; an empty list when the folder cannot be
-// made.
-QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame);
+// made. What LayoutProblems finds in any of them goes to `problems`.
+QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame, QStringList* problems = nullptr);
 
 }  // namespace zelkor

@@ -107,8 +107,10 @@ int RunProgram(int argc, char** argv) {
     prompter.notify(error, "Error", PromptIcon::Error);
 
   if (parser.isSet(render)) {
-    const QStringList files = RenderDialogs(parser.value(render), context, frame);
+    QStringList problems;
+    const QStringList files = RenderDialogs(parser.value(render), context, frame, &problems);
     for (const QString& f : files) std::printf("%s\n", qPrintable(f));
+    for (const QString& p : problems) std::fprintf(stderr, "layout: %s\n", qPrintable(p));
     return files.isEmpty() ? 1 : 0;
   }
 

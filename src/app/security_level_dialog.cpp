@@ -16,11 +16,13 @@ SecurityLevelDialog::SecurityLevelDialog(int& accessLevel, Prompter& prompter, Q
   auto* form = new QFormLayout(this);
   password_ = new QLineEdit(this);
   password_->setEchoMode(QLineEdit::Password);
+  password_->setToolTip("The password for the access level you were given; Change applies it.");
   form->addRow("Password", password_);
   level_ = new QLineEdit(this);
   level_->setReadOnly(true);
   level_->setValidator(new QIntValidator(0, 10, level_));
   level_->setText(QString::number(accessLevel_));
+  level_->setToolTip("The access level now in force: 0 to 10.");
   form->addRow("Access Level", level_);
   auto* row = new QHBoxLayout;
   change_ = new QPushButton("Change", this);

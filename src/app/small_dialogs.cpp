@@ -44,6 +44,7 @@ BatteryUsageDialog::BatteryUsageDialog(QWidget* parent) : QDialog(parent) {
   auto field = [this, form](const char* label, const char* value) {
     auto* edit = new QLineEdit(value, this);
     edit->setReadOnly(true);
+    edit->setToolTip(QString("%1 (shown only).").arg(label));
     form->addRow(label, edit);
   };
   field("Estimated number of GPS fixes", "0");

@@ -16,6 +16,7 @@ UtcOffsetDialog::UtcOffsetDialog(AppState& state, SettingsStore& store, Prompter
   layout->addWidget(new QLabel("Select the time zone.", this));
   list_ = new QComboBox(this);
   for (const std::string& e : TimeZoneEntries()) list_->addItem(QString::fromStdString(e));
+  list_->setToolTip("Your local time zone. Schedules show their hours in it, and offloaded times are shifted to it.");
   layout->addWidget(list_);
   textField_ = new QLineEdit(this);
   hoursField_ = new QLineEdit(this);

@@ -1,5 +1,6 @@
 #include "calendar_views.h"
 
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,6 +46,8 @@ MonthView::MonthView(CalendarModel& model, QWidget* parent) : QWidget(parent), m
     showMonth(m, y);
   });
   setMinimumSize(260, 200);
+  setFocusPolicy(Qt::StrongFocus);
+  setToolTip("Click a day, or move to it with the arrow keys; Page Up and Page Down change the month.");
 }
 
 bool MonthView::inWindow(int month, int year) const {
@@ -102,9 +105,53 @@ void MonthView::paintEvent(QPaintEvent*) {
     p.setPen(Qt::black);
     p.drawText(r, Qt::AlignCenter, QString::number(d));
   }
+  if (hasFocus() && current.month == month_ && current.year == year_ && current.day >= 1 &&
+      current.day <= DaysIn(month_, year_)) {
+    p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DashLine));
+    p.drawRect(dayRect(current.day).adjusted(-1, -1, 0, 0));
+  }
+}
+
+void MonthView::moveCurrent(int days) {
+  CalDate d = model_.monthCurrentDate();
+  if (!d.valid() || d.month != month_ || d.year != year_) d = {month_, 1, year_};
+  d.day += days;
+  while (d.day < 1) {
+    if (--d.month < 1) {
+      d.month = 12;
+      --d.year;
+    }
+    d.day += DaysIn(d.month, d.year);
+  }
+  while (d.day > DaysIn(d.month, d.year)) {
+    d.day -= DaysIn(d.month, d.year);
+    if (++d.month > 12) {
+      d.month = 1;
+      ++d.year;
+    }
+  }
+  if (!inWindow(d.month, d.year)) return;
+  if (d.month != month_ || d.year != year_) showMonth(d.month, d.year);
+  // Moving to a day is clicking it, as far as the control is concerned.
+  emit dayClicked(d.month, d.day, d.year);
+  update();
+}
+
+void MonthView::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Left: moveCurrent(-1); break;
+    case Qt::Key_Right: moveCurrent(1); break;
+    case Qt::Key_Up: moveCurrent(-7); break;
+    case Qt::Key_Down: moveCurrent(7); break;
+    case Qt::Key_PageUp: prev_->click(); break;
+    case Qt::Key_PageDown: next_->click(); break;
+    default: QWidget::keyPressEvent(e); return;
+  }
+  e->accept();
 }
 
 void MonthView::mousePressEvent(QMouseEvent* e) {
+  setFocus(Qt::MouseFocusReason);
   for (int d = 1; d <= DaysIn(month_, year_); ++d) {
     if (dayRect(d).contains(e->pos())) {
       emit dayClicked(month_, d, year_);

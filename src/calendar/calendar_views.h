@@ -32,9 +32,13 @@ class MonthView : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   void mousePressEvent(QMouseEvent* e) override;
+  // Arrows move to another day (Up/Down by a week), as a click on it
+  // would; Page Up/Down change the month.
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   bool inWindow(int month, int year) const;
+  void moveCurrent(int days);
   zelkor::calendar::CalendarModel& model_;
   int month_ = 1, year_ = 2000;
   QPushButton* prev_;

@@ -156,7 +156,7 @@ int RunOffloadCommand(int argc, char** argv) {
   choice.collarId = config.collarId;
   MemoryStore store;
   SystemClock clock;
-  OffloadContext context{state, store, prompter, *link.runner, clock, {}};
+  OffloadContext context{state, store, prompter, *link.runner, clock, {}, {}};
   const OffloadReport report = RunOffload(choice, context);
   switch (report.outcome) {
     case OffloadOutcome::Viewed:

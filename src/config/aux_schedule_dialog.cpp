@@ -36,6 +36,7 @@ AuxScheduleDialog::AuxScheduleDialog(ScheduleContext& c, int primaryHoursShown, 
   delay_ = retry.delay;
   maxLabel_ = retry.maxLabel;
   max_ = retry.max;
+  SetRangeTip(max_, "Most retries of one failed fix", 0, 127);
 
   const HourWindow window = AddHourWindow(
       this, layout, "Times the auxiliary schedule is used", {1233, 1087, 1090, 1088, 1091, 1089, 1197},

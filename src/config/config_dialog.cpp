@@ -64,6 +64,14 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   fixDuration_ = NumberField(this, 1025, 0);
   validFixes_ = NumberField(this, 1026, 0);
   almanac_ = NumberField(this, 1027, 0);
+  id_->setToolTip("The collar's ID, read from the collar or the file.");
+  version_->setToolTip("The collar's software version; it decides some fields' meaning.");
+  blocks_->setToolTip("Data blocks holding fixes in the collar's memory.");
+  onTime_->setToolTip("Hours the GPS receiver has been on in all.");
+  battery_->setToolTip("Hours the backup battery has been used.");
+  SetRangeTip(fixDuration_, "Seconds the receiver tries for one fix", 1, 255);
+  SetRangeTip(validFixes_, "Valid fixes needed before one is stored", 1, 255);
+  SetRangeTip(almanac_, "Hours between almanac fixes", 1, 255);
   group(1051, "Collar Identification", {{1052, 1234, "Collar ID", id_}, {1053, 1235, "Collar Software Version", version_}});
   group(1021, "GPS Runtime Statistics",
         {{1054, 1236, "Number of GPS Datablocks:", blocks_},

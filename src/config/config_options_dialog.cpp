@@ -35,6 +35,7 @@ ConfigOptionsDialog::ConfigOptionsDialog(const std::vector<std::string>& changes
   auto* row = new QHBoxLayout;
   fileLabel_ = new QLabel("Filename", this);
   file_ = new QLineEdit(QString::fromStdString(fileName), this);
+  file_->setToolTip("File to save the configuration in; Browse to choose the folder and name.");
   browse_ = new QPushButton("Browse", this);
   row->addWidget(fileLabel_);
   row->addWidget(file_);
@@ -75,6 +76,7 @@ LoadConfigDialog::LoadConfigDialog(FileChooser& files, QWidget* parent) : QDialo
   auto* row = new QHBoxLayout;
   auto* label = new QLabel("File name", this);
   name_ = new QLineEdit(this);
+  name_->setToolTip("Configuration file (.cfg or .dat) to load; Browse to pick one.");
   auto* browse = new QPushButton("Browse", this);
   row->addWidget(label);
   row->addWidget(name_);
@@ -87,6 +89,7 @@ LoadConfigDialog::LoadConfigDialog(FileChooser& files, QWidget* parent) : QDialo
   buttons->addWidget(load);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
+  load->setDefault(true);
   connect(load, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(browse, &QPushButton::clicked, this, [this, &files] {

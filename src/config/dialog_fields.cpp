@@ -26,6 +26,10 @@ QLabel* Label(QWidget* parent, int id, const QString& text) {
   return l;
 }
 
+void SetRangeTip(QWidget* field, const QString& what, int lo, int hi) {
+  field->setToolTip(QString("%1: a whole number from %2 to %3.").arg(what).arg(lo).arg(hi));
+}
+
 bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out) {
   bool ok = false;
   const long v = field->text().trimmed().toLong(&ok);
@@ -66,6 +70,8 @@ RateRow AddRateRow(QWidget* parent, QBoxLayout* layout, const QString& caption, 
   r.hrs = Label(parent, ids.hrs, "hrs");
   r.minutes = NumberField(parent, ids.minutes, minutes);
   r.mins = Label(parent, ids.mins, "mins");
+  SetRangeTip(r.hours, "Hours between fixes", 0, 255);
+  SetRangeTip(r.minutes, "Minutes added to the hours", 0, 59);
   for (QWidget* w : std::initializer_list<QWidget*>{r.label, r.hours, r.hrs, r.minutes, r.mins}) row->addWidget(w);
   row->addStretch();
   layout->addLayout(row);
@@ -85,6 +91,7 @@ RetryGroup AddRetryGroup(QWidget* parent, QBoxLayout* layout, const QString& tit
   g.delay = NumberField(g.group, ids.delay, delay);
   g.maxLabel = Label(g.group, ids.maxLabel, "Maximum Retries");
   g.max = NumberField(g.group, ids.max, max);
+  SetRangeTip(g.delay, "Minutes to wait before retrying a failed fix", 1, 255);
   grid->addWidget(g.box, 0, 0, 1, 2);
   grid->addWidget(g.delayLabel, 1, 0);
   grid->addWidget(g.delay, 1, 1);
@@ -110,7 +117,10 @@ HourWindow AddHourWindow(QWidget* parent, QBoxLayout* layout, const QString& tit
   w.offset = new QLineEdit(offsetText, w.group);
   w.offset->setReadOnly(true);
   w.offset->setCursorPosition(0);
-  w.offset->setToolTip(offsetText);
+  w.offset->setToolTip(offsetText.isEmpty() ? QString("No time zone is set; choose one under Set Offset from UTC.")
+                                             : offsetText + "\nThe hours above are local time in this zone.");
+  SetRangeTip(w.start, startCaption.section(" (", 0, 0) + ", local hour", 0, 23);
+  SetRangeTip(w.stop, stopCaption.section(" (", 0, 0) + ", local hour", 0, 23);
   SetControlId(w.offset, ids.offset);
   w.grid->addWidget(w.startLabel, 0, 0);
   w.grid->addWidget(w.start, 0, 1);
@@ -154,6 +164,8 @@ StartLists AddStartLists(QWidget* parent, QBoxLayout* layout, const StartListIds
   s.month = list(ids.month, MonthNames(), monthIndex);
   s.yearLabel = Label(s.group, ids.yearLabel, "Start Year");
   s.year = list(ids.year, YearNames(), yearIndex);
+  s.month->setToolTip("The first month the schedule calendar shows (View Calendar).");
+  s.year->setToolTip("The year the schedule calendar starts in: 2000 to 2100.");
   s.calendar = new QPushButton("View Calendar", s.group);
   SetControlId(s.calendar, ids.calendar);
   grid->addWidget(s.monthLabel, 0, 0);

@@ -23,6 +23,10 @@ namespace zelkor {
 QLineEdit* NumberField(QWidget* parent, int id, int value);
 QLabel* Label(QWidget* parent, int id, const QString& text);
 
+// The tooltip of a number field: what it holds, its unit and the range OK
+// accepts, e.g. "Minutes between fixes: a whole number from 0 to 59."
+void SetRangeTip(QWidget* field, const QString& what, int lo, int hi);
+
 // Reads a field on OK: a whole number within lo-hi, or a message naming the
 // range with the focus put in the field.
 bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out);

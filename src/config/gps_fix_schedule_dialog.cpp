@@ -29,6 +29,7 @@ GpsFixScheduleDialog::GpsFixScheduleDialog(ScheduleContext& c, QWidget* parent) 
   delay_ = retry.delay;
   maxLabel_ = retry.maxLabel;
   max_ = retry.max;
+  SetRangeTip(max_, "Most retries of one failed fix", 1, 127);
 
   auto* auxGroup = new ControlGroup("Auxiliary GPS Fix Schedule", this);
   SetControlId(auxGroup, 1064);

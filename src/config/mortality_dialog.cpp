@@ -38,12 +38,15 @@ MortalityDialog::MortalityDialog(CollarConfig& config, bool viewOnly, const AppS
   hoursLabel_ = Label(this, 1079, "Hours of inactivity to Trigger");
   hours_ = NumberField(this, 1074, value_);
   hours_->setReadOnly(true);  // the hours change only through the spin control
+  hours_->setToolTip("Hours without movement before the collar signals mortality: 1 to 63, "
+                     "changed with the arrows beside it.");
   spin_ = new QSpinBox(this);
   SetControlId(spin_, 1171);
   spin_->setRange(-1, 1);  // a bare up/down control: each press is one step
   spin_->setValue(0);
   spin_->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   spin_->setFixedWidth(20);
+  spin_->setToolTip("One hour more or less (Up and Down keys).");
   connect(spin_, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) {
     if (v == 0) return;
     spin(v);
@@ -131,9 +134,11 @@ ActivityDialog::ActivityDialog(Prompter& prompter, QWidget* parent) : QDialog(pa
   togglesLabel_ = new QLabel("Number of switch toggles needed to trigger an activity event.", params);
   toggles_ = new QLineEdit("0", params);
   toggles_->setValidator(new QIntValidator(toggles_));
+  toggles_->setToolTip("Switch toggles that make one activity event: a whole number.");
   minutesLabel_ = new QLabel("Number of consecutive minutes the above activity level is met or exceeded.", params);
   minutes_ = new QLineEdit("0", params);
   minutes_->setValidator(new QIntValidator(minutes_));
+  minutes_->setToolTip("Consecutive minutes at or above that activity level: a whole number.");
   grid->addWidget(togglesLabel_, 0, 0);
   grid->addWidget(toggles_, 0, 1);
   grid->addWidget(minutesLabel_, 1, 0);

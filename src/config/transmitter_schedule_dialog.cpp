@@ -31,6 +31,11 @@ TransmitterScheduleDialog::TransmitterScheduleDialog(ScheduleContext& c, QWidget
                      UsesReleaseDays(c.config) ? "Number of Days until release"
                                                : "Hours VHF Transmitter remains on after power up or CU contact");
   time_ = NumberField(window.group, 1228, TransmitterTimeValue(c.config));
+  if (UsesReleaseDays(c.config))
+    SetRangeTip(time_, "Days until the collar releases", 0, 2719);
+  else
+    time_->setToolTip("Hours the transmitter stays on after power-up or contact: a whole number from 0 to 2719; "
+                      "this collar keeps at most 255.");
   window.grid->addWidget(timeLabel_, 3, 0);
   window.grid->addWidget(time_, 3, 1);
 

@@ -20,8 +20,12 @@ OffloadGpsDataDialog::OffloadGpsDataDialog(const CollarConfig& config, OffloadCo
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   blocks_ = new QLineEdit(QString::number(config.dataBlockCount), this);
+  blocks_->setToolTip("Data blocks to read from the collar: a whole number from 0 to 8190. "
+                      "The collar's own count is filled in.");
   form->addRow("Number of Datablocks", blocks_);
   fileName_ = new QLineEdit(QString::fromStdString(Format("%u", config.collarId)) + ".csv", this);
+  fileName_->setToolTip("CSV file written in the data folder; .csv is added when no extension is given. "
+                        "An existing file is kept until the new one is complete.");
   form->addRow("Enter a file name to save the GPS data", fileName_);
   layout->addLayout(form);
   latLon_ = new QRadioButton("Latitude and Longitude", this);
@@ -35,6 +39,7 @@ OffloadGpsDataDialog::OffloadGpsDataDialog(const CollarConfig& config, OffloadCo
   south->hide();
   zones_ = new QComboBox(this);
   for (const std::string& e : TimeZoneEntries()) zones_->addItem(QString::fromStdString(e));
+  zones_->setToolTip("Time zone the fix times are shifted to in the CSV file.");
   layout->addWidget(zones_);
   auto* row = new QHBoxLayout;
   send_ = new QPushButton("Send Command", this);

@@ -1,5 +1,6 @@
 #include "track_view.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -35,6 +36,23 @@ QString Distance(double metres) {
 TrackView::TrackView(QWidget* parent) : QWidget(parent) {
   setMinimumSize(320, 240);
   setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void TrackView::keyPressEvent(QKeyEvent* event) {
+  const double step = std::max(width(), height()) / 8.0;
+  switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: zoom(2.0, rect().center()); break;
+    case Qt::Key_Minus: zoom(0.5, rect().center()); break;
+    case Qt::Key_Left: pan({step, 0}); break;
+    case Qt::Key_Right: pan({-step, 0}); break;
+    case Qt::Key_Up: pan({0, step}); break;
+    case Qt::Key_Down: pan({0, -step}); break;
+    case Qt::Key_Home: fit(); break;
+    default: QWidget::keyPressEvent(event); return;
+  }
+  event->accept();
 }
 
 void TrackView::setTrack(Track track) {
@@ -49,7 +67,6 @@ void TrackView::setTrack(Track track) {
   }
   // Degrees of longitude shrink with latitude; metres do not.
   xUnit_ = track_.utm || pts.empty() ? 1.0 : std::max(0.01, std::cos(sumY / pts.size() * M_PI / 180.0));
-  fitted_ = false;
   fit();
   update();
 }
@@ -69,12 +86,13 @@ void TrackView::fit() {
   const double usableW = std::max(40, width() - 80), usableH = std::max(40, height() - 90);
   scale_ = std::min(usableW / spanX, usableH / spanY);
   centre_ = QPointF((minX + maxX) / 2, (minY + maxY) / 2);
-  fitted_ = true;
+  moved_ = false;
   update();
 }
 
 void TrackView::zoom(double factor, QPointF at) {
   const QPointF world = toWorld(at);
+  moved_ = true;
   scale_ = std::clamp(scale_ * factor, 1e-6, 1e9);
   centre_.setX(world.x() - (at.x() - width() / 2.0) / (xUnit_ * scale_));
   centre_.setY(world.y() + (at.y() - height() / 2.0) / scale_);
@@ -82,6 +100,7 @@ void TrackView::zoom(double factor, QPointF at) {
 }
 
 void TrackView::pan(QPointF d) {
+  moved_ = true;
   centre_.setX(centre_.x() - d.x() / (xUnit_ * scale_));
   centre_.setY(centre_.y() + d.y() / scale_);
   update();
@@ -140,7 +159,8 @@ QColor TrackView::dateColour(const TrackPoint& p) const {
 }
 
 void TrackView::resizeEvent(QResizeEvent*) {
-  if (!fitted_) fit();
+  // Until the user zooms or pans, the view keeps every fix in sight.
+  if (!moved_) fit();
 }
 
 void TrackView::wheelEvent(QWheelEvent* e) {
@@ -198,10 +218,10 @@ void TrackView::drawGrid(QPainter& p) const {
   }
 }
 
-void TrackView::drawScaleBar(QPainter& p) const {
+void TrackView::drawScaleBar(QPainter& p, double bottom) const {
   const double metres = NiceStep(100.0 * metresPerPixel());
   const double pixels = metres / metresPerPixel();
-  const QPointF from(12, height() - 34), to(12 + pixels, height() - 34);
+  const QPointF from(12, bottom - 6), to(12 + pixels, bottom - 6);
   p.setPen(QPen(Qt::black, 2));
   p.drawLine(from, to);
   p.drawLine(from, from - QPointF(0, 5));
@@ -250,9 +270,7 @@ void TrackView::paintEvent(QPaintEvent*) {
   };
   mark(pts.front(), QColor(39, 174, 96), "first");
   mark(pts.back(), QColor(192, 57, 43), "last");
-  drawScaleBar(p);
 
-  p.setPen(Qt::darkGray);
   p.setFont(font());
   const int bad = static_cast<int>(std::count_if(pts.begin(), pts.end(), [](const TrackPoint& t) { return t.badCheck; }));
   QString caption = QString("%1 fixes, coloured by date from %2 (blue) to %3 (orange)")
@@ -260,7 +278,16 @@ void TrackView::paintEvent(QPaintEvent*) {
                         .arg(QString::fromStdString(pts.front().when).left(10))
                         .arg(QString::fromStdString(pts.back().when).left(10));
   if (bad) caption += QString("; %1 bad checks (red crosses)").arg(bad);
-  p.drawText(QRectF(rect()).adjusted(10, 0, -10, -8), Qt::AlignBottom | Qt::AlignLeft, caption);
+  // The caption wraps in a narrow view, on a pale band so that the track
+  // under it does not hide it; the scale bar stands above it.
+  const QRect room = rect().adjusted(10, 0, -10, -6);
+  const QRect words = p.fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft, caption);
+  const QRect band(room.left() - 4, room.bottom() - words.height() - 2, words.width() + 8, words.height() + 4);
+  p.fillRect(band, QColor(250, 250, 246, 220));
+  p.setPen(Qt::darkGray);
+  p.drawText(QRect(room.left(), band.top() + 2, room.width(), words.height()),
+             Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, caption);
+  drawScaleBar(p, band.top() - 4);
 }
 
 }  // namespace zelkor

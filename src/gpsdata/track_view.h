@@ -2,7 +2,8 @@
 // time order with equal units on both axes, fixes coloured by date, bad
 // fixes marked; the wheel zooms at the pointer, a drag pans, fit() shows
 // everything; a scale bar and a coordinate grid (degrees or UTM metres);
-// hovering a fix tells its time, position, altitude and satellites.
+// hovering a fix tells its time, position, altitude and satellites. The
+// keyboard does the same: + and - zoom, the arrows pan, Home fits.
 #pragma once
 
 #include <QColor>
@@ -44,6 +45,8 @@ class TrackView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  // + and - zoom, the arrows pan, Home fits.
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -51,14 +54,15 @@ class TrackView : public QWidget {
  private:
   QPointF toWorld(QPointF pixel) const;
   void drawGrid(class QPainter& p) const;
-  void drawScaleBar(class QPainter& p) const;
+  // The scale bar, its line `bottom` pixels from the top.
+  void drawScaleBar(class QPainter& p, double bottom) const;
 
   Track track_;
   long firstDay_ = 0, lastDay_ = 0;
   double xUnit_ = 1.0;         // screen units of one x unit relative to y (cos latitude for degrees)
   QPointF centre_;             // world point at the view's centre
   double scale_ = 1.0;         // pixels per y unit
-  bool fitted_ = false;
+  bool moved_ = false;  // zoomed or panned since the last fit
   bool dragging_ = false;
   QPointF dragFrom_;
 };

@@ -112,6 +112,7 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setResizeContentsPrecision(200);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->installEventFilter(this);
   tableLayout->addWidget(table_);
   tabs_->addTab(tablePage, "Table");
   connect(badOnly_, &QCheckBox::toggled, this, [this](bool on) {
@@ -125,7 +126,7 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   auto* trackTools = new QHBoxLayout;
   fit_ = new QPushButton("Fit", trackPage);
   fit_->setToolTip("Show every fix");
-  auto* hint = new QLabel("Wheel: zoom. Drag: move. Point at a fix for its details.", trackPage);
+  auto* hint = new QLabel("Wheel or +/-: zoom. Drag or arrows: move. Home: fit. Point at a fix for its details.", trackPage);
   trackTools->addWidget(fit_);
   trackTools->addWidget(hint);
   trackTools->addStretch();
@@ -166,6 +167,16 @@ void ViewGpsDataDialog::copyRows() {
     lines << cells.join('\t');
   }
   QApplication::clipboard()->setText(lines.join('\n') + '\n');
+}
+
+bool ViewGpsDataDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The table would copy only its current cell: Ctrl+C there copies rows.
+  if (watched == table_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+    copyRows();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void ViewGpsDataDialog::keyPressEvent(QKeyEvent* event) {

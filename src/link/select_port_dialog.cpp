@@ -19,6 +19,7 @@ SelectPortDialog::SelectPortDialog(PosixSerialPort& serial, SettingsStore& store
   setMinimumWidth(380);
   auto* layout = new QVBoxLayout(this);
   list_ = new QComboBox(this);
+  list_->setToolTip("Serial port the collar's cable is plugged into (COMn and its device).");
   layout->addWidget(list_);
   status_ = new QLabel("Scanning for ports...", this);
   status_->setWordWrap(true);

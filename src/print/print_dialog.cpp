@@ -22,6 +22,7 @@ PrintOptionsDialog::PrintOptionsDialog(const PrintOptions& stored, QWidget* pare
   auto* form = new QFormLayout;
   project_ = new QLineEdit(QString::fromStdString(stored.projectText), this);  // the last one of this run
   project_->setMaxLength(35);
+  project_->setToolTip("Printed at the top of every page: up to 35 characters.");
   form->addRow("VHF Frequency/Project Name:", project_);
   layout->addLayout(form);
   auto* row = new QHBoxLayout;

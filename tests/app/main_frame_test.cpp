@@ -25,6 +25,7 @@
 #include "main_frame.h"
 #include "main_view.h"
 #include "print_dialog.h"
+#include "program_fixture.h"
 #include "qt_app.h"
 #include "select_port_dialog.h"
 #include "support/fake_files.h"
@@ -36,63 +37,8 @@
 
 namespace zelkor {
 namespace {
-
-class FixedClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 12, 0, 0}; }
-};
-
-struct Program {
-  testing::TempDir dir;
-  testing::FakeStore store;
-  testing::ScriptedPrompter prompter;
-  testing::FakeLink link;
-  FixedClock clock;
-  AppState state;
-  PosixSerialPort serial{[](int) { return std::string("/nonexistent/zelkor-port"); }};
-  testing::FakeFiles files;
-  AppContext context{state, store, prompter, clock, serial, link, files};
-  std::unique_ptr<MainFrame> frame;
-  std::vector<int> started;
-
-  Program() {
-    testing::App();
-    state.programDirectory = dir.dir();
-    frame = std::make_unique<MainFrame>(context);
-    frame->view()->setPrintTarget([] { return std::unique_ptr<QPrinter>(); });  // cancelled
-    QObject::connect(frame->view(), &MainView::commandStarted, [this](int id) { started.push_back(id); });
-    frame->show();
-  }
-  void settle(int rounds = 20) {
-    for (int i = 0; i < rounds; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-};
-
-// Closes each modal dialog as it appears and notes its class.
-class ModalCloser {
- public:
-  explicit ModalCloser(std::function<void(QWidget*)> onModal = {}) : onModal_(std::move(onModal)) {
-    timer_.setInterval(20);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      QWidget* w = QApplication::activeModalWidget();
-      if (!w || w == last_) return;
-      last_ = w;
-      seen.push_back(w->metaObject()->className());
-      if (onModal_) onModal_(w);
-      if (auto* d = qobject_cast<QDialog*>(w)) {
-        if (auto* port = qobject_cast<SelectPortDialog*>(d)) port->scan();
-        QTimer::singleShot(0, d, [d] { d->reject(); });
-      }
-    });
-    timer_.start();
-  }
-  std::vector<std::string> seen;
-
- private:
-  QTimer timer_;
-  QWidget* last_ = nullptr;
-  std::function<void(QWidget*)> onModal_;
-};
+using testing::ModalCloser;
+using testing::Program;
 
 TEST(ProgramRun, NormalStartLoadsThePortAndShowsCollarCommands) {
   Program p;

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "app/paths.h"
@@ -92,7 +93,7 @@ TEST(OffloadDialog, OpensWithTheCollarsCountNameStoredZoneAndForm) {
   CollarConfig config;
   config.collarId = 4711;
   config.dataBlockCount = 0;
-  OffloadContext ctx{g.state, g.store, g.prompter, *g.link, g.clock, {}};
+  OffloadContext ctx{g.state, g.store, g.prompter, *g.link, g.clock, {}, {}};
   testing::RecordingSink sink;
   OffloadGpsDataDialog d(config, ctx, sink);
   EXPECT_EQ(d.windowTitle(), "Offload GPS Data");
@@ -164,6 +165,13 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
   bool erased = false;
   for (const auto& m : g.prompter.messages) erased |= m.text == "All data in the collar has been erased";
   EXPECT_TRUE(erased);
+  // Success is confirmed where the user looks: the status bar names the
+  // count and the file, the connection pane the port and the collar.
+  const std::string id = std::to_string(g.frame->view()->config().collarId);
+  EXPECT_EQ(g.frame->statusBar()->currentMessage().toStdString(),
+            "150 fixes of collar " + id + " written to " + g.dir.file("GPS Data/wapiti.csv") +
+                "; the collar was erased");
+  EXPECT_EQ(g.frame->connectionPane()->text().toStdString(), "COM1 = " + sim.link() + " \u00b7 collar " + id);
 }
 
 }  // namespace

@@ -502,7 +502,11 @@ TEST(OffsetText, ShowsItsStartAndTheWholeTextAsATip) {
   QLineEdit* offset = qobject_cast<QLineEdit*>(FindControl(&d, 1249));
   ASSERT_NE(offset, nullptr);
   EXPECT_EQ(offset->cursorPosition(), 0);
-  EXPECT_EQ(offset->toolTip(), "(GMT)Universal Time Coordinated(UTC)");
+  EXPECT_TRUE(offset->toolTip().startsWith("(GMT)Universal Time Coordinated(UTC)\n")) << offset->toolTip().toStdString();
+  Dialogs fresh;
+  TransmitterScheduleDialog unset(fresh.ctx());
+  EXPECT_TRUE(qobject_cast<QLineEdit*>(FindControl(&unset, 1249))->toolTip().contains("Set Offset from UTC"))
+      << "an empty zone says where to set it";
 }
 
 TEST(WarningDialog, HasOkAndHelp) {

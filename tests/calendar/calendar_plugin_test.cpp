@@ -24,13 +24,20 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "calendar_tests";
   static char* argv[] = {name, nullptr};
-  static QTemporaryDir* config = [] {
-    auto* d = new QTemporaryDir;
-    qputenv("XDG_CONFIG_HOME", d->path().toUtf8());
-    return d;
+  static QTemporaryDir config;
+  static const bool configured = qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+  (void)configured;
+  // Deleted when the tests end, before the program's statics go.
+  static QApplication* app = [] {
+    auto* a = new QApplication(argc, argv);
+    struct Close : ::testing::Environment {
+      explicit Close(QApplication* a) : app(a) {}
+      void TearDown() override { delete app; }
+      QApplication* app;
+    };
+    ::testing::AddGlobalTestEnvironment(new Close(a));
+    return a;
   }();
-  (void)config;
-  static QApplication* app = new QApplication(argc, argv);
   return *app;
 }
 
@@ -302,6 +309,42 @@ TEST(CalendarWidget, TransmitterModeHidesTheRateLegend) {
   EXPECT_TRUE(w->legend("lblPrimGPSFix", 1)->isHidden());
   EXPECT_EQ(w->model().unselectedColour(), 12632256u);
   delete w;
+}
+
+}  // namespace
+}  // namespace zelkor
+
+namespace zelkor {
+namespace {
+
+// The month view works from the keyboard: the arrows move to a day as a
+// click would (crossing into the next month), Page Down turns the month,
+// and nothing moves outside the control's window of months.
+TEST(CalendarWidget, ArrowKeysMoveToADayAsAClickWouldAndPagesTurnTheMonth) {
+  App();
+  Driven d(testing::LoadCalendar(), 3, 2004);
+  auto* w = d.widget();
+  w->show();
+  nvkcal::MonthView* month = w->monthView();
+  EXPECT_TRUE(month->focusPolicy() & Qt::TabFocus);
+  auto key = [month](int k) {
+    QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(month, &e);
+  };
+  key(Qt::Key_Right);  // from the current 1 March
+  EXPECT_EQ(w->model().clickedDate().day, 2);
+  EXPECT_EQ(w->model().monthCurrentDate().day, 2);
+  for (int i = 0; i < 5; ++i) key(Qt::Key_Down);  // 2 March + 35 days = 6 April
+  EXPECT_EQ(month->month(), 4);
+  EXPECT_EQ(w->model().clickedDate().month, 4);
+  EXPECT_EQ(w->model().clickedDate().day, 6);
+  key(Qt::Key_PageDown);
+  EXPECT_EQ(month->month(), 5);
+  const calendar::CalDate start = w->model().windowStart();
+  month->showMonth(start.month, start.year);
+  for (int i = 0; i < 40; ++i) key(Qt::Key_Up);
+  EXPECT_EQ(month->month(), start.month) << "left the window";
+  EXPECT_EQ(month->year(), start.year);
 }
 
 }  // namespace

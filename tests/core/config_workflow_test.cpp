@@ -56,6 +56,7 @@ struct Workflow {
   std::string working;
   std::vector<bool> busy;
   int waits = 0;
+  std::vector<std::string> statusLines;
 
   Workflow() {
     std::string e;
@@ -79,7 +80,8 @@ struct Workflow {
   }
   ConfigOutcome run() {
     ConfigWorkflowContext ctx{config, working, viewOnly, 2, prompter, link, clock, sink, dialog, options,
-                              [this](bool b) { busy.push_back(b); }, [this](int) { ++waits; }};
+                              [this](bool b) { busy.push_back(b); }, [this](int) { ++waits; },
+                              [this](const std::string& line) { statusLines.push_back(line); }};
     return RunConfigWorkflow(ctx);
   }
   // The collar answers a download with the given record.
@@ -147,6 +149,10 @@ TEST(ConfigWorkflow, EditedIdIsSentToTheRememberedIdAndMustComeBack) {
   EXPECT_EQ(w.sink.posted, std::vector<int>{kCmdCollarCommands});
   ASSERT_EQ(w.options.changesShown.size(), 1u);
   EXPECT_EQ(w.options.changesShown[0], std::vector<std::string>{"Collar ID: 1234 -> 4321"});
+  // Success is said twice: on the transfer window's last line and in the status bar.
+  ASSERT_TRUE(w.link.requests[1].closingLine);
+  EXPECT_EQ(w.link.requests[1].closingLine(), "Configuration verified on collar 4321");
+  EXPECT_EQ(w.statusLines, std::vector<std::string>{"Configuration verified on collar 4321"});
 }
 
 TEST(ConfigWorkflow, FailedVerificationReturnsToTheOptionsAndResendsTheReadBack) {
@@ -169,6 +175,7 @@ TEST(ConfigWorkflow, FailedVerificationReturnsToTheOptionsAndResendsTheReadBack)
   ASSERT_EQ(w.prompter.messages.size(), 1u);
   EXPECT_EQ(w.prompter.messages[0].text, "Upload of configuration file failed!");
   EXPECT_EQ(w.prompter.messages[0].caption, "Upload");
+  EXPECT_EQ(w.statusLines.size(), 1u) << "only the verified second send is confirmed";
   ASSERT_EQ(w.link.requests.size(), 4u);
   // The second send carries what the collar answered (ID 1234).
   EXPECT_EQ(w.link.requests[2].uploadRecord[2 + 13], 1234 & 0xFF);

@@ -42,9 +42,11 @@ struct Offload {
                                        testing::FixAt(6, 7, 5, 11, 3, 7, 40, true, 105, false)},
                                       12345);
   }
+  std::vector<std::string> statusLines;
   OffloadReport run(OffloadChoice c) {
     OffloadContext context{state, store, prompter, collar, clock,
-                           [this](const std::string& p, const std::string&) { viewed.push_back(p); }};
+                           [this](const std::string& p, const std::string&) { viewed.push_back(p); },
+                           [this](const std::string& line) { statusLines.push_back(line); }};
     return RunOffload(c, context);
   }
   static OffloadChoice Choice(long blocks = 2) {
@@ -103,7 +105,15 @@ TEST(OffloadWorkflow, FetchesBacksUpConfirmsWithASecondReadErasesTranslatesAndVi
   ASSERT_EQ(o.prompter.messages.size(), 3u) << o.prompter.all();
   EXPECT_EQ(o.prompter.messages[0].text, "GPS data was successfully received. Would you like to reset the datapointer?");
   EXPECT_EQ(o.prompter.messages[1].text, "This will erase all data in the collar, are you sure you want to do this?");
-  for (int i : {0, 1}) EXPECT_EQ(o.prompter.messages[i].more.defaultAnswer, PromptAnswer::No) << "erase questions default to No";
+  for (int i : {0, 1}) {
+    EXPECT_EQ(o.prompter.messages[i].more.defaultAnswer, PromptAnswer::No) << "erase questions default to No";
+    EXPECT_EQ(o.prompter.messages[i].more.details,
+              "Erase the 2 fixes stored in collar 12345? Their verified backup is " +
+                  o.dir.file("Backup/GPS Data/12345_9_5_2006_14_3_7.gps") +
+                  ". The collar is read once more before it is erased.");
+  }
+  EXPECT_EQ(o.statusLines, std::vector<std::string>{"2 fixes of collar 12345 written to " +
+                                                    o.dir.file("GPS Data/deer 12.csv") + "; the collar was erased"});
   EXPECT_EQ(o.prompter.messages[2].text, "All data in the collar has been erased");
   EXPECT_EQ(o.prompter.messages[2].caption, "Data Erased");
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <grp.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <fstream>
@@ -24,7 +26,8 @@ using testing::ScriptedPrompter;
 using testing::TempDir;
 
 // Collects what the program sends and answers once the expected number of
-// bytes has arrived (or never, for a silent peer).
+// bytes has arrived (or never, for a silent peer). An answering peer answers
+// every command: each burst of at least that many bytes.
 class Peer {
  public:
   Peer(int master, size_t expectBytes, int reply) : master_(master), expect_(expectBytes), reply_(reply) {
@@ -41,7 +44,7 @@ class Peer {
 
  private:
   void run() {
-    bool replied = false;
+    size_t answered = 0;  // bytes up to the last answer
     while (!stop_) {
       pollfd p{master_, POLLIN, 0};
       if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
@@ -53,10 +56,10 @@ class Peer {
         }
       }
       std::lock_guard<std::mutex> l(m_);
-      if (!replied && reply_ >= 0 && got_.size() >= expect_) {
+      if (reply_ >= 0 && got_.size() >= answered + expect_) {
         const uint8_t b = static_cast<uint8_t>(reply_);
         (void)!write(master_, &b, 1);
-        replied = true;
+        answered = got_.size();
       }
     }
   }
@@ -211,6 +214,9 @@ TEST(LinkWorker, SilentCollarGivesTheReadErrorMessageAndNoFlags) {
   ASSERT_EQ(f.prompter.messages.size(), 1u);
   EXPECT_EQ(f.prompter.messages[0].text, "Comm Buffer Read Error 5 secs.");
   EXPECT_EQ(f.prompter.messages[0].caption, "Comm Buffer Error");
+  EXPECT_EQ(f.prompter.messages[0].more.details,
+            "The collar did not answer within 5 seconds. Check the cable and the port (COM1 = " + f.line.slavePath() +
+                "), and wake the collar with its magnet.");
 }
 
 TEST(LinkWorker, MissingCommandFileIsReportedAndThePortIsClosed) {
@@ -223,6 +229,8 @@ TEST(LinkWorker, MissingCommandFileIsReportedAndThePortIsClosed) {
   ASSERT_EQ(f.prompter.messages.size(), 1u);
   EXPECT_EQ(f.prompter.messages[0].text, "Command File was not found or could not be opened.");
   EXPECT_EQ(f.prompter.messages[0].caption, "File Open Error");
+  EXPECT_NE(f.prompter.messages[0].more.details.find(f.dir.file("Commands/Reset.cmd")), std::string::npos)
+      << f.prompter.all();
   EXPECT_EQ(f.serial.probePort(0), 1) << "the port was left open";
 }
 
@@ -251,6 +259,24 @@ TEST(LinkWorker, BusyPortFailsAtOnceWithItsMessage) {
   ASSERT_EQ(f.prompter.messages.size(), 1u);
   EXPECT_EQ(f.prompter.messages[0].text, "Error: Port in use or doesn't exist !");
   EXPECT_EQ(f.prompter.messages[0].caption, "NVK XMODEM File Transfer");
+  EXPECT_EQ(f.prompter.messages[0].more.details, "COM1: " + f.line.slavePath() +
+                                                     " is in use by another program. Choose the port under "
+                                                     "Settings > Com Port.");
+}
+
+TEST(PortProblemText, NamesTheDeviceAndForAPermissionTheGroupThatOwnsIt) {
+  TempDir dir;
+  dir.write("ttyLocked", "");
+  const std::string device = dir.file("ttyLocked");
+  struct stat st {};
+  ASSERT_EQ(stat(device.c_str(), &st), 0);
+  const struct group* g = getgrgid(st.st_gid);
+  ASSERT_NE(g, nullptr);
+  const std::string text = DescribePortProblem(PortProblem::PermissionDenied, device);
+  EXPECT_EQ(text, device + " exists but you may not open it. Add yourself to the group \"" + g->gr_name +
+                      "\" (sudo usermod -aG " + g->gr_name + " $USER), then log out and in again.");
+  EXPECT_EQ(DescribePortProblem(PortProblem::Busy, "/dev/ttyUSB0"), "/dev/ttyUSB0 is in use by another program.");
+  EXPECT_EQ(DescribePortProblem(PortProblem::Missing, "/dev/ttyUSB7"), "/dev/ttyUSB7 does not exist.");
 }
 
 TEST(LinkWorker, HelperStatusOneCountsAsReceivedAndMinusOneAsNot) {
@@ -316,6 +342,55 @@ TEST(CollarCommandsChoice, ViewWithMissingSelectCmdGivesTheLinkMessageThenTheSeq
   EXPECT_EQ(f.prompter.messages[1].caption, "GPS data");
   EXPECT_TRUE(state.viewOnly);
   EXPECT_EQ(sink.posted, std::vector<int>{kCmdCollarCommands});
+}
+
+}  // namespace
+}  // namespace zelkor
+
+namespace zelkor {
+namespace {
+
+// What the user reads under a failed download, and what Retry does.
+TEST(CollarCommandsChoice, AFailedDownloadExplainsItselfAndRetryAsksTheCollarAgain) {
+  {
+    SCOPED_TRACE("the port could not be opened");
+    Fixture f;
+    PortProblem problem;
+    const int holder = PosixSerialPort::OpenExclusive(f.line.slavePath(), &problem);
+    ASSERT_GE(holder, 0);
+    HeadlessLinkRunner link(f.serial, f.launcher, f.prompter, f.programDir);
+    testing::RecordingSink sink;
+    ConfigDownloadState state;
+    EXPECT_FALSE(
+        RunConfigDownloadChoice(CollarChoice::OffloadGpsData, 0, f.programDir, state, link, f.prompter, sink));
+    PosixSerialPort::CloseExclusive(holder);
+    ASSERT_EQ(f.prompter.messages.size(), 2u) << f.prompter.all();
+    const auto& m = f.prompter.messages[1];
+    EXPECT_EQ(m.text, "The collar did not receive the command. Offload GPS data canceled!");
+    EXPECT_EQ(m.buttons, PromptButtons::RetryCancel);
+    EXPECT_EQ(m.more.details,
+              "Nothing was sent to the collar: the port could not be opened. Retry asks the collar again.");
+  }
+  {
+    SCOPED_TRACE("the transfer failed");
+    Fixture f;
+    const auto cmd = f.command(kSelectCmd);
+    Peer peer(f.line.master(), cmd.size() + 4, 0x06);
+    f.launcher.status = -1;
+    f.launcher.errorLine = "too many errors on packet 4";
+    f.prompter.answers = {PromptAnswer::Retry, PromptAnswer::Cancel};
+    HeadlessLinkRunner link(f.serial, f.launcher, f.prompter, f.programDir);
+    testing::RecordingSink sink;
+    ConfigDownloadState state;
+    EXPECT_FALSE(RunConfigDownloadChoice(CollarChoice::ViewConfig, 0, f.programDir, state, link, f.prompter, sink));
+    EXPECT_EQ(f.launcher.calls.size(), 2u) << "Retry runs the transfer again";
+    ASSERT_EQ(f.prompter.messages.size(), 2u) << f.prompter.all();
+    for (const auto& m : f.prompter.messages) {
+      EXPECT_EQ(m.text, "Did not receive the collar config data file. View collar config is canceled!");
+      EXPECT_EQ(m.more.details, "The reason: too many errors on packet 4. Retry asks the collar again.");
+    }
+    EXPECT_EQ(sink.posted, std::vector<int>{kCmdCollarCommands});
+  }
 }
 
 }  // namespace

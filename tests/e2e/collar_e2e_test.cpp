@@ -276,7 +276,7 @@ TEST(ConfigEndToEnd, EditedScheduleIsSentVerifiedAndFoundInTheCollar) {
   SendOnce options;
   Now clock;
   ConfigWorkflowContext ctx{config,  programDir + "Backup/Collar Config/CollarConfig.cfg", viewOnly, 0, prompter, link,
-                            clock,   sink, dialog, options, {}, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }};
+                            clock,   sink, dialog, options, {}, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }, {}};
   EXPECT_EQ(RunConfigWorkflow(ctx), ConfigOutcome::Verified) << (prompter.messages.empty() ? "" : prompter.messages[0].text);
   EXPECT_TRUE(viewOnly);
   EXPECT_NE(std::find(options.shown.begin(), options.shown.end(), "Primary GPS fix rate: 2 h 0 min -> 4 h 30 min"),

@@ -64,6 +64,8 @@ QString ManualPageFor(const QWidget* window) {
       {"zelkor::AlmanacDialog", "commands.html"},
       {"zelkor::TwoWayGpsDialog", "commands.html"},
       {"zelkor::SecurityLevelDialog", "commands.html"},
+      {"zelkor::AboutDialog", "index.html#about"},
+      {"zelkor::BatteryUsageDialog", "configuration.html"},
   };
   for (const QWidget* w = window; w; w = w->parentWidget()) {
     const auto it = pages.find(w->metaObject()->className());

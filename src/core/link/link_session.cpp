@@ -282,10 +282,13 @@ void LinkDriver::start() {
   serial_.openPort(port);
   bool failed = false;
   if (serial_.checkPort(port) & 0xFFFF) {
+    // The reason names the device ("/dev/ttyUSB0 is in use by another
+    // program", or the group the user lacks).
     std::string why = serial_.openProblem(port);
-    if (why.empty()) why = "It is in use by another program, or it does not exist.";
-    shared_.postMessage({kPortInUse, kPortInUseCaption, PromptIcon::Error,
-                         serial_.portName(port) + ": " + why + " Choose the port under Settings > Com Port."});
+    why = why.empty() ? serial_.portName(port) + ": it is in use by another program, or it does not exist."
+                      : Format("COM%d: ", port + 1) + why;
+    shared_.postMessage(
+        {kPortInUse, kPortInUseCaption, PromptIcon::Error, why + " Choose the port under Settings > Com Port."});
     failed = true;
     portFailed_ = true;
   } else {
