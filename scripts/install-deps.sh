@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   lrzsz socat clang libclang-rt-dev
   fonts-liberation libxml2-utils
+  libhowardhinnant-date-dev tzdata
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "app/utc_offset.h"
 #include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_zone.h"
 #include "cli_setup.h"
 #include "config/config_file.h"
 #include "gpsdata/gps_fix.h"
@@ -93,17 +94,25 @@ int RunSend(int argc, char** argv) {
 }
 
 int RunOffloadCommand(int argc, char** argv) {
-  Args args(argc, argv, 2, {"port", "out", "zone", "blocks", "data-dir"}, {"utm", "reset"});
+  Args args(argc, argv, 2, {"port", "out", "zone", "tz", "blocks", "data-dir"}, {"utm", "reset"});
   const int port = PortIndexFrom(args);
   if (port < 0) return kExitUsage;
   const auto zone = args.number("zone");
   const auto blocks = args.number("blocks");
   const auto out = args.value("out");
   if (!args.ok() || !out || out->empty()) {
-    std::fprintf(stderr, "%s\nusage: zelkor-cli offload --port N --out NAME [--utm] [--zone INDEX] [--blocks K] [--reset]\n",
+    std::fprintf(stderr,
+                 "%s\nusage: zelkor-cli offload --port N --out NAME [--utm] [--zone INDEX | --tz ZONE] [--blocks K] "
+                 "[--reset]\n",
                  args.ok() ? "error: --out NAME is required" : ("error: " + args.error()).c_str());
     return kExitUsage;
   }
+  if (zone && args.value("tz")) {
+    std::fprintf(stderr, "error: --zone and --tz cannot be given together.\n");
+    return kExitUsage;
+  }
+  std::optional<NamedZone> named;
+  if (!ZoneFromOption(args.value("tz"), &named)) return kExitUsage;
   const int zoneIndex = static_cast<int>(zone.value_or(kUtcDefaultIndex));
   if (zoneIndex < 0 || zoneIndex >= static_cast<int>(TimeZoneEntries().size())) {
     std::fprintf(stderr, "error: --zone takes 0 to %zu\n", TimeZoneEntries().size() - 1);
@@ -154,6 +163,7 @@ int RunOffloadCommand(int argc, char** argv) {
   choice.form = args.flag("utm") ? OutputForm::Utm : OutputForm::LatLon;
   choice.zoneText = TimeZoneEntries()[static_cast<size_t>(zoneIndex)];
   choice.collarId = config.collarId;
+  choice.namedZone = named;
   MemoryStore store;
   SystemClock clock;
   OffloadContext context{state, store, prompter, *link.runner, clock, {}, {}};

@@ -9,6 +9,8 @@ int RunPorts(int argc, char** argv);
 int RunSend(int argc, char** argv);
 int RunOffloadCommand(int argc, char** argv);
 int RunExport(int argc, char** argv);
+int RunSummary(int argc, char** argv);
+int RunZones(int argc, char** argv);
 
 // Exit statuses beyond the plain 0 and 1.
 constexpr int kExitUsage = 64;      // a bad command line

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli_args.h"
 #include "cli_commands.h"
@@ -7,18 +8,27 @@
 namespace zelkor::cli {
 
 int RunExport(int argc, char** argv) {
-  Args args(argc, argv, 2, {"format", "individual", "data-dir"}, {});
+  Args args(argc, argv, 2, {"format", "individual", "max-speed", "data-dir"}, {});
   ExportFormat format = ExportFormat::Gpx;
   const auto name = args.value("format");
   const bool known = name ? ParseExportFormat(*name, &format)
                           : args.positional().size() == 2 && ExportFormatForPath(args.positional()[1], &format);
   if (!args.ok() || args.positional().size() != 2 || !known) {
-    std::fprintf(stderr, "%susage: zelkor-cli export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME]\n",
+    std::fprintf(stderr, "%susage: zelkor-cli export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME] "
+                 "[--max-speed KMH]\n",
                  args.ok() ? "" : (args.error() + "\n").c_str());
     return kExitUsage;
   }
   ExportOptions options;
   options.individual = args.value("individual").value_or("");
+  if (const auto speed = args.value("max-speed")) {
+    char* end = nullptr;
+    options.maxSpeedKmh = std::strtod(speed->c_str(), &end);
+    if (end == speed->c_str() || *end != '\0' || !(options.maxSpeedKmh > 0)) {
+      std::fprintf(stderr, "error: --max-speed takes a speed in km/h above 0, not \"%s\".\n", speed->c_str());
+      return kExitUsage;
+    }
+  }
   int written = 0, skipped = 0;
   std::string reason;
   switch (ExportGpsFile(args.positional()[0], args.positional()[1], format, options, &written, &skipped, &reason)) {

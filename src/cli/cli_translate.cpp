@@ -2,19 +2,25 @@
 
 #include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_zone.h"
 #include "gpsdata/translate.h"
 #include "util/read_file.h"
 
 namespace zelkor::cli {
 
 int RunTranslate(int argc, char** argv) {
-  Args args(argc, argv, 2, {"offset", "trailer", "data-dir"}, {"utm"});
+  Args args(argc, argv, 2, {"offset", "trailer", "tz", "data-dir"}, {"utm"});
   const auto offsetText = args.value("offset");
-  if (!args.ok() || args.positional().size() != 2) {
-    std::fprintf(stderr, "%s\nusage: zelkor-cli translate IN OUT [--utm] [--offset H|+HH:MM] [--trailer TEXT]\n",
-                 args.ok() ? "translate needs an input and an output file" : args.error().c_str());
+  if (!args.ok() || args.positional().size() != 2 || (offsetText && args.value("tz"))) {
+    std::fprintf(stderr,
+                 "%s\nusage: zelkor-cli translate IN OUT [--utm] [--offset H|+HH:MM] [--trailer TEXT] [--tz ZONE]\n",
+                 !args.ok() ? args.error().c_str()
+                 : args.positional().size() != 2 ? "translate needs an input and an output file"
+                                                 : "--offset and --tz cannot be given together");
     return kExitUsage;
   }
+  std::optional<NamedZone> named;
+  if (!ZoneFromOption(args.value("tz"), &named)) return kExitUsage;
   // The zones on Earth: UTC-12:00 to UTC+14:00, in hours ("-7") or hours
   // and minutes ("+09:30").
   UtcShift shift;
@@ -33,8 +39,9 @@ int RunTranslate(int argc, char** argv) {
   const OutputForm form = args.flag("utm") ? OutputForm::Utm : OutputForm::LatLon;
   Translation details;
   std::string reason;
-  const TranslateResult r = TranslateGpsData(in, out, form, shift,
-                                             args.value("trailer").value_or(""), &details, &reason);
+  const ZoneChoice zone =
+      named ? ZoneChoice::Named(*named) : ZoneChoice::Fixed(shift, args.value("trailer").value_or(""));
+  const TranslateResult r = TranslateGpsData(in, out, form, zone, &details, &reason);
   switch (r) {
     case TranslateResult::Ok:
       if (details.headerBlocks == 0)

@@ -9,12 +9,15 @@ namespace {
 void Usage(std::FILE* to) {
   std::fputs(
       "usage: zelkor-cli COMMAND ...\n"
-      "  translate IN OUT [--utm] [--offset H|+HH:MM] [--trailer TEXT]\n"
+      "  translate IN OUT [--utm] [--offset H|+HH:MM] [--trailer TEXT] [--tz ZONE]\n"
       "  config show FILE\n"
       "  config rewrite IN OUT\n"
-      "  export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME]\n"
+      "  export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME] [--max-speed KMH]\n"
+      "  summary IN.gps [--config CFG] [--max-speed KMH] [--json]\n"
+      "  zones [PART]\n"
       "  ports\n"
-      "  offload --port N --out NAME [--utm] [--zone INDEX] [--blocks K] [--reset]\n"
+      "  offload --port N --out NAME [--utm] [--zone INDEX | --tz ZONE] [--blocks K] [--reset]\n"
+      "ZONE is a time zone name such as America/Denver, or \"local\" (see \"zones\").\n"
       "  send reset|almanac|twoway --port N [--yes]\n"
       "Every command accepts --data-dir DIR.\n",
       to);
@@ -35,6 +38,8 @@ int main(int argc, char** argv) {
   if (command == "translate") return zelkor::cli::RunTranslate(argc, argv);
   if (command == "config") return zelkor::cli::RunConfig(argc, argv);
   if (command == "export") return zelkor::cli::RunExport(argc, argv);
+  if (command == "summary") return zelkor::cli::RunSummary(argc, argv);
+  if (command == "zones") return zelkor::cli::RunZones(argc, argv);
   if (command == "ports") return zelkor::cli::RunPorts(argc, argv);
   if (command == "send") return zelkor::cli::RunSend(argc, argv);
   if (command == "offload") return zelkor::cli::RunOffloadCommand(argc, argv);

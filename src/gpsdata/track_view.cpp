@@ -12,6 +12,15 @@
 namespace zelkor {
 
 namespace {
+TrackPoint WorldPoint(double x, double y) {
+  TrackPoint p;
+  p.x = x;
+  p.y = y;
+  return p;
+}
+}  // namespace
+
+namespace {
 constexpr double kMetresPerDegree = 111320.0;
 
 // 1, 2 or 5 times a power of ten, the nearest at or above value.
@@ -203,14 +212,14 @@ void TrackView::drawGrid(QPainter& p) const {
   p.setFont(QFont(p.font().family(), 7));
   const QColor label(90, 90, 90);
   for (double x = std::ceil(topLeft.x() / stepX) * stepX; x <= bottomRight.x(); x += stepX) {
-    const double sx = toScreen(TrackPoint{x, 0}).x();
+    const double sx = toScreen(WorldPoint(x, 0)).x();
     p.setPen(QPen(QColor(0, 0, 0, 40), 1));
     p.drawLine(QPointF(sx, 0), QPointF(sx, height()));
     p.setPen(label);
     p.drawText(QPointF(sx + 2, 10), track_.utm ? QString("E %1").arg(x, 0, 'f', 0) : Degrees(x, stepX));
   }
   for (double y = std::ceil(bottomRight.y() / stepY) * stepY; y <= topLeft.y(); y += stepY) {
-    const double sy = toScreen(TrackPoint{0, y}).y();
+    const double sy = toScreen(WorldPoint(0, y)).y();
     p.setPen(QPen(QColor(0, 0, 0, 40), 1));
     p.drawLine(QPointF(0, sy), QPointF(width(), sy));
     p.setPen(label);

@@ -66,8 +66,9 @@ inline void ExpectNothingWrongStands(const Sim& sim, const CollarTruth& truth, i
     if (!EndsWith(name, ".gps")) continue;
     trueBackup |= TempDir::ReadFile(backups + name) == truth.image;
   }
-  if (sim.pointer() == 64 && truth.pointer != 64)
+  if (sim.pointer() == 64 && truth.pointer != 64) {
     EXPECT_TRUE(trueBackup) << context << ": the collar was erased but no backup holds its true data";
+  }
   if (exitStatus == 0) {
     bool csvFound = false;
     for (const std::string& name : FilesIn(gpsData)) csvFound |= EndsWith(name, ".csv");

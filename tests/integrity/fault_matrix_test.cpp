@@ -42,9 +42,15 @@ Tally RunMatrix(const std::string& fault, bool reset, int firstSeed) {
     EXPECT_GE(r.exit, 0) << context << ": crashed or hung\n" << r.err;
     EXPECT_LE(r.exit, 125) << context;
     testing::ExpectNothingWrongStands(sim, truth, r.exit, context);
-    if (reset && r.exit == 0) EXPECT_EQ(sim.pointer(), 64u) << context << ": exit 0 but not erased";
-    if (r.exit != 0) EXPECT_FALSE(r.err.empty()) << context << ": a failure without a message";
-    if (!reset) EXPECT_EQ(sim.pointer(), truth.pointer) << context << ": erased without --reset";
+    if (reset && r.exit == 0) {
+      EXPECT_EQ(sim.pointer(), 64u) << context << ": exit 0 but not erased";
+    }
+    if (r.exit != 0) {
+      EXPECT_FALSE(r.err.empty()) << context << ": a failure without a message";
+    }
+    if (!reset) {
+      EXPECT_EQ(sim.pointer(), truth.pointer) << context << ": erased without --reset";
+    }
     tally.ok += r.exit == 0;
     tally.erased += sim.pointer() == 64;
     tally.failed += r.exit != 0;

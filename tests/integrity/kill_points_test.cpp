@@ -85,9 +85,11 @@ TEST_P(KillPoints, NothingButAWholeCsvStandsAndTheCollarKeepsItsData) {
     testing::ExpectNothingWrongStands(sim, truth, status, k.name);
     EXPECT_EQ(sim.pointer(), truth.pointer) << k.name << ": erased although the offload was stopped";
     // Before the first read is whole there is nothing to translate.
-    if (k.occurrence == 1)
-      for (const std::string& name : testing::FilesIn(sim.data() + "/GPS Data/"))
+    if (k.occurrence == 1) {
+      for (const std::string& name : testing::FilesIn(sim.data() + "/GPS Data/")) {
         EXPECT_FALSE(testing::EndsWith(name, ".csv")) << k.name << ": " << name;
+      }
+    }
 
     // The collar and the port recover: the next offload succeeds.
     const testing::CliResult again = testing::RunProgram(

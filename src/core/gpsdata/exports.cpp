@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "gpsdata/fix_time.h"
 #include "gpsdata/translate.h"
 #include "gpsdata/utm.h"
 #include "util/atomic_file.h"
@@ -58,6 +59,21 @@ bool ReadExportData(const std::vector<uint8_t>& image, ExportData* data) {
   return true;
 }
 
+std::vector<FlagInput> FlagInputsOf(const ExportData& data) {
+  std::vector<FlagInput> in;
+  in.reserve(data.fixes.size());
+  for (const ExportFix& e : data.fixes) {
+    FlagInput f;
+    f.validTime = FixUtcSeconds(e.fix, &f.seconds);
+    f.hasPosition = e.validPosition;
+    f.latitude = e.latitude;
+    f.longitude = e.longitude;
+    f.badCheck = !e.fix.checkGood();
+    in.push_back(f);
+  }
+  return in;
+}
+
 std::string IsoUtc(const GpsFix& f) {
   return Format("%04d-%02d-%02dT%02d:%02d:%02dZ", 2000 + f.year, f.month, f.day, f.hour, f.minute, f.second);
 }
@@ -99,7 +115,7 @@ const char* FixType(int status) {
   }
 }
 
-std::string Gpx(const ExportData& d) {
+std::string Gpx(const ExportData& d, const std::vector<FixFlags>& flags) {
   std::string o =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<gpx version=\"1.1\" creator=\"NVKZelkor 1.2.3\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
@@ -111,6 +127,7 @@ std::string Gpx(const ExportData& d) {
   for (const ExportFix& e : d.fixes) {
     if (!e.validPosition) continue;
     const GpsFix& f = e.fix;
+    const FixFlags& flag = flags[static_cast<size_t>(&e - d.fixes.data())];
     o += "      <trkpt lat=\"" + Coord(e.latitude) + "\" lon=\"" + Coord(e.longitude) + "\">\n";
     if (f.hasAltitude) o += Format("        <ele>%d</ele>\n", f.altitude);
     if (e.validTime) o += "        <time>" + IsoUtc(f) + "</time>\n";
@@ -120,15 +137,17 @@ std::string Gpx(const ExportData& d) {
     o += Format("        <sat>%d</sat>\n", e.satellites);
     o += Format("        <extensions>\n          <zelkor:block>%d</zelkor:block>\n"
                 "          <zelkor:status>%d</zelkor:status>\n          <zelkor:badCheck>%s</zelkor:badCheck>\n"
-                "        </extensions>\n",
-                e.index, f.statusCode, f.checkGood() ? "false" : "true");
+                "          <zelkor:outlier>%s</zelkor:outlier>\n",
+                e.index, f.statusCode, f.checkGood() ? "false" : "true", flag.any() ? "true" : "false");
+    if (flag.any()) o += "          <zelkor:outlierReason>" + flag.reasons() + "</zelkor:outlierReason>\n";
+    o += "        </extensions>\n";
     o += "      </trkpt>\n";
   }
   o += "    </trkseg>\n  </trk>\n</gpx>\n";
   return o;
 }
 
-std::string GeoJson(const ExportData& d) {
+std::string GeoJson(const ExportData& d, const std::vector<FixFlags>& flags) {
   std::string o = "{\n  \"type\": \"FeatureCollection\",\n  \"features\": [";
   bool first = true;
   std::string line;
@@ -154,6 +173,9 @@ std::string GeoJson(const ExportData& d) {
     o += Format("\"status\": %d, \"satelliteCount\": %d, \"satellites\": %s, ", f.statusCode, e.satellites, sats.c_str());
     o += Format("\"badCheck\": %s, \"checkComputed\": %u, \"checkStored\": %u, ", f.checkGood() ? "false" : "true",
                 f.computedCheck, f.storedCheck);
+    const FixFlags& flag = flags[static_cast<size_t>(&e - d.fixes.data())];
+    o += std::string("\"outlier\": ") + (flag.any() ? "true" : "false") + ", \"outlierReason\": " +
+         (flag.any() ? JsonString(flag.reasons()) : std::string("null")) + ", ";
     o += Format("\"utmEasting\": %.1f, \"utmNorthing\": %.1f, \"utmZone\": %d, \"utmHemisphere\": \"%c\", ",
                 u.easting, u.northing, u.zone, f.northSouth);
     o += Format("\"value15\": %d.%d, \"value25\": %d.%d, \"value22\": %.2f, \"word20\": %u, \"byte19\": %u, "
@@ -209,7 +231,7 @@ std::string Kml(const ExportData& d) {
   return o;
 }
 
-std::string Movebank(const ExportData& d, const ExportOptions& options) {
+std::string Movebank(const ExportData& d, const ExportOptions& options, const std::vector<FixFlags>& flags) {
   const std::string individual = options.individual.empty() ? std::to_string(d.collarId) : options.individual;
   std::string o =
       "timestamp,location-lat,location-long,height-above-msl,gps:satellite-count,gps:fix-type-raw,"
@@ -226,7 +248,8 @@ std::string Movebank(const ExportData& d, const ExportOptions& options) {
     o += Format(",%d,%d,%u,", e.satellites, f.statusCode, d.collarId);
     o += CsvField(individual);
     o += Format(",%.1f,%.1f,%d%c,%s,%d,%u,%u\r\n", u.easting, u.northing, u.zone, f.northSouth,
-                f.checkGood() ? "false" : "true", e.index, f.computedCheck, f.storedCheck);
+                flags[static_cast<size_t>(&e - d.fixes.data())].any() ? "true" : "false", e.index, f.computedCheck,
+                f.storedCheck);
   }
   return o;
 }
@@ -238,11 +261,12 @@ std::string ExportText(const ExportData& data, ExportFormat format, const Export
     *skipped = 0;
     for (const ExportFix& e : data.fixes) *skipped += !e.validPosition;
   }
+  const std::vector<FixFlags> flags = FlagFixes(FlagInputsOf(data), options.maxSpeedKmh);
   switch (format) {
-    case ExportFormat::Gpx: return Gpx(data);
-    case ExportFormat::GeoJson: return GeoJson(data);
+    case ExportFormat::Gpx: return Gpx(data, flags);
+    case ExportFormat::GeoJson: return GeoJson(data, flags);
     case ExportFormat::Kml: return Kml(data);
-    case ExportFormat::Movebank: return Movebank(data, options);
+    case ExportFormat::Movebank: return Movebank(data, options, flags);
   }
   return std::string();
 }

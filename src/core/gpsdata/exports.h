@@ -1,13 +1,15 @@
 // Exports of a GPS data file for GIS and analysis: GPX 1.1, GeoJSON
 // (RFC 7946), KML 2.2 and a Movebank-ready CSV. Times are UTC, positions
-// signed decimal degrees. Fixes with a bad check byte are kept and flagged;
-// fixes without altitude carry no elevation.
+// signed decimal degrees. Outliers (a bad check byte, no position, a speed
+// above the maximum from the last good fix) are kept and flagged; fixes
+// without altitude carry no elevation.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "analysis/fix_flags.h"
 #include "gpsdata/gps_fix.h"
 
 namespace zelkor {
@@ -41,8 +43,12 @@ bool ReadExportData(const std::vector<uint8_t>& image, ExportData* data);
 // "2006-07-05T09:03:07Z"; empty for an invalid time.
 std::string IsoUtc(const GpsFix& fix);
 
+// The outlier flags' view of decoded blocks (UTC times).
+std::vector<FlagInput> FlagInputsOf(const ExportData& data);
+
 struct ExportOptions {
   std::string individual;  // Movebank individual; the collar ID when empty
+  double maxSpeedKmh = kDefaultMaxSpeedKmh;  // above it a fix is flagged an outlier
 };
 
 // The whole export as text. Fixes without a valid position are left out

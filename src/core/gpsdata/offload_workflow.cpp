@@ -166,7 +166,6 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
     ui.notify("There was an error writing to the registry. The UTC versus LAT/LON preference settings will not "
               "be saved to the register.",
               "", PromptIcon::Error);
-  const UtcShift offset = ZoneOffset(choice.zoneText);
   std::string fileName = choice.fileName;
   if (BadFileName(fileName)) {
     ui.notify("Enter a file name without a folder. The file is saved in the \"GPS Data\" folder.",
@@ -274,7 +273,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   }
 
   const TranslateResult t =
-      TranslateImageToFile(image, csvPath, choice.form, offset, choice.zoneText, &report.translation, &reason);
+      TranslateImageToFile(image, csvPath, choice.form, choice.zone(), &report.translation, &reason);
   const char* message = TranslateResultMessage(t);
   if (message) {
     const bool failed = t != TranslateResult::ChecksumMismatch;
@@ -289,7 +288,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   }
   if (report.translation.headerBlocks == 0) {
     // An empty memory translates to no rows: the file holds the summary.
-    if (WriteFileAtomically(csvPath, SummaryLines(0, choice.form, choice.zoneText), &reason) != AtomicWrite::Ok) {
+    if (WriteFileAtomically(csvPath, SummaryLines(0, choice.form, choice.namedZone ? choice.namedZone->name() : choice.zoneText), &reason) != AtomicWrite::Ok) {
       ui.notify(TranslateResultMessage(TranslateResult::WriteFailed), kViewCaption, PromptIcon::Error,
                 {WriteFailureText(csvPath, reason), {}});
       report.outcome = OffloadOutcome::TranslateFailed;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/app_state.h"
@@ -23,6 +24,10 @@
 
 namespace zelkor {
 
+// The shift of a time-zone entry, hours and minutes: "(GMT -07:00) Arizona"
+// gives -7:00, "(GMT +09:30) Adelaide" +9:30, the UTC entry 0.
+UtcShift ZoneOffset(const std::string& zoneText);
+
 struct OffloadChoice {
   long blocks = 0;            // Number of Datablocks as entered
   uint32_t initialCount = 0;  // the count the dialog opened with
@@ -30,6 +35,12 @@ struct OffloadChoice {
   OutputForm form = OutputForm::LatLon;
   std::string zoneText;       // the selected time-zone entry
   uint32_t collarId = 0;
+  // A named zone chosen instead of the list's entry: each row then takes
+  // the offset in force at its fix, daylight saving included.
+  std::optional<NamedZone> namedZone;
+  ZoneChoice zone() const {
+    return namedZone ? ZoneChoice::Named(*namedZone) : ZoneChoice::Fixed(ZoneOffset(zoneText), zoneText);
+  }
 };
 
 enum class OffloadOutcome {
@@ -54,9 +65,6 @@ struct OffloadReport {
   Translation translation;
 };
 
-// The shift of a time-zone entry, hours and minutes: "(GMT -07:00) Arizona"
-// gives -7:00, "(GMT +09:30) Adelaide" +9:30, the UTC entry 0.
-UtcShift ZoneOffset(const std::string& zoneText);
 
 // The message (titled "View GPS Data") for a translation result; none for Ok.
 const char* TranslateResultMessage(TranslateResult result);

@@ -1,5 +1,7 @@
 #include "gpsdata/translate.h"
 
+#include "gpsdata/fix_time.h"
+
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
@@ -241,8 +243,7 @@ std::string SummaryLines(uint32_t rows, OutputForm form, const std::string& trai
   return s;
 }
 
-Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form, UtcShift shift,
-                              const std::string& trailerText) {
+Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form, const ZoneChoice& zone) {
   Translation t;
   if (image.size() < kGpsHeaderSize) {
     t.result = TranslateResult::InputOpenFailed;
@@ -252,23 +253,51 @@ Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form
   if (t.headerBlocks == 0) return t;
   const size_t present = (image.size() - kGpsHeaderSize) / kGpsBlockSize;
   t.rows = static_cast<uint32_t>(std::min<size_t>(t.headerBlocks, present));
-  t.csv.reserve(t.rows * 160u + 200u + trailerText.size());
+  t.csv.reserve(t.rows * 160u + 200u + zone.text.size());
+  // A named zone shifts each fix by the offset in force at its instant; a
+  // fix whose time is not a real one keeps the offset of the fix before it.
+  bool anyTime = false;
+  int64_t first = 0, last = 0;
+  UtcShift shift = zone.shift;
+  if (zone.named) {
+    for (uint32_t i = 0; i < t.rows; ++i) {
+      int64_t s = 0;
+      if (FixUtcSeconds(DecodeGpsBlock(image.data() + kGpsHeaderSize + i * kGpsBlockSize), &s)) {
+        shift = ShiftMinutes(zone.named->offsetMinutesAt(s));
+        break;
+      }
+    }
+  }
   for (uint32_t i = 0; i < t.rows; ++i) {
     const GpsFix fix = DecodeGpsBlock(image.data() + kGpsHeaderSize + i * kGpsBlockSize);
     if (!fix.checkGood()) ++t.badChecks;
+    int64_t s = 0;
+    if (zone.named && FixUtcSeconds(fix, &s)) {
+      shift = ShiftMinutes(zone.named->offsetMinutesAt(s));
+      first = anyTime ? std::min(first, s) : s;
+      last = anyTime ? std::max(last, s) : s;
+      anyTime = true;
+    }
     AppendCsvRow(t.csv, fix, form, shift);
   }
-  t.csv += SummaryLines(t.rows, form, trailerText);
+  const std::string footer =
+      zone.named ? (anyTime ? zone.named->label(first, last) : zone.named->name()) : zone.text;
+  t.csv += SummaryLines(t.rows, form, footer);
   t.result = t.badChecks ? TranslateResult::ChecksumMismatch : TranslateResult::Ok;
   return t;
 }
 
+Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form, UtcShift shift,
+                              const std::string& trailerText) {
+  return TranslateGpsImage(image, form, ZoneChoice::Fixed(shift, trailerText));
+}
+
 TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
-                                     OutputForm form, UtcShift shift, const std::string& trailerText,
-                                     Translation* details, std::string* reason) {
+                                     OutputForm form, const ZoneChoice& zone, Translation* details,
+                                     std::string* reason) {
   Translation local;
   Translation& t = details ? *details : local;
-  t = TranslateGpsImage(image, form, shift, trailerText);
+  t = TranslateGpsImage(image, form, zone);
   if (t.result == TranslateResult::InputOpenFailed) {
     if (reason) *reason = "it is shorter than the 64-byte header of a GPS data file";
     return t.result;
@@ -282,9 +311,14 @@ TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const st
   return t.result;
 }
 
-TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
-                                 OutputForm form, UtcShift shift,
-                                 const std::string& trailerText, Translation* details, std::string* reason) {
+TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
+                                     OutputForm form, UtcShift shift, const std::string& trailerText,
+                                     Translation* details, std::string* reason) {
+  return TranslateImageToFile(image, outputPath, form, ZoneChoice::Fixed(shift, trailerText), details, reason);
+}
+
+TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath, OutputForm form,
+                                 const ZoneChoice& zone, Translation* details, std::string* reason) {
   std::vector<uint8_t> image;
   if (!ReadWholeFile(inputPath, &image, reason)) {
     if (details) {
@@ -293,7 +327,13 @@ TranslateResult TranslateGpsData(const std::string& inputPath, const std::string
     }
     return TranslateResult::InputOpenFailed;
   }
-  return TranslateImageToFile(image, outputPath, form, shift, trailerText, details, reason);
+  return TranslateImageToFile(image, outputPath, form, zone, details, reason);
+}
+
+TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
+                                 OutputForm form, UtcShift shift,
+                                 const std::string& trailerText, Translation* details, std::string* reason) {
+  return TranslateGpsData(inputPath, outputPath, form, ZoneChoice::Fixed(shift, trailerText), details, reason);
 }
 
 }  // namespace zelkor

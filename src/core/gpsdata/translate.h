@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "gpsdata/gps_fix.h"
+#include "gpsdata/named_zone.h"
 #include "util/atomic_file.h"
 
 namespace zelkor {
@@ -72,12 +75,24 @@ struct Translation {
   std::string csv;  // empty when there is nothing to write
 };
 
+// The zone a CSV's times are shifted to: an entry of the fixed list (one
+// shift for every row, the entry's text as the footer) or a named zone (the
+// offset in force at each fix, its name and abbreviations as the footer).
+struct ZoneChoice {
+  UtcShift shift;
+  std::string text;
+  std::optional<NamedZone> named;
+  static ZoneChoice Fixed(UtcShift shift, std::string text) { return {shift, std::move(text), std::nullopt}; }
+  static ZoneChoice Named(NamedZone zone) { return {UtcShift{}, std::string(), std::move(zone)}; }
+};
+
 // Translates a whole file image held in memory. A header that is not
 // complete gives InputOpenFailed; an announced count of 0 gives Ok with no
 // text. A file shorter than its header says is translated up to its last
 // complete block.
 Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form, UtcShift shift,
                               const std::string& trailerText);
+Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form, const ZoneChoice& zone);
 
 // Translates an image and writes the text to outputPath through a temporary
 // file; *reason (when given) says why a write failed. With 0 blocks nothing
@@ -85,6 +100,9 @@ Translation TranslateGpsImage(const std::vector<uint8_t>& image, OutputForm form
 TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
                                      OutputForm form, UtcShift shift, const std::string& trailerText,
                                      Translation* details = nullptr, std::string* reason = nullptr);
+TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const std::string& outputPath,
+                                     OutputForm form, const ZoneChoice& zone, Translation* details = nullptr,
+                                     std::string* reason = nullptr);
 
 // Reads inputPath, translates it and writes outputPath. The text goes to a
 // temporary file in the same folder that replaces outputPath only when it is
@@ -93,6 +111,9 @@ TranslateResult TranslateImageToFile(const std::vector<uint8_t>& image, const st
 TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath,
                                  OutputForm form, UtcShift shift,
                                  const std::string& trailerText, Translation* details = nullptr,
+                                 std::string* reason = nullptr);
+TranslateResult TranslateGpsData(const std::string& inputPath, const std::string& outputPath, OutputForm form,
+                                 const ZoneChoice& zone, Translation* details = nullptr,
                                  std::string* reason = nullptr);
 
 

@@ -60,4 +60,34 @@ UtmPosition LatLonToUtm(double latitude, char northSouth, double longitude, char
   return out;
 }
 
+int UtmZoneOf(double longitude) {
+  const int zone = static_cast<int>(std::floor((longitude + 180.0) / 6.0)) + 1;
+  return zone < 1 ? 1 : zone > 60 ? 60 : zone;
+}
+
+UtmPosition ProjectIntoZone(double latitude, double longitude, int zone) {
+  const double e2 = 2 * kF - kF * kF;
+  const double e4 = e2 * e2, e6 = e4 * e2;
+  const double ep2 = e2 / (1 - e2);
+  const double phi = latitude * kPi / 180;
+  const double centre = 6.0 * zone - 183.0;
+  const double sinPhi = std::sin(phi), cosPhi = std::cos(phi), tanPhi = std::tan(phi);
+  const double n = kA / std::sqrt(1 - e2 * sinPhi * sinPhi);
+  const double t = tanPhi * tanPhi;
+  const double c = ep2 * cosPhi * cosPhi;
+  const double a = cosPhi * (longitude - centre) * kPi / 180;
+  const double m =
+      kA * ((1 - e2 / 4 - 3 * e4 / 64 - 5 * e6 / 256) * phi -
+            (3 * e2 / 8 + 3 * e4 / 32 + 45 * e6 / 1024) * std::sin(2 * phi) +
+            (15 * e4 / 256 + 45 * e6 / 1024) * std::sin(4 * phi) - (35 * e6 / 3072) * std::sin(6 * phi));
+  const double a2 = a * a, a3 = a2 * a, a4 = a3 * a, a5 = a4 * a, a6 = a5 * a;
+  UtmPosition out;
+  out.zone = zone;
+  out.easting = kK0 * n * (a + (1 - t + c) * a3 / 6 + (5 - 18 * t + t * t + 72 * c - 58 * ep2) * a5 / 120) +
+                kFalseEasting;
+  out.northing = kK0 * (m + n * tanPhi * (a2 / 2 + (5 - t + 9 * c + 4 * c * c) * a4 / 24 +
+                                           (61 - 58 * t + t * t + 600 * c - 330 * ep2) * a6 / 720));
+  return out;
+}
+
 }  // namespace zelkor

@@ -14,4 +14,11 @@ struct UtmPosition {
 // give the hemispheres ("N"/"S", "E"/"W").
 UtmPosition LatLonToUtm(double latitude, char northSouth, double longitude, char eastWest);
 
+// The UTM zone of a signed longitude (east positive), 1-60.
+int UtmZoneOf(double longitude);
+// Signed latitude and longitude projected into a given zone, so that fixes
+// on both sides of a zone boundary share one plane. The northing is signed
+// (no false northing south of the equator).
+UtmPosition ProjectIntoZone(double latitude, double longitude, int zone);
+
 }  // namespace zelkor

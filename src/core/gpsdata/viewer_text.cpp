@@ -1,5 +1,7 @@
 #include "gpsdata/viewer_text.h"
 
+#include "gpsdata/fix_time.h"
+
 #include <new>
 
 #include <cstdlib>
@@ -106,18 +108,6 @@ CsvTable ParseCsvTable(const std::string& csvText) {
   return table;
 }
 
-namespace {
-long DaysSince2000(int year, int month, int day) {
-  // Days from civil (proleptic Gregorian), relative to 2000-01-01.
-  year -= month <= 2;
-  const long era = (year >= 0 ? year : year - 399) / 400;
-  const long yoe = year - era * 400;
-  const long doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 730425;
-}
-}  // namespace
-
 Track TrackFromTable(const CsvTable& table) {
   Track track;
   track.utm = table.utm;
@@ -141,7 +131,13 @@ Track TrackFromTable(const CsvTable& table) {
     p.badCheck = table.badCheck[&f - table.rows.data()];
     const int year = AtoiRules(f[0]), month = AtoiRules(f[1]), day = AtoiRules(f[2]);
     p.when = Format("%04d-%02d-%02d %s:%s:%s", year, month, day, f[3].c_str(), f[4].c_str(), f[5].c_str());
-    p.day = month >= 1 && month <= 12 ? DaysSince2000(year, month, day) : 0;
+    const int hour = AtoiRules(f[3]), minute = AtoiRules(f[4]), second = AtoiRules(f[5]);
+    if (month >= 1 && month <= 12 && day >= 1 && day <= 31) {
+      const int64_t days = DaysFromCivil(year, month, day);
+      p.day = static_cast<long>(days - DaysFromCivil(2000, 1, 1));
+      p.validTime = hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
+      p.localSeconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    }
     p.altitude = f[next];
     for (size_t s = next + 2; s < next + 14 && s < f.size(); ++s) p.satellites += AtoiRules(f[s]) != 0;
     track.points.push_back(p);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ struct TrackPoint {
   bool badCheck = false;
   std::string when;      // "2006-07-05 09:03:07", in the file's time zone
   long day = 0;          // days since 1 January 2000, for colouring by date
+  bool validTime = false;
+  int64_t localSeconds = 0;  // the row's date and time as seconds, in the file's zone
   std::string altitude;  // as written ("1650", "***")
   int satellites = 0;    // satellites used
   int zone = 0;          // UTM zone, for UTM files

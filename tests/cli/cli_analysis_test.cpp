@@ -1,0 +1,98 @@
+// zelkor-cli summary, zones and --tz, as a user at a terminal meets them.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "config/collar_config.h"
+#include "config/config_file.h"
+#include "support/gps_image.h"
+#include "support/temp_dir.h"
+
+namespace zelkor {
+namespace {
+
+struct Result {
+  int exit;
+  std::string out, err;
+};
+
+Result Cli(const QStringList& args) {
+  QProcess p;
+  p.start(QString(ZELKOR_BIN_DIR) + "/zelkor-cli", args);
+  p.waitForFinished(30000);
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
+          p.readAllStandardError().toStdString()};
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Twelve fixes on 1 July 2026, every two hours from 00:00 UTC, under a
+// header whose primary rate is two hours.
+std::vector<uint8_t> OneDay() {
+  std::vector<GpsBlockFields> fixes;
+  for (int h = 0; h < 24; h += 2) fixes.push_back(testing::FixAt(26, 7, 1, h, 0, 40, 45 + h * 0.001, true, 110, false));
+  std::vector<uint8_t> image = testing::GpsImage(fixes, 321);
+  image[4] = 2;  // primary rate: 2 hours
+  return image;
+}
+
+TEST(CliSummary, JsonHasEveryKeyAndTheTextNamesTheFigures) {
+  testing::TempDir dir;
+  dir.writeBytes("day.gps", OneDay());
+  Result r = Cli({"summary", Q(dir.file("day.gps")), "--json"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+  for (const char* key : {"collarId", "first", "last", "fixes", "fixes3d", "fixes2d", "badChecks", "outliers",
+                          "scheduledAttempts", "fixSuccess", "distanceKm", "mcp100Km2", "mcp95Km2"})
+    EXPECT_TRUE(o.contains(key)) << key << "\n" << r.out;
+  EXPECT_EQ(o["collarId"].toInt(), 321);
+  EXPECT_EQ(o["first"].toString(), "2026-07-01T00:00:40Z");
+  EXPECT_EQ(o["fixes"].toInt(), 12);
+  EXPECT_EQ(o["scheduledAttempts"].toInt(), 12);
+  EXPECT_DOUBLE_EQ(o["fixSuccess"].toDouble(), 1.0);
+
+  // A configuration file in place of the header: an hourly schedule.
+  CollarConfig hourly;
+  hourly.primaryRateHours = 1;
+  ASSERT_EQ(WriteConfigFile(dir.file("hourly.cfg"), hourly), ConfigFileStatus::Ok);
+  r = Cli({"summary", Q(dir.file("day.gps")), "--json", "--config", Q(dir.file("hourly.cfg"))});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object()["scheduledAttempts"].toInt(), 23);
+
+  r = Cli({"summary", Q(dir.file("day.gps"))});
+  EXPECT_EQ(r.exit, 0);
+  EXPECT_NE(r.out.find("Fix success:"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("100.0 %"), std::string::npos) << r.out;
+
+  r = Cli({"summary", Q(dir.file("missing.gps"))});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("missing.gps"), std::string::npos) << r.err;
+  EXPECT_EQ(Cli({"summary", Q(dir.file("day.gps")), "--max-speed", "fast"}).exit, 64);
+  EXPECT_EQ(Cli({"summary", Q(dir.file("day.gps")), "--config", Q(dir.file("none.cfg"))}).exit, 1);
+}
+
+TEST(CliTimeZones, TranslateWithANamedZoneAndUnknownNamesExplained) {
+  testing::TempDir dir;
+  dir.writeBytes("day.gps", OneDay());
+  Result r = Cli({"translate", Q(dir.file("day.gps")), Q(dir.file("denver.csv")), "--tz", "America/Denver"});
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const std::string csv = dir.read("denver.csv");
+  EXPECT_EQ(csv.rfind("2026,6,30,18,00,40,", 0), 0u) << "00:00:40 UTC is 18:00:40 MDT the day before";
+  EXPECT_NE(csv.find("\r\nAmerica/Denver (MST/MDT)\r\n"), std::string::npos);
+
+  r = Cli({"translate", Q(dir.file("day.gps")), Q(dir.file("x.csv")), "--tz", "America/Denvr"});
+  EXPECT_EQ(r.exit, 64);
+  EXPECT_NE(r.err.find("\"America/Denvr\" is not a time zone"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("zelkor-cli zones"), std::string::npos) << r.err;
+  EXPECT_EQ(Cli({"translate", Q(dir.file("day.gps")), Q(dir.file("x.csv")), "--tz", "UTC", "--offset", "-7"}).exit,
+            64);
+
+  r = Cli({"zones", "Adelaide"});
+  EXPECT_EQ(r.exit, 0);
+  EXPECT_EQ(r.out, "Australia/Adelaide\n");
+}
+
+}  // namespace
+}  // namespace zelkor
