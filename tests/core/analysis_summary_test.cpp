@@ -222,3 +222,69 @@ TEST(SeasonSummary, EmptyAndHeaderlessFiles) {
 
 }  // namespace
 }  // namespace zelkor
+
+#include "analysis/table_analysis.h"
+#include "gpsdata/translate.h"
+#include "print/print_job.h"
+#include "support/recording_canvas.h"
+
+namespace zelkor {
+namespace {
+
+// From the CSV alone (no GPS data file at hand): the footer's zone takes
+// the rows back to UTC, through a daylight-saving change, and the flags
+// match those of the blocks.
+TEST(TableAnalysis, TheFootersZoneGivesBackUtcAndTheFlagsOfTheBlocks) {
+  std::vector<GpsBlockFields> fixes = Walk(Utc(2026, 11, 1, 4), 8, 30);  // 04:00 to 07:30 UTC, 30 min apart
+  fixes.push_back(Fix(Utc(2026, 11, 1, 8, 0, 35), 45.0, -110.0));      // 01:00:35 MST, after the change
+  fixes.push_back(Fix(Utc(2026, 11, 1, 8, 30, 35), 45.4, -110.0));     // 45 km in 30 minutes
+  std::string error;
+  const auto denver = NamedZone::Find("America/Denver", &error);
+  ASSERT_TRUE(denver) << error;
+  const std::vector<uint8_t> image = testing::GpsImage(fixes);
+  for (OutputForm form : {OutputForm::LatLon, OutputForm::Utm}) {
+    const Translation t = TranslateGpsImage(image, form, ZoneChoice::Named(*denver));
+    const TableAnalysis a = AnalyseTable(ParseCsvTable(t.csv));
+    ASSERT_TRUE(a.zoneKnown);
+    ASSERT_EQ(a.utc.size(), fixes.size());
+    EXPECT_EQ(a.utc[7], "2026-11-01T07:30:35Z") << "01:30:35 MDT, the first of the two";
+    EXPECT_EQ(a.utc[8], "2026-11-01T08:00:35Z");
+    ExportData data;
+    ASSERT_TRUE(ReadExportData(image, &data));
+    const std::vector<FixFlags> blocks = FlagFixes(FlagInputsOf(data));
+    for (size_t i = 0; i < fixes.size(); ++i) EXPECT_EQ(a.flags[i].any(), blocks[i].any()) << i;
+    EXPECT_TRUE(a.flags[9].tooFast);
+  }
+  // A footer the program did not write: flags still, UTC not.
+  const TableAnalysis plain = AnalyseTable(ParseCsvTable(TranslateGpsImage(image, OutputForm::LatLon, {}, "").csv));
+  EXPECT_FALSE(plain.zoneKnown);
+  EXPECT_EQ(plain.utc[0], "");
+  EXPECT_TRUE(plain.flags[9].tooFast);
+}
+
+TEST(SummaryPage, PrintedAfterTheReportOnlyWhenAskedForAndThereIsASummary) {
+  SeasonSummary s;
+  ASSERT_TRUE(SummarizeSeason(ImageWith(TwoHourly(), Walk(Utc(2026, 6, 1, 0), 120)), {}, &s));
+  PrintInputs in;
+  in.options.collarConfig = false;
+  in.options.transmitterCalendar = false;
+  in.options.auxCalendar = false;
+  in.options.seasonSummary = true;
+  testing::RecordingCanvas none;
+  EXPECT_EQ(RunPrintJob(none, in), 0) << "no summary to print";
+  in.summary = s;
+  testing::RecordingCanvas c;
+  EXPECT_EQ(RunPrintJob(c, in), 1);
+  EXPECT_NE(c.find("Season Summary, Collar 4711"), nullptr);
+  EXPECT_NE(c.find("Fix success:"), nullptr);
+  EXPECT_NE(c.find("100.0 %"), nullptr);
+  EXPECT_EQ(c.rectangles, 10) << "one outline per day";
+  for (const auto& t : c.texts) {
+    EXPECT_GE(t.x, 0) << t.text;
+    EXPECT_LE(t.x + 10 * static_cast<int>(t.text.size()), c.pageWidth()) << t.text;
+    EXPECT_LE(t.y + 20, c.pageHeight()) << t.text;
+  }
+}
+
+}  // namespace
+}  // namespace zelkor

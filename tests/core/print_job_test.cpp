@@ -263,8 +263,11 @@ TEST(PrintCalendar, AnActiveDayWithItsWeekdayOffIsNotMarked) {
   in.config.transmitterDays.setQuarter(11, 0, true);  // days 1-7 active, no weekday on
   testing::RecordingCanvas c;
   PrintCalendarPage(c, in, CalendarPageKind::Transmitter);
-  for (const auto& t : c.texts)
-    if (t.font == PrintFont::Marked) EXPECT_EQ(t.text, "VHF Transmitter Schedule On");
+  for (const auto& t : c.texts) {
+    if (t.font == PrintFont::Marked) {
+      EXPECT_EQ(t.text, "VHF Transmitter Schedule On");
+    }
+  }
 }
 
 }  // namespace

@@ -35,12 +35,16 @@ std::vector<FixFlags> FlagFixes(const std::vector<FlagInput>& fixes, double maxS
     const FlagInput& f = fixes[i];
     FixFlags& g = flags[i];
     g.badCheck = f.badCheck;
-    g.noPosition = !f.hasPosition || !IsPosition(f.latitude, f.longitude);
-    if (!g.badCheck && !g.noPosition && f.validTime && reference) {
+    g.noPosition = !f.hasPosition || (f.planar ? !(std::isfinite(f.easting) && std::isfinite(f.northing) &&
+                                                      (f.easting != 0 || f.northing != 0))
+                                               : !IsPosition(f.latitude, f.longitude));
+    if (!g.badCheck && !g.noPosition && f.validTime && reference && (!f.planar || reference->zone == f.zone)) {
       const int64_t dt = f.seconds - reference->seconds;
       // Without time between the two there is no speed to judge.
       if (dt > 0) {
-        g.speedKmh = DistanceKm(reference->latitude, reference->longitude, f.latitude, f.longitude) / (dt / 3600.0);
+        const double km = f.planar ? std::hypot(f.easting - reference->easting, f.northing - reference->northing) / 1000
+                                   : DistanceKm(reference->latitude, reference->longitude, f.latitude, f.longitude);
+        g.speedKmh = km / (dt / 3600.0);
         g.tooFast = g.speedKmh > maxSpeedKmh;
       }
     }

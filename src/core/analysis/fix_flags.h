@@ -19,6 +19,12 @@ struct FlagInput {
   bool hasPosition = false;
   double latitude = 0;   // signed degrees
   double longitude = 0;  // signed degrees
+  // Or, for a UTM file, metres in a zone: speeds are judged only between
+  // fixes of one zone.
+  bool planar = false;
+  double easting = 0;
+  double northing = 0;
+  int zone = 0;
   bool badCheck = false;
 };
 

@@ -88,7 +88,10 @@ CsvTable ParseCsvTable(const std::string& csvText) {
   for (std::string line : SplitLines(csvText)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     auto f = Fields(line);
-    if (f.size() < 29) continue;
+    if (f.size() < 29) {
+      if (!line.empty() && line.find("blocks translated") == std::string::npos) table.footer = line;
+      continue;
+    }
     const bool latLon = (f[7] == "N" || f[7] == "S") && (f[9] == "E" || f[9] == "W");
     if (!formKnown) {
       table.utm = !latLon;

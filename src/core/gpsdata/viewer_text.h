@@ -38,6 +38,7 @@ struct CsvTable {
   std::vector<std::string> headings;  // with the two check columns at the end
   std::vector<std::vector<std::string>> rows;
   std::vector<bool> badCheck;
+  std::string footer;  // the last line: the time zone the rows are in
 };
 
 // The headings of a latitude/longitude (32) or UTM (31) table.

@@ -1,4 +1,5 @@
 #include "print/print_job.h"
+#include "print/summary_page.h"
 
 #include <algorithm>
 #include <cmath>
@@ -296,6 +297,10 @@ int RunPrintJob(PageCanvas& canvas, const PrintInputs& in) {
   }
   if (in.options.collarConfig) {
     PrintConfigurationReport(canvas, in);
+    ++pages;
+  }
+  if (in.options.seasonSummary && in.summary) {
+    PrintSummaryPage(canvas, *in.summary, in.now);
     ++pages;
   }
   return pages;

@@ -1,10 +1,12 @@
 // The print job: the VHF transmitter calendar, the auxiliary GPS fix
 // calendar and the configuration report, in that order, each when its
-// switch is on.
+// switch is on; then, when asked for, the season summary of GPS data.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "analysis/season_summary.h"
 #include "app/clock.h"
 #include "app/prompter.h"
 #include "app/settings_store.h"
@@ -31,6 +33,7 @@ struct PrintOptions {
   bool transmitterCalendar = true;
   bool auxCalendar = true;
   std::string projectText;  // "VHF Frequency/Project Name:", at most 35 characters
+  bool seasonSummary = false;  // a page of the last GPS data viewed, when there is one; not stored
 };
 
 // A page switch reads on when missing, unreadable, or 1 by atoi rules.
@@ -46,6 +49,7 @@ struct PrintInputs {
   int utcOffsetHours = 0;
   LocalDateTime now;
   CalendarStart start;
+  std::optional<SeasonSummary> summary;  // for the summary page
 };
 
 // Reads the settings and the clock. An unset calendar start becomes the
