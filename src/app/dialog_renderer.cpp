@@ -25,6 +25,7 @@
 #include "gpsdata/gps_block_encode.h"
 #include "gpsdata/translate.h"
 #include "gpsdata/viewer_text.h"
+#include "named_zone_dialog.h"
 #include "offload_dialog.h"
 #include "util/endian.h"
 #include "view_gps_data_dialog.h"
@@ -58,12 +59,18 @@ class NoLauncher : public XmodemLauncher {
   int run(const HelperRun&) override { return -1; }
 };
 
-// A translated season near 40 N 105.5 W, two of its fixes with bad checks.
-std::string SampleCsv() {
-  std::vector<uint8_t> image(64, 0);
-  WriteBe24(&image[1], 60 * 32 + 64);
+// A season near 40 N 105.5 W on a 2-hour schedule: two of its fixes with
+// bad checks, one planted far off, five attempts that got nothing.
+std::vector<uint8_t> SampleImage() {
+  CollarConfig config;
+  config.primaryRateHours = 2;
+  config.collarId = 1234;
+  EncodeConfig(config);
+  std::vector<uint8_t> image(config.raw.begin(), config.raw.end());
+  WriteBe24(&image[1], 55 * 32 + 64);
   double lat = 40.0, lon = 105.5;
   for (int i = 0; i < 60; ++i) {
+    if (i % 12 == 7) continue;  // no fix at that attempt
     GpsBlockFields f;
     f.year = 26;
     f.month = 5;
@@ -77,9 +84,14 @@ std::string SampleCsv() {
     f.altitudeCode = AltitudeCode(2100 + i);
     f.statusCode = 3;
     f.goodCheck = i != 17 && i != 41;
+    if (i == 30) SplitDegrees(lat + 0.4, f.latDegrees, f.latMinutes, f.latFraction);  // 45 km off
     const GpsBlock b = EncodeGpsBlock(f);
     image.insert(image.end(), b.begin(), b.end());
   }
+  return image;
+}
+
+std::string SampleCsv(const std::vector<uint8_t>& image) {
   return TranslateGpsImage(image, OutputForm::LatLon, ShiftHours(-7), "(GMT -07:00) Mountain Time (US & Canada)").csv;
 }
 
@@ -122,7 +134,8 @@ void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& v
   OffloadContext offload{context.state, context.store, context.prompter, context.link, context.clock, {}, {}};
   OffloadGpsDataDialog offloadDialog(sample, offload, sink, &frame);
   visit(offloadDialog, "OffloadGpsDataDialog");
-  const std::string csv = SampleCsv();
+  const std::vector<uint8_t> image = SampleImage();
+  const std::string csv = SampleCsv(image);
   const ViewerText text = LoadTextForViewer(csv);
   auto* viewer = new ViewGpsDataDialog(QString::fromStdString(text.text), QString::number(text.lineCount),
                                        "1234.csv", &frame);
@@ -135,7 +148,13 @@ void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& v
   viewer->trackView()->zoomIn();
   viewer->trackView()->zoomIn();
   visit(*viewer, "ViewGpsDataDialog-TrackZoomed");
+  viewer->tabs()->setCurrentIndex(3);
+  visit(*viewer, "ViewGpsDataDialog-SummaryWithoutSource");
+  viewer->setGpsImage(image, "1234_5_6_2026_8_0_0.gps");
+  visit(*viewer, "ViewGpsDataDialog-Summary");
   delete viewer;
+  NamedZoneDialog zones("America/Denver", &frame);
+  visit(zones, "NamedZoneDialog");
 
   // The schedule dialogs on a sample configuration.
   CollarConfig config = SampleCollarConfig();

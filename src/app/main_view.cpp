@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "analysis/analysis_settings.h"
 #include "app/load_settings.h"
 #include "app/paths.h"
 #include "config/config_file.h"
@@ -283,8 +284,15 @@ void MainView::startOffloadGpsData() {
   }
 }
 
+std::optional<std::string> MainView::chooseGpsSource() {
+  auto path = context_.files.openFile("Open GPS Data File", GpsBackupDir(context_.state.programDirectory) + "*.gps",
+                                      "GPS data files (*.gps);;All Files (*.*)", "gps");
+  if (path) lastGpsSource_ = *path;
+  return path;
+}
+
 void MainView::exportGpsData(const std::string& source) {
-  RunExportGpsData(context_.state.programDirectory, source, context_.files, context_.prompter);
+  RunExportGpsData(context_.state.programDirectory, source, context_.files, context_.prompter, StoredMaxSpeed());
 }
 
 void MainView::openGpsDataFile() {
@@ -297,11 +305,26 @@ bool MainView::showGpsDataFile(const std::string& path, const std::string& sourc
   std::string bytes;
   if (!ReadWholeFile(path, &bytes)) return false;  // a file that cannot be read is skipped
   const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+  if (!source.empty()) lastGpsSource_ = source;
   return LoadIntoViewer(
       bytes, [&](const ViewerText& text) { viewer_.show(text, name, source); }, context_.prompter);
 }
+double MainView::StoredMaxSpeed() const { return ReadMaxSpeed(context_.store); }
+
+std::optional<SeasonSummary> MainView::SummaryOfLastGpsData() const {
+  if (lastGpsSource_.empty()) return std::nullopt;
+  std::vector<uint8_t> image;
+  SummaryOptions options;
+  options.maxSpeedKmh = StoredMaxSpeed();
+  SeasonSummary s;
+  if (!ReadWholeFile(lastGpsSource_, &image) || !SummarizeSeason(image, options, &s)) return std::nullopt;
+  return s;
+}
+
 void MainView::startPrinting() {
-  const PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
+  PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
+  inputs.summary = printSummary_;
+  inputs.options.seasonSummary = printSummary_.has_value();
   std::unique_ptr<QPrinter> printer;
   if (printTarget_) {
     printer = printTarget_();
@@ -322,16 +345,21 @@ void MainView::runPrintDialog(int monthIndex, int yearIndex, const std::function
   // program runs.
   PrintOptions stored = ReadPrintOptions(context_.store);
   stored.projectText = projectText_;
-  PrintOptionsDialog dialog(stored, parent ? parent : this);
+  const std::optional<SeasonSummary> summary = SummaryOfLastGpsData();
+  PrintOptionsDialog dialog(stored, parent ? parent : this,
+                            summary ? QFileInfo(QString::fromStdString(lastGpsSource_)).fileName() : QString());
   if (dialog.exec() != QDialog::Accepted) return;
   const PrintOptions o = dialog.options();
   projectText_ = o.projectText;
   StorePrintOptions(context_.store, context_.prompter, o);
-  if (!o.collarConfig && !o.transmitterCalendar && !o.auxCalendar) return;
+  printSummary_ = o.seasonSummary ? summary : std::nullopt;
+  if (!o.collarConfig && !o.transmitterCalendar && !o.auxCalendar && !o.seasonSummary) return;
   calendarStart_.month = monthIndex + 1;
   calendarStart_.year = yearIndex + 2000;
   calendarStart_.weekday = dayOfWeek(calendarStart_.month, 1, calendarStart_.year);
-  const PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
+  PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
+  inputs.options.seasonSummary = o.seasonSummary;
+  inputs.summary = printSummary_;
   switch (dialog.action()) {
     case PrintOptionsDialog::Print:
       postCommand(kCmdFilePrint);

@@ -7,6 +7,9 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
+
+#include "analysis/season_summary.h"
 
 #include "app/command_ids.h"
 #include "app_context.h"
@@ -65,6 +68,9 @@ class MainView : public QWidget, public CommandSink {
   ConfigDownloadState& downloadState();
   // Writes a GPS data file as GPX, GeoJSON, KML or Movebank CSV; asks for
   // the file when source is empty.
+  double StoredMaxSpeed() const;
+  std::optional<SeasonSummary> SummaryOfLastGpsData() const;
+  std::optional<std::string> chooseGpsSource();
   void exportGpsData(const std::string& source);
   // Shows a translated file in the viewer; false when it cannot be read.
   bool showGpsDataFile(const std::string& path, const std::string& source = {});
@@ -94,7 +100,11 @@ class MainView : public QWidget, public CommandSink {
   QPointer<CollarCommandsDialog> collarCommands_;
   CollarConfig config_;
   QPixmap backdrop_;
-  GpsViewerHost viewer_{this, [this](const std::string& source) { exportGpsData(source); }};
+  GpsViewerHost viewer_{this, [this](const std::string& source) { exportGpsData(source); }, &context_.store,
+                        [this] { return chooseGpsSource(); }};
+  // The GPS data file of the last file viewed, for the print job's summary page.
+  std::string lastGpsSource_;
+  std::optional<SeasonSummary> printSummary_;  // the summary page asked for in the print dialog
   bool busy_ = false;
   CalendarStart calendarStart_;
   std::function<std::unique_ptr<QPrinter>()> printTarget_;

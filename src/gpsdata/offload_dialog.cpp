@@ -1,5 +1,7 @@
 #include "offload_dialog.h"
 
+#include "named_zone_dialog.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -39,7 +41,9 @@ OffloadGpsDataDialog::OffloadGpsDataDialog(const CollarConfig& config, OffloadCo
   south->hide();
   zones_ = new QComboBox(this);
   for (const std::string& e : TimeZoneEntries()) zones_->addItem(QString::fromStdString(e));
-  zones_->setToolTip("Time zone the fix times are shifted to in the CSV file.");
+  zones_->addItem("Named time zone...");
+  zones_->setToolTip("Time zone the fix times are shifted to in the CSV file. The list's zones keep one offset "
+                     "all year; a named time zone (the last entry) follows daylight saving.");
   layout->addWidget(zones_);
   auto* row = new QHBoxLayout;
   send_ = new QPushButton("Send Command", this);
@@ -57,10 +61,38 @@ OffloadGpsDataDialog::OffloadGpsDataDialog(const CollarConfig& config, OffloadCo
   if (utc.present()) zone = AtoiRules(utc.text);
   // A stored index outside the list would leave no zone (no shift and an
   // empty footer): the UTC entry stands in for it.
-  zones_->setCurrentIndex(zone >= 0 && zone < zones_->count() ? zone : kUtcDefaultIndex);
+  zones_->setCurrentIndex(zone >= 0 && zone < namedZoneIndex() ? zone : kUtcDefaultIndex);
+  listIndex_ = zones_->currentIndex();
+  connect(zones_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+    if (index == namedZoneIndex())
+      chooseNamedZone();
+    else
+      listIndex_ = index;
+  });
   const SettingsValue form0 = context_.store.read(kSettingsKey, "Lat or UTC Offload");
   const bool utm = form0.present() && form0.text != "0";
   (utm ? utm_ : latLon_)->setChecked(true);
+}
+
+int OffloadGpsDataDialog::namedZoneIndex() const { return static_cast<int>(TimeZoneEntries().size()); }
+
+void OffloadGpsDataDialog::chooseNamedZone() {
+  const SettingsValue last = context_.store.read(kAnalysisKey, "Named Time Zone");
+  NamedZoneDialog picker(named_ ? QString::fromStdString(named_->name())
+                                : QString::fromStdString(last.present() ? last.text : std::string()),
+                         this);
+  if (picker.exec() == QDialog::Accepted && picker.zone()) {
+    useNamedZone(*picker.zone());
+    context_.store.write(kAnalysisKey, "Named Time Zone", named_->name());
+  } else if (!named_) {
+    zones_->setCurrentIndex(listIndex_);
+  }
+}
+
+void OffloadGpsDataDialog::useNamedZone(const NamedZone& zone) {
+  named_ = zone;
+  zones_->setItemText(namedZoneIndex(), QString("Named time zone: %1...").arg(QString::fromStdString(zone.name())));
+  zones_->setCurrentIndex(namedZoneIndex());
 }
 
 void OffloadGpsDataDialog::send() {
@@ -78,6 +110,14 @@ void OffloadGpsDataDialog::send() {
   c.fileName = fileName_->text().toStdString();
   c.form = utm_->isChecked() ? OutputForm::Utm : OutputForm::LatLon;
   c.zoneText = zones_->currentText().toStdString();
+  if (zones_->currentIndex() == namedZoneIndex()) {
+    if (!named_) {
+      chooseNamedZone();
+      if (!named_) return;
+    }
+    c.namedZone = named_;
+    c.zoneText = named_->name();
+  }
   c.collarId = config_.collarId;
   report_ = RunOffload(c, context_);
   if (report_.outcome == OffloadOutcome::OutOfRange) blocks_->setFocus();

@@ -30,6 +30,13 @@ class OffloadGpsDataDialog : public QDialog {
   QComboBox* zoneList() const { return zones_; }
   QPushButton* sendButton() const { return send_; }
   const OffloadReport& lastReport() const { return report_; }
+  // The list's last entry, after the specified ones: "Named time zone...".
+  int namedZoneIndex() const;
+  // Opens the named-zone picker; a cancelled pick goes back to the entry
+  // chosen before.
+  void chooseNamedZone();
+  // A named zone chosen (by the picker, or by a test), selected in the list.
+  void useNamedZone(const NamedZone& zone);
 
   void reject() override;
 
@@ -47,6 +54,8 @@ class OffloadGpsDataDialog : public QDialog {
   QComboBox* zones_;
   QPushButton* send_;
   OffloadReport report_;
+  std::optional<NamedZone> named_;
+  int listIndex_ = 0;  // the last entry of the specified list chosen
 };
 
 }  // namespace zelkor

@@ -48,6 +48,19 @@ TrackView::TrackView(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
 }
 
+void TrackView::setAnalysis(TableAnalysis analysis) {
+  analysis_ = std::move(analysis);
+  update();
+}
+
+bool TrackView::isOutlier(int i) const {
+  if (i < 0 || i >= static_cast<int>(track_.points.size())) return false;
+  const size_t row = track_.points[static_cast<size_t>(i)].row;
+  if (row >= analysis_.flags.size()) return false;
+  const FixFlags& f = analysis_.flags[row];
+  return f.tooFast || f.noPosition;
+}
+
 void TrackView::keyPressEvent(QKeyEvent* event) {
   const double step = std::max(width(), height()) / 8.0;
   switch (event->key()) {
@@ -156,7 +169,12 @@ QString TrackView::describe(int i) const {
                      .arg(where)
                      .arg(altitude)
                      .arg(p.satellites);
-  if (p.badCheck) text += "\nbad check byte";
+  if (p.row < analysis_.utc.size() && !analysis_.utc[p.row].empty())
+    text += QString("\nUTC %1").arg(QString::fromStdString(analysis_.utc[p.row]));
+  if (p.row < analysis_.flags.size() && analysis_.flags[p.row].any())
+    text += QString("\noutlier: %1").arg(QString::fromStdString(analysis_.flags[p.row].reasons()));
+  else if (p.badCheck)
+    text += "\nbad check byte";
   return text;
 }
 
@@ -268,6 +286,11 @@ void TrackView::paintEvent(QPaintEvent*) {
       p.setBrush(dateColour(t));
       p.drawEllipse(at, 2.8, 2.8);
     }
+    if (isOutlier(static_cast<int>(&t - pts.data()))) {
+      p.setPen(QPen(QColor(147, 51, 234), 2));
+      p.setBrush(Qt::NoBrush);
+      p.drawEllipse(at, 6.5, 6.5);
+    }
   }
   auto mark = [&](const TrackPoint& t, QColor c, const QString& label) {
     const QPointF at = toScreen(t);
@@ -287,6 +310,9 @@ void TrackView::paintEvent(QPaintEvent*) {
                         .arg(QString::fromStdString(pts.front().when).left(10))
                         .arg(QString::fromStdString(pts.back().when).left(10));
   if (bad) caption += QString("; %1 bad checks (red crosses)").arg(bad);
+  int outliers = 0;
+  for (int i = 0; i < static_cast<int>(pts.size()); ++i) outliers += isOutlier(i);
+  if (outliers) caption += QString("; %1 outliers (purple rings)").arg(outliers);
   // The caption wraps in a narrow view, on a pale band so that the track
   // under it does not hide it; the scale bar stands above it.
   const QRect room = rect().adjusted(10, 0, -10, -6);

@@ -10,6 +10,7 @@
 #include <QPointF>
 #include <QWidget>
 
+#include "analysis/table_analysis.h"
 #include "gpsdata/viewer_text.h"
 
 namespace zelkor {
@@ -20,6 +21,11 @@ class TrackView : public QWidget {
   explicit TrackView(QWidget* parent = nullptr);
   void setTrack(Track track);
   const Track& track() const { return track_; }
+  // The outlier flags and UTC times of the table's rows: outliers get a
+  // purple ring, and hovering tells the UTC time and why a fix is flagged.
+  void setAnalysis(TableAnalysis analysis);
+  // Whether fix i carries an outlier flag other than a bad check.
+  bool isOutlier(int i) const;
   QSize sizeHint() const override { return {640, 420}; }
 
   // Shows every fix.
@@ -58,6 +64,7 @@ class TrackView : public QWidget {
   void drawScaleBar(class QPainter& p, double bottom) const;
 
   Track track_;
+  TableAnalysis analysis_;
   long firstDay_ = 0, lastDay_ = 0;
   double xUnit_ = 1.0;         // screen units of one x unit relative to y (cos latitude for degrees)
   QPointF centre_;             // world point at the view's centre

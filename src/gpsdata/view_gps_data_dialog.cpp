@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -15,25 +18,45 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "analysis/analysis_settings.h"
+#include "analysis/table_analysis.h"
+#include "summary_chart.h"
 #include "track_view.h"
+#include "util/read_file.h"
 
 namespace zelkor {
 
-// The fixes of a file as a table model: the cells as written, numbers sort
-// as numbers, rows with a bad check tinted and marked for the filter.
+// The fixes of a file as a table model: first the outlier reasons and the
+// UTC time worked out for each row, then the cells as written. Numbers sort
+// as numbers; bad checks and outliers are tinted and marked for the filter.
 class CsvTableModel : public QAbstractTableModel {
  public:
-  CsvTableModel(CsvTable table, QObject* parent) : QAbstractTableModel(parent), table_(std::move(table)) {}
+  static constexpr int kAdded = 2;
+  CsvTableModel(const CsvTable& table, QObject* parent) : QAbstractTableModel(parent), table_(table) {}
+  void setAnalysis(TableAnalysis analysis) {
+    beginResetModel();
+    analysis_ = std::move(analysis);
+    endResetModel();
+  }
   int rowCount(const QModelIndex& parent = QModelIndex()) const override {
     return parent.isValid() ? 0 : static_cast<int>(table_.rows.size());
   }
   int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-    return parent.isValid() ? 0 : static_cast<int>(table_.headings.size());
+    return parent.isValid() ? 0 : static_cast<int>(table_.headings.size()) + kAdded;
   }
   QVariant data(const QModelIndex& index, int role) const override {
-    const auto& row = table_.rows[static_cast<size_t>(index.row())];
-    const size_t c = static_cast<size_t>(index.column());
-    const QString cell = c < row.size() ? QString::fromStdString(row[c]) : QString();
+    const size_t r = static_cast<size_t>(index.row());
+    const auto& row = table_.rows[r];
+    const int c = index.column();
+    const bool bad = table_.badCheck[r];
+    const bool outlier = r < analysis_.flags.size() && analysis_.flags[r].any();
+    QString cell;
+    if (c == 0)
+      cell = r < analysis_.flags.size() ? QString::fromStdString(analysis_.flags[r].reasons()) : QString();
+    else if (c == 1)
+      cell = r < analysis_.utc.size() ? QString::fromStdString(analysis_.utc[r]) : QString();
+    else if (static_cast<size_t>(c - kAdded) < row.size())
+      cell = QString::fromStdString(row[static_cast<size_t>(c - kAdded)]);
     switch (role) {
       case Qt::DisplayRole: return cell;
       case Qt::UserRole: {
@@ -41,20 +64,23 @@ class CsvTableModel : public QAbstractTableModel {
         const double v = cell.toDouble(&number);
         return number ? QVariant(v) : QVariant(cell);
       }
-      case Qt::UserRole + 1: return table_.badCheck[static_cast<size_t>(index.row())] ? "bad" : "good";
+      case Qt::UserRole + 1: return QString(bad ? "bad " : "") + (outlier ? "outlier" : "");
       case Qt::BackgroundRole:
-        return table_.badCheck[static_cast<size_t>(index.row())] ? QVariant(QColor(255, 228, 225)) : QVariant();
+        return bad ? QVariant(QColor(255, 228, 225)) : outlier ? QVariant(QColor(243, 232, 255)) : QVariant();
       default: return QVariant();
     }
   }
   QVariant headerData(int section, Qt::Orientation o, int role) const override {
     if (role != Qt::DisplayRole) return QVariant();
     if (o == Qt::Vertical) return section + 1;
-    return QString::fromStdString(table_.headings[static_cast<size_t>(section)]);
+    if (section == 0) return QString("Outlier");
+    if (section == 1) return QString("UTC");
+    return QString::fromStdString(table_.headings[static_cast<size_t>(section - kAdded)]);
   }
 
  private:
-  CsvTable table_;
+  const CsvTable& table_;
+  TableAnalysis analysis_;
 };
 
 ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCount, const QString& fileName,
@@ -85,15 +111,20 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
 
   // The table: the same fixes in columns with headings, sorted by a click on
   // a heading (numbers as numbers), filtered to the bad checks on request.
-  const CsvTable csv = ParseCsvTable(text.toStdString());
+  csv_ = ParseCsvTable(text.toStdString());
+  const CsvTable& csv = csv_;
   auto* tablePage = new QWidget(this);
   auto* tableLayout = new QVBoxLayout(tablePage);
   auto* tableTools = new QHBoxLayout;
   badOnly_ = new QCheckBox("Bad checks only", tablePage);
   badOnly_->setToolTip("Show only the fixes whose check byte failed");
+  outliersOnly_ = new QCheckBox("Outliers only", tablePage);
+  outliersOnly_->setToolTip("Show only the flagged fixes: a bad check byte, no position, or too fast from the last "
+                            "good fix (the limit is on the Summary tab)");
   auto* copy = new QPushButton("Copy", tablePage);
   copy->setToolTip("Copy the selected rows (or all) with the headings, for a spreadsheet (Ctrl+C)");
   tableTools->addWidget(badOnly_);
+  tableTools->addWidget(outliersOnly_);
   tableTools->addStretch();
   tableTools->addWidget(copy);
   tableLayout->addLayout(tableTools);
@@ -115,9 +146,8 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   table_->installEventFilter(this);
   tableLayout->addWidget(table_);
   tabs_->addTab(tablePage, "Table");
-  connect(badOnly_, &QCheckBox::toggled, this, [this](bool on) {
-    proxy_->setFilterFixedString(on ? "bad" : QString());
-  });
+  connect(badOnly_, &QCheckBox::toggled, this, &ViewGpsDataDialog::updateFilter);
+  connect(outliersOnly_, &QCheckBox::toggled, this, &ViewGpsDataDialog::updateFilter);
   connect(copy, &QPushButton::clicked, this, &ViewGpsDataDialog::copyRows);
 
   // The track, with its tools.
@@ -136,7 +166,51 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   trackLayout->addWidget(track_);
   tabs_->addTab(trackPage, "Track");
   connect(fit_, &QPushButton::clicked, track_, &TrackView::fit);
+
+  // The season: figures and a chart from the GPS data file, and the speed
+  // above which a fix is an outlier.
+  summaryPage_ = new QWidget(this);
+  auto* summaryLayout = new QVBoxLayout(summaryPage_);
+  summaryNote_ = new QLabel("The fix success, distance and home-range polygons come from the GPS data file (.gps) "
+                            "this CSV was translated from. Zelkor keeps one for every offload in Backup/GPS Data.",
+                            summaryPage_);
+  summaryNote_->setWordWrap(true);
+  summaryLayout->addWidget(summaryNote_);
+  auto* sourceRow = new QHBoxLayout;
+  openSource_ = new QPushButton("Open GPS Data File...", summaryPage_);
+  openSource_->setToolTip("Choose the .gps file this CSV came from");
+  sourceRow->addWidget(openSource_);
+  sourceRow->addStretch();
+  auto* speedLabel = new QLabel("Outlier above (km/h)", summaryPage_);
+  speed_ = new QDoubleSpinBox(summaryPage_);
+  speed_->setRange(0.5, 500.0);
+  speed_->setSingleStep(0.5);
+  speed_->setDecimals(1);
+  speed_->setValue(maxSpeed_);
+  speed_->setToolTip("A fix reached from the last good fix faster than this is flagged an outlier (kept, never "
+                     "deleted): km/h, 0.5 to 500. 15 suits ungulates at fixes hours apart.");
+  speedLabel->setBuddy(speed_);
+  sourceRow->addWidget(speedLabel);
+  sourceRow->addWidget(speed_);
+  summaryLayout->addLayout(sourceRow);
+  figuresBox_ = new QWidget(summaryPage_);
+  figures_ = new QFormLayout(figuresBox_);
+  figures_->setContentsMargins(0, 0, 0, 0);
+  summaryLayout->addWidget(figuresBox_);
+  chart_ = new SummaryChart(summaryPage_);
+  summaryLayout->addWidget(chart_, 1);
+  figuresBox_->hide();
+  chart_->hide();
+  summaryLayout->addStretch();
+  tabs_->addTab(summaryPage_, "Summary");
+  connect(openSource_, &QPushButton::clicked, this, &ViewGpsDataDialog::sourceRequested);
+  connect(speed_, qOverload<double>(&QDoubleSpinBox::valueChanged), this, [this](double v) {
+    if (v == maxSpeed_) return;
+    setMaxSpeed(v);
+    emit maxSpeedChanged(v);
+  });
   layout->addWidget(tabs_);
+  analyse();
 
   auto* buttons = new QHBoxLayout;
   export_ = new QPushButton("Export...", this);
@@ -150,6 +224,60 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   layout->addLayout(buttons);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   resize(820, 560);
+}
+
+void ViewGpsDataDialog::updateFilter() {
+  proxy_->setFilterFixedString(badOnly_->isChecked() ? "bad" : outliersOnly_->isChecked() ? "outlier" : QString());
+}
+
+void ViewGpsDataDialog::analyse() {
+  const TableAnalysis a = AnalyseTable(csv_, maxSpeed_);
+  track_->setAnalysis(a);
+  model_->setAnalysis(a);
+  if (!image_.empty()) {
+    SummaryOptions options;
+    options.maxSpeedKmh = maxSpeed_;
+    SeasonSummary s;
+    std::string error;
+    if (SummarizeSeason(image_, options, &s, &error)) {
+      summary_ = s;
+      while (figures_->rowCount()) figures_->removeRow(0);
+      figures_->addRow("GPS data file", new QLabel(imageName_, figuresBox_));
+      for (const auto& [label, value] : SummaryFigures(s)) {
+        auto* v = new QLabel(QString::fromStdString(value), figuresBox_);
+        v->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        figures_->addRow(QString::fromStdString(label), v);
+      }
+      chart_->setDays(s.days);
+      figuresBox_->show();
+      chart_->show();
+      const bool matches = s.blocks == static_cast<int>(csv_.rows.size());
+      summaryNote_->setText(matches ? QString("Fixes per day (UTC): scheduled attempts (pale) and fixes obtained.")
+                                    : QString("%1 holds %2 fixes but this CSV %3 rows: it may not be the file this "
+                                              "CSV came from.")
+                                          .arg(imageName_)
+                                          .arg(s.blocks)
+                                          .arg(csv_.rows.size()));
+    } else {
+      summary_.reset();
+      summaryNote_->setText(QString("%1 cannot be summarised: %2.").arg(imageName_, QString::fromStdString(error)));
+    }
+  }
+}
+
+void ViewGpsDataDialog::setGpsImage(std::vector<uint8_t> image, const QString& name) {
+  image_ = std::move(image);
+  imageName_ = name;
+  analyse();
+}
+
+void ViewGpsDataDialog::setMaxSpeed(double kmh) {
+  maxSpeed_ = kmh;
+  if (speed_->value() != kmh) {
+    QSignalBlocker block(speed_);
+    speed_->setValue(kmh);
+  }
+  analyse();
 }
 
 void ViewGpsDataDialog::copyRows() {
@@ -187,6 +315,19 @@ void ViewGpsDataDialog::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+bool GpsViewerHost::loadSource(ViewGpsDataDialog* dialog, const std::string& path) {
+  std::vector<uint8_t> image;
+  std::string reason;
+  const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+  if (!ReadWholeFile(path, &image, &reason)) {
+    dialog->summaryNote()->setText(
+        QString("%1 cannot be read: %2.").arg(QString::fromStdString(path), QString::fromStdString(reason)));
+    return false;
+  }
+  dialog->setGpsImage(std::move(image), name);
+  return true;
+}
+
 bool GpsViewerHost::isOpen() const { return current_ && current_->isVisible(); }
 
 void GpsViewerHost::show(const ViewerText& text, const QString& fileName, const std::string& source) {
@@ -197,6 +338,19 @@ void GpsViewerHost::show(const ViewerText& text, const QString& fileName, const 
   }
   auto* dialog = new ViewGpsDataDialog(QString::fromStdString(text.text), QString::number(text.lineCount), fileName,
                                        owner_);
+  if (store_) {
+    dialog->setMaxSpeed(ReadMaxSpeed(*store_));
+    QObject::connect(dialog, &ViewGpsDataDialog::maxSpeedChanged,
+                     [this](double kmh) { StoreMaxSpeed(*store_, kmh); });
+  }
+  if (!source.empty()) loadSource(dialog, source);
+  if (chooser_) {
+    QObject::connect(dialog, &ViewGpsDataDialog::sourceRequested, [this, dialog] {
+      if (const auto path = chooser_()) loadSource(dialog, *path);
+    });
+  } else {
+    dialog->openSourceButton()->hide();
+  }
   QObject::connect(dialog, &QObject::destroyed, [this, dialog] {
     if (current_ == dialog) current_ = nullptr;
   });

@@ -1,13 +1,21 @@
-// "View GPS Data": a translated file as read-only text, and its track.
+// "View GPS Data": a translated file as read-only text, as a table, as a
+// track, and (with the GPS data file it came from) a season summary.
+// Outliers are flagged in the table and on the track.
 #pragma once
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "analysis/season_summary.h"
+#include "app/settings_store.h"
 #include "gpsdata/viewer_text.h"
 
 class QCheckBox;
+class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
 class QPlainTextEdit;
 class QSortFilterProxyModel;
@@ -18,6 +26,7 @@ class QPushButton;
 namespace zelkor {
 
 class CsvTableModel;
+class SummaryChart;
 class TrackView;
 
 class ViewGpsDataDialog : public QDialog {
@@ -34,16 +43,51 @@ class ViewGpsDataDialog : public QDialog {
   QTabWidget* tabs() const { return tabs_; }
   QTableView* table() const { return table_; }
   QCheckBox* badChecksOnly() const { return badOnly_; }
+  QCheckBox* outliersOnly() const { return outliersOnly_; }
   QPushButton* fitButton() const { return fit_; }
+  QWidget* summaryPage() const { return summaryPage_; }
+  SummaryChart* summaryChart() const { return chart_; }
+  QPushButton* openSourceButton() const { return openSource_; }
+  QDoubleSpinBox* speedField() const { return speed_; }
+  QLabel* summaryNote() const { return summaryNote_; }
+
+  // The GPS data file the CSV came from: the Summary tab's figures and
+  // chart. A file whose fixes are not the CSV's rows is said so.
+  void setGpsImage(std::vector<uint8_t> image, const QString& name);
+  const std::optional<SeasonSummary>& summary() const { return summary_; }
+  // Fixes faster than this from the last good fix are outliers (km/h).
+  void setMaxSpeed(double kmh);
+  double maxSpeed() const { return maxSpeed_; }
   // Copies the selected rows (all rows when none is selected), with the
   // headings, as tab-separated text.
   void copyRows();
+
+ signals:
+  // "Open GPS Data File..." on the Summary tab.
+  void sourceRequested();
+  void maxSpeedChanged(double kmh);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void analyse();
+  void updateFilter();
+
+  CsvTable csv_;
+  double maxSpeed_ = kDefaultMaxSpeedKmh;
+  std::vector<uint8_t> image_;
+  QString imageName_;
+  std::optional<SeasonSummary> summary_;
+  QCheckBox* outliersOnly_;
+  QWidget* summaryPage_;
+  QLabel* summaryNote_;
+  QPushButton* openSource_;
+  QWidget* figuresBox_;
+  QFormLayout* figures_;
+  SummaryChart* chart_;
+  QDoubleSpinBox* speed_;
   QPlainTextEdit* text_;
   QTableView* table_;
   CsvTableModel* model_;
@@ -61,15 +105,24 @@ class ViewGpsDataDialog : public QDialog {
 class GpsViewerHost {
  public:
   using Exporter = std::function<void(const std::string& source)>;
-  GpsViewerHost(QWidget* owner, Exporter exporter = {}) : owner_(owner), exporter_(std::move(exporter)) {}
+  // Asks for a GPS data file (.gps) to summarise; nullopt when cancelled.
+  using SourceChooser = std::function<std::optional<std::string>()>;
+  GpsViewerHost(QWidget* owner, Exporter exporter = {}, SettingsStore* store = nullptr, SourceChooser chooser = {})
+      : owner_(owner), exporter_(std::move(exporter)), store_(store), chooser_(std::move(chooser)) {}
   // source: the GPS data file the text was translated from, when known.
   void show(const ViewerText& text, const QString& fileName, const std::string& source = {});
   ViewGpsDataDialog* current() const { return current_; }
   bool isOpen() const;
 
  private:
+  // Reads a GPS data file into the viewer's Summary tab; false (and a
+  // note on the tab) when it cannot be read.
+  bool loadSource(ViewGpsDataDialog* dialog, const std::string& path);
+
   QWidget* owner_;
   Exporter exporter_;
+  SettingsStore* store_;
+  SourceChooser chooser_;
   ViewGpsDataDialog* current_ = nullptr;
 };
 

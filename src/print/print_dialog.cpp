@@ -9,7 +9,8 @@
 
 namespace zelkor {
 
-PrintOptionsDialog::PrintOptionsDialog(const PrintOptions& stored, QWidget* parent) : QDialog(parent) {
+PrintOptionsDialog::PrintOptionsDialog(const PrintOptions& stored, QWidget* parent, const QString& summaryOf)
+    : QDialog(parent) {
   setWindowTitle("Print");
   auto* layout = new QVBoxLayout(this);
   config_ = new QCheckBox("Collar Configuration", this);
@@ -19,6 +20,15 @@ PrintOptionsDialog::PrintOptionsDialog(const PrintOptions& stored, QWidget* pare
   trans_->setChecked(stored.transmitterCalendar);
   aux_->setChecked(stored.auxCalendar);
   for (QCheckBox* b : {config_, trans_, aux_}) layout->addWidget(b);
+  // Not one of the stored switches: offered when GPS data was viewed.
+  summary_ = new QCheckBox(summaryOf.isEmpty() ? QString("Season Summary") : QString("Season Summary of %1").arg(summaryOf),
+                           this);
+  summary_->setEnabled(!summaryOf.isEmpty());
+  summary_->setToolTip(summaryOf.isEmpty()
+                           ? QString("View GPS data first (after an offload, or with its .gps file on the viewer's "
+                                     "Summary tab) to print its summary")
+                           : QString("A page with the fix success, outliers, distance, polygons and fixes per day"));
+  layout->addWidget(summary_);
   auto* form = new QFormLayout;
   project_ = new QLineEdit(QString::fromStdString(stored.projectText), this);  // the last one of this run
   project_->setMaxLength(35);
@@ -57,6 +67,7 @@ PrintOptions PrintOptionsDialog::options() const {
   o.collarConfig = config_->isChecked();
   o.transmitterCalendar = trans_->isChecked();
   o.auxCalendar = aux_->isChecked();
+  o.seasonSummary = summary_->isEnabled() && summary_->isChecked();
   o.projectText = project_->text().toStdString();
   return o;
 }

@@ -16,13 +16,16 @@ class PrintOptionsDialog : public QDialog {
   Q_OBJECT
  public:
   enum Action { Print = 1, Preview = 2, Pdf = 3 };
-  PrintOptionsDialog(const PrintOptions& stored, QWidget* parent = nullptr);
+  // summaryOf: the GPS data file whose season summary can be printed too;
+  // empty when there is none (the box is then disabled).
+  PrintOptionsDialog(const PrintOptions& stored, QWidget* parent = nullptr, const QString& summaryOf = QString());
   PrintOptions options() const;
   Action action() const { return action_; }
 
   QCheckBox* collarConfigBox() const { return config_; }
   QCheckBox* transmitterBox() const { return trans_; }
   QCheckBox* auxBox() const { return aux_; }
+  QCheckBox* summaryBox() const { return summary_; }
   QLineEdit* projectField() const { return project_; }
   QPushButton* previewButton() const { return preview_; }
   QPushButton* pdfButton() const { return pdf_; }
@@ -31,6 +34,7 @@ class PrintOptionsDialog : public QDialog {
   QCheckBox* config_;
   QCheckBox* trans_;
   QCheckBox* aux_;
+  QCheckBox* summary_;
   QLineEdit* project_;
   QPushButton* preview_;
   QPushButton* pdf_;

@@ -65,6 +65,7 @@ QString ManualPageFor(const QWidget* window) {
       {"zelkor::TwoWayGpsDialog", "commands.html"},
       {"zelkor::SecurityLevelDialog", "commands.html"},
       {"zelkor::AboutDialog", "index.html#about"},
+      {"zelkor::NamedZoneDialog", "time-zones.html#named"},
       {"zelkor::BatteryUsageDialog", "configuration.html"},
   };
   for (const QWidget* w = window; w; w = w->parentWidget()) {

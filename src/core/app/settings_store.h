@@ -12,6 +12,9 @@ inline const char kSettingsKey[] = "Software\\Nalvik, Inc\\Zelkor\\Settings";
 inline const char kPrintSettingsKey[] = "Software\\Nalvik, Inc\\Zelkor\\Print Settings";
 // The main window's size and place.
 inline const char kWindowKey[] = "Software\\Nalvik, Inc\\Zelkor\\Window";
+// Analysis choices: "Named Time Zone" (the last one chosen) and "Max Speed"
+// (km/h, above which a fix is an outlier).
+inline const char kAnalysisKey[] = "Software\\Nalvik, Inc\\Zelkor\\Analysis";
 
 enum class ReadStatus { Present, Missing, Unreadable };
 

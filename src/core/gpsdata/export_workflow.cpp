@@ -7,7 +7,7 @@
 namespace zelkor {
 
 void RunExportGpsData(const std::string& programDirectory, std::string source, FileChooser& files,
-                      Prompter& prompter) {
+                      Prompter& prompter, double maxSpeedKmh) {
   if (source.empty()) {
     const auto chosen = files.openFile("Export GPS Data", GpsBackupDir(programDirectory) + "*.gps",
                                        "GPS data (*.gps);;All Files (*)");
@@ -26,7 +26,9 @@ void RunExportGpsData(const std::string& programDirectory, std::string source, F
   }
   int written = 0, skipped = 0;
   std::string reason;
-  switch (ExportGpsFile(source, *target, format, {}, &written, &skipped, &reason)) {
+  ExportOptions options;
+  options.maxSpeedKmh = maxSpeedKmh;
+  switch (ExportGpsFile(source, *target, format, options, &written, &skipped, &reason)) {
     case ExportResult::InputFailed:
       prompter.notify(Format("Could not read GPS data from %s.", source.c_str()), "Export GPS Data",
                       PromptIcon::Error, {"The reason: " + reason + ".", {}});

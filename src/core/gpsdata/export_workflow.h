@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/file_chooser.h"
+#include "analysis/fix_flags.h"
 #include "app/prompter.h"
 
 namespace zelkor {
@@ -13,8 +14,9 @@ inline const char kExportFilter[] =
     "GPX (*.gpx);;GeoJSON (*.geojson);;KML for Google Earth (*.kml);;Movebank CSV (*.csv)";
 
 // Asks for the source (unless one is given) in the backup folder, then for
-// the output, writes it and says what was written.
+// the output, writes it and says what was written. Fixes faster than
+// maxSpeedKmh from the last good fix are marked outliers.
 void RunExportGpsData(const std::string& programDirectory, std::string source, FileChooser& files,
-                      Prompter& prompter);
+                      Prompter& prompter, double maxSpeedKmh = kDefaultMaxSpeedKmh);
 
 }  // namespace zelkor

@@ -131,7 +131,8 @@ Track TrackFromTable(const CsvTable& table) {
       if (Number(f[8], &zone)) p.zone = static_cast<int>(zone);
       next = 9;
     }
-    p.badCheck = table.badCheck[&f - table.rows.data()];
+    p.row = static_cast<size_t>(&f - table.rows.data());
+    p.badCheck = table.badCheck[p.row];
     const int year = AtoiRules(f[0]), month = AtoiRules(f[1]), day = AtoiRules(f[2]);
     p.when = Format("%04d-%02d-%02d %s:%s:%s", year, month, day, f[3].c_str(), f[4].c_str(), f[5].c_str());
     const int hour = AtoiRules(f[3]), minute = AtoiRules(f[4]), second = AtoiRules(f[5]);

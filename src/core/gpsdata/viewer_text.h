@@ -59,6 +59,7 @@ struct TrackPoint {
   std::string altitude;  // as written ("1650", "***")
   int satellites = 0;    // satellites used
   int zone = 0;          // UTM zone, for UTM files
+  size_t row = 0;        // its row in the table
 };
 
 struct Track {
