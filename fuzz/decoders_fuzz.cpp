@@ -1,11 +1,14 @@
 // Feeds arbitrary bytes to everything that reads outside data: the record
 // decoder and encoder and its JSON, the block decoder and the translator,
-// the exports, and the XMODEM receiver (the bytes play the sender).
+// the exports, the season summary and the reading of a CSV, and the XMODEM
+// receiver (the bytes play the sender).
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "analysis/season_summary.h"
+#include "analysis/table_analysis.h"
 #include "config/collar_config.h"
 #include "config/config_json.h"
 #include "gpsdata/exports.h"
@@ -55,6 +58,18 @@ void GpsData(const uint8_t* data, size_t size) {
       (void)ExportText(exported, f, options, &skipped);
     }
   }
+  // The analysis: the header's schedule, the flags, the polygons, and the
+  // CSV read back through its footer's zone.
+  SeasonSummary summary;
+  SummaryOptions so;
+  so.maxSpeedKmh = size > 1 ? 0.5 + data[1] : 15;
+  if (SummarizeSeason(image, so, &summary)) (void)SummaryJson(summary);
+  static const auto denver = NamedZone::Find("America/Denver", nullptr);
+  if (denver) {
+    const Translation named = TranslateGpsImage(image, OutputForm::LatLon, ZoneChoice::Named(*denver));
+    (void)AnalyseTable(ParseCsvTable(named.csv));
+  }
+  (void)AnalyseTable(ParseCsvTable(std::string(reinterpret_cast<const char*>(data), size)));
 }
 
 void Xmodem(const uint8_t* data, size_t size) {

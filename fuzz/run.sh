@@ -11,8 +11,11 @@ mkdir -p "$out"
 core_sources=$(find src/core -name '*.cpp')
 for t in $targets; do
   name=$(basename "$t" .cpp)
+  # The time-zone library as its CMake package sets it up: the system's
+  # tz database.
   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -Isrc/core "$t" $core_sources -o "$out/$name" -lpthread
+    -DUSE_OS_TZDB=1 -DONLY_C_LOCALE=1 -DHAS_STRING_VIEW=1 \
+    -Isrc/core "$t" $core_sources -o "$out/$name" -ldate-tz -lpthread
   mkdir -p "$out/corpus-$name"
   # Seeds: the test data's GPS files, so that the fuzzer starts from real
   # headers and blocks.
