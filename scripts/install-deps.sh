@@ -10,6 +10,7 @@ packages=(
   lrzsz socat clang libclang-rt-dev
   fonts-liberation libxml2-utils
   libhowardhinnant-date-dev tzdata
+  libsqlite3-dev sqlite3 libpq-dev postgresql
 )
 
 missing=()
