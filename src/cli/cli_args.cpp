@@ -21,8 +21,10 @@ Args::Args(int argc, char** argv, int first, const std::set<std::string>& valueO
       } else if (valueOptions.count(name)) {
         if (inlineValue) {
           values_[name] = *inlineValue;
+          all_[name].push_back(*inlineValue);
         } else if (i + 1 < argc) {
           values_[name] = argv[++i];
+          all_[name].push_back(values_[name]);
         } else {
           error_ = "option --" + name + " needs a value";
           return;
@@ -41,6 +43,11 @@ std::optional<std::string> Args::value(const std::string& name) const {
   auto it = values_.find(name);
   if (it == values_.end()) return std::nullopt;
   return it->second;
+}
+
+std::vector<std::string> Args::values(const std::string& name) const {
+  auto it = all_.find(name);
+  return it == all_.end() ? std::vector<std::string>() : it->second;
 }
 
 std::optional<long> Args::number(const std::string& name) {

@@ -20,6 +20,8 @@ class Args {
   const std::vector<std::string>& positional() const { return positional_; }
   bool flag(const std::string& name) const { return flags_.count(name) > 0; }
   std::optional<std::string> value(const std::string& name) const;
+  // Every value of an option given more than once ("--port 1 --port 2").
+  std::vector<std::string> values(const std::string& name) const;
   // An integer option; sets error when present but not a whole number.
   std::optional<long> number(const std::string& name);
 
@@ -27,6 +29,7 @@ class Args {
   std::vector<std::string> positional_;
   std::set<std::string> flags_;
   std::map<std::string, std::string> values_;
+  std::map<std::string, std::vector<std::string>> all_;
   std::string error_;
 };
 

@@ -13,6 +13,13 @@
 #include "link/collar_sequences.h"
 #include "link/port_map.h"
 #include "stderr_prompter.h"
+#include "store/store_keeper.h"
+#include "gpsdata/parallel_offload.h"
+#include "app/paths.h"
+#include "util/text.h"
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace zelkor::cli {
 
@@ -94,7 +101,8 @@ int RunSend(int argc, char** argv) {
 }
 
 int RunOffloadCommand(int argc, char** argv) {
-  Args args(argc, argv, 2, {"port", "out", "zone", "tz", "blocks", "data-dir"}, {"utm", "reset"});
+  Args args(argc, argv, 2, {"port", "out", "zone", "tz", "blocks", "db", "data-dir"}, {"utm", "reset"});
+  if (args.ok() && args.values("port").size() > 1) return RunParallelOffloadCommand(args);
   const int port = PortIndexFrom(args);
   if (port < 0) return kExitUsage;
   const auto zone = args.number("zone");
@@ -103,7 +111,9 @@ int RunOffloadCommand(int argc, char** argv) {
   if (!args.ok() || !out || out->empty()) {
     std::fprintf(stderr,
                  "%s\nusage: zelkor-cli offload --port N --out NAME [--utm] [--zone INDEX | --tz ZONE] [--blocks K] "
-                 "[--reset]\n",
+                 "[--reset] [--db URL]\n"
+                 "       zelkor-cli offload --port N --port M ... [--out PATTERN] [--utm] [--zone INDEX | --tz ZONE] "
+                 "[--reset] [--db URL]\n",
                  args.ok() ? "error: --out NAME is required" : ("error: " + args.error()).c_str());
     return kExitUsage;
   }
@@ -167,6 +177,12 @@ int RunOffloadCommand(int argc, char** argv) {
   MemoryStore store;
   SystemClock clock;
   OffloadContext context{state, store, prompter, *link.runner, clock, {}, {}};
+  const std::string target = StoreTarget(dir, args.value("db").value_or(""), nullptr);
+  context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup) {
+    const KeepOutcome kept = KeepInStore(dir, target, image, {NowText(clock), port, backup});
+    std::fprintf(stderr, "%s%s\n", kept.stored ? "" : "warning: ", kept.message().c_str());
+    return kept.message();
+  };
   const OffloadReport report = RunOffload(choice, context);
   switch (report.outcome) {
     case OffloadOutcome::Viewed:
@@ -193,6 +209,129 @@ int RunOffloadCommand(int argc, char** argv) {
       break;
   }
   return CancelRequested() ? kExitCancelled : 1;
+}
+
+namespace {
+// One collar's session: its own port object, receiver and runner.
+class OwnedSession : public LinkRunner {
+ public:
+  OwnedSession(const std::string& programDirectory, std::function<void(const LinkDisplay&)> onTick,
+               std::function<bool()> cancelled) {
+    serial_ = std::make_unique<PosixSerialPort>(CliPortDevice);
+    launcher_ = std::make_unique<SpawnXmodemLauncher>(ExecutableDirectory() + XmodemHelperName());
+    for (int i = 0; i < kPortCount; ++i) {
+      const std::string device = CliPortDevice(i);
+      if (device != PortDevice(i)) launcher_->setEnvironment(Format("ZELKOR_COM%d", i + 1), device);
+    }
+    runner_ = std::make_unique<HeadlessLinkRunner>(*serial_, *launcher_, prompter_, programDirectory,
+                                                   std::move(onTick), std::move(cancelled));
+  }
+  LinkResult run(const LinkParams& p) override { return runner_->run(p); }
+  bool holdPort(int port) override { return runner_->holdPort(port); }
+  void releasePort(int port) override { runner_->releasePort(port); }
+
+ private:
+  // The link's own messages go to the collar's result line instead.
+  class Quiet : public Prompter {
+   public:
+    void notify(const std::string&, const std::string&, PromptIcon, const PromptOptions&) override {}
+    PromptAnswer ask(const std::string&, const std::string&, PromptIcon, PromptButtons,
+                     const PromptOptions&) override {
+      return PromptAnswer::Cancel;
+    }
+  } prompter_;
+  std::unique_ptr<PosixSerialPort> serial_;
+  std::unique_ptr<SpawnXmodemLauncher> launcher_;
+  std::unique_ptr<HeadlessLinkRunner> runner_;
+};
+}  // namespace
+
+int RunParallelOffloadCommand(Args& args) {
+  std::vector<int> ports;
+  for (const std::string& p : args.values("port")) {
+    char* end = nullptr;
+    const long n = std::strtol(p.c_str(), &end, 10);
+    if (*end != '\0' || n < 1 || n > kPortCount) {
+      std::fprintf(stderr, "error: --port takes 1 to %d, not \"%s\"\n", kPortCount, p.c_str());
+      return kExitUsage;
+    }
+    if (std::find(ports.begin(), ports.end(), n - 1) != ports.end()) {
+      std::fprintf(stderr, "error: COM%ld is given twice\n", n);
+      return kExitUsage;
+    }
+    ports.push_back(static_cast<int>(n - 1));
+  }
+  if (args.value("blocks")) {
+    std::fprintf(stderr, "error: --blocks is for one collar; several collars are always offloaded whole\n");
+    return kExitUsage;
+  }
+  const auto zone = args.number("zone");
+  if (!args.ok() || (zone && args.value("tz"))) {
+    std::fprintf(stderr, "error: %s\n", args.ok() ? "--zone and --tz cannot be given together" : args.error().c_str());
+    return kExitUsage;
+  }
+  std::optional<NamedZone> named;
+  if (!ZoneFromOption(args.value("tz"), &named)) return kExitUsage;
+  const int zoneIndex = static_cast<int>(zone.value_or(kUtcDefaultIndex));
+  if (zoneIndex < 0 || zoneIndex >= static_cast<int>(TimeZoneEntries().size())) {
+    std::fprintf(stderr, "error: --zone takes 0 to %zu\n", TimeZoneEntries().size() - 1);
+    return kExitUsage;
+  }
+  const std::string pattern = args.value("out").value_or("{id}");
+  if (pattern.find('/') != std::string::npos || pattern.find('\\') != std::string::npos) {
+    std::fprintf(stderr, "error: --out takes a file name pattern without a folder, such as \"elk-{id}\"\n");
+    return kExitUsage;
+  }
+  const std::string dir = ProgramDirectoryFor(args);
+  if (dir.empty()) return 1;
+  ParallelOffloadOptions options;
+  options.ports = ports;
+  options.namePattern = pattern;
+  options.form = args.flag("utm") ? OutputForm::Utm : OutputForm::LatLon;
+  options.zoneText = TimeZoneEntries()[static_cast<size_t>(zoneIndex)];
+  options.namedZone = named;
+  options.erase = args.flag("reset");
+  SystemClock clock;
+  const std::string target = StoreTarget(dir, args.value("db").value_or(""), nullptr);
+  ParallelOffload job(
+      dir, clock,
+      [&dir](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
+        return std::make_unique<OwnedSession>(dir, std::move(onTick), std::move(cancelled));
+      },
+      options,
+      [&](const std::vector<uint8_t>& image, const std::string& backup, int port) {
+        return KeepInStore(dir, target, image, {NowText(clock), port, backup}).message();
+      });
+  std::fprintf(stderr, "Offloading %zu collars at once...\n", ports.size());
+  job.start();
+  std::vector<bool> reported(ports.size(), false);
+  std::vector<std::string> stages(ports.size());
+  bool allOk = true;
+  for (;;) {
+    if (CancelRequested()) job.cancelAll();
+    const std::vector<CollarRun> runs = job.snapshot();
+    bool done = true;
+    for (size_t i = 0; i < runs.size(); ++i) {
+      const CollarRun& r = runs[i];
+      done &= r.finished;
+      // Each step of each collar, as it begins.
+      if (!r.finished && r.stage != stages[i]) {
+        stages[i] = r.stage;
+        std::fprintf(stderr, "COM%d%s: %s\n", r.port + 1,
+                     r.collarId ? Format(" (collar %u)", r.collarId).c_str() : "", r.stage.c_str());
+      }
+      if (!r.finished || reported[i]) continue;
+      reported[i] = true;
+      allOk &= r.ok;
+      std::printf("COM%d: %s%s\n", r.port + 1, r.ok ? "" : (r.cancelled ? "cancelled: " : "failed: "), r.result.c_str());
+      std::fflush(stdout);
+    }
+    if (done) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  job.wait();
+  if (CancelRequested()) return kExitCancelled;
+  return allOk ? 0 : 1;
 }
 
 }  // namespace zelkor::cli

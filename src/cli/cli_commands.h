@@ -11,6 +11,9 @@ int RunOffloadCommand(int argc, char** argv);
 int RunExport(int argc, char** argv);
 int RunSummary(int argc, char** argv);
 int RunZones(int argc, char** argv);
+int RunDb(int argc, char** argv);
+class Args;
+int RunParallelOffloadCommand(Args& args);
 
 // Exit statuses beyond the plain 0 and 1.
 constexpr int kExitUsage = 64;      // a bad command line

@@ -15,8 +15,11 @@ void Usage(std::FILE* to) {
       "  export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME] [--max-speed KMH]\n"
       "  summary IN.gps [--config CFG] [--max-speed KMH] [--json]\n"
       "  zones [PART]\n"
+      "  db import FILE.gps... | collars | fixes --collar ID [--from DATE] [--to DATE] [--format F] OUT | check\n"
+      "     [--db URL]   the season store (zelkor.sqlite in the data folder, or postgresql://...)\n"
       "  ports\n"
-      "  offload --port N --out NAME [--utm] [--zone INDEX | --tz ZONE] [--blocks K] [--reset]\n"
+      "  offload --port N --out NAME [--utm] [--zone INDEX | --tz ZONE] [--blocks K] [--reset] [--db URL]\n"
+      "  offload --port N --port M ... [--out PATTERN] ...   several collars at once; {id} in PATTERN\n"
       "ZONE is a time zone name such as America/Denver, or \"local\" (see \"zones\").\n"
       "  send reset|almanac|twoway --port N [--yes]\n"
       "Every command accepts --data-dir DIR.\n",
@@ -40,6 +43,7 @@ int main(int argc, char** argv) {
   if (command == "export") return zelkor::cli::RunExport(argc, argv);
   if (command == "summary") return zelkor::cli::RunSummary(argc, argv);
   if (command == "zones") return zelkor::cli::RunZones(argc, argv);
+  if (command == "db") return zelkor::cli::RunDb(argc, argv);
   if (command == "ports") return zelkor::cli::RunPorts(argc, argv);
   if (command == "send") return zelkor::cli::RunSend(argc, argv);
   if (command == "offload") return zelkor::cli::RunOffloadCommand(argc, argv);

@@ -1,5 +1,7 @@
 #include "app/clock.h"
 
+#include <cstdio>
+
 #include <ctime>
 
 namespace zelkor {
@@ -16,6 +18,14 @@ LocalDateTime SystemClock::now() const {
   d.minute = tm.tm_min;
   d.second = tm.tm_sec;
   return d;
+}
+
+std::string NowText(const Clock& clock) {
+  const LocalDateTime t = clock.now();
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
 }
 
 }  // namespace zelkor

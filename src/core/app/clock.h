@@ -2,6 +2,8 @@
 // tested at a fixed moment.
 #pragma once
 
+#include <string>
+
 namespace zelkor {
 
 struct LocalDateTime {
@@ -24,5 +26,8 @@ class SystemClock : public Clock {
  public:
   LocalDateTime now() const override;
 };
+
+// "2026-12-07 14:03:07": the clock's time, for records people read.
+std::string NowText(const Clock& clock);
 
 }  // namespace zelkor

@@ -1,5 +1,7 @@
 #include "gpsdata/erase_guard.h"
 
+#include "util/text.h"
+
 #include <cstdio>
 
 #include "app/paths.h"
@@ -77,7 +79,8 @@ EraseResult EraseCollarMemory(LinkRunner& link, int port, const std::string& pro
   reset.port = port;
   if (link.run(reset).commandReceived) return EraseResult::Erased;
   // The reply may have been lost after the collar erased: ask the collar.
-  const char kCheckName[] = "erase-check.cfg";
+  // One name per port, so that collars offloaded side by side never share it.
+  const std::string kCheckName = Format("erase-check-COM%d.cfg", port + 1);
   LinkParams check;
   check.request = LinkRequest::DownloadConfig;
   check.port = port;

@@ -297,9 +297,12 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
     }
   }
   report.outcome = OffloadOutcome::Viewed;
+  std::string kept;
+  if (c.keep) kept = c.keep(image, report.backupPath);
   if (c.status)
     c.status(Format("%u fixes of collar %u written to %s%s", report.translation.rows, choice.collarId,
-                    csvPath.c_str(), report.resetDone ? "; the collar was erased" : ""));
+                    csvPath.c_str(), report.resetDone ? "; the collar was erased" : "") +
+             (kept.empty() ? std::string() : ". " + kept));
   if (c.view) c.view(csvPath, report.backupPath);
   return report;
 }

@@ -90,6 +90,10 @@ struct OffloadContext {
   std::function<void(const std::string& csvPath, const std::string& backupPath)> view;
   // A confirmation for the status bar; may be empty.
   std::function<void(const std::string&)> status;
+  // Keeps the agreed image of a finished offload (in the season store),
+  // with the backup it was saved to; may be empty. Returns a sentence for
+  // the status line.
+  std::function<std::string(const std::vector<uint8_t>& image, const std::string& backupPath)> keep = {};
 };
 
 OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& context);

@@ -74,14 +74,14 @@ void RunTwoWaySend(LinkRunner& link, int port) {
 
 bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& programDirectory,
                              ConfigDownloadState& state, LinkRunner& link, Prompter& prompter,
-                             CommandSink& commands) {
-  state.downloadedConfigPath = ConfigBackupDir(programDirectory) + "CollarConfig.cfg";
+                             CommandSink& commands, const std::string& configFileName) {
+  state.downloadedConfigPath = ConfigBackupDir(programDirectory) + configFileName;
   if (choice == CollarChoice::ViewConfig) state.viewOnly = true;
   if (choice == CollarChoice::EditConfig) state.viewOnly = false;
   LinkParams p;
   p.request = LinkRequest::DownloadConfig;
   p.port = port;
-  p.fileName = "CollarConfig.cfg";
+  p.fileName = configFileName;
   const bool offload = choice == CollarChoice::OffloadGpsData;
   for (;;) {
     const LinkResult r = link.run(p);

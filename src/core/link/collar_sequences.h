@@ -39,8 +39,10 @@ struct ConfigDownloadState {
 
 // Collar Commands choices 0-2: downloads the configuration and queues what
 // comes next (32782, 32776, or 32775 after a failure). True on success.
+// configFileName: where in "Backup/Collar Config" the record arrives (one
+// name per port when collars are offloaded side by side).
 bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& programDirectory,
                              ConfigDownloadState& state, LinkRunner& link, Prompter& prompter,
-                             CommandSink& commands);
+                             CommandSink& commands, const std::string& configFileName = "CollarConfig.cfg");
 
 }  // namespace zelkor
