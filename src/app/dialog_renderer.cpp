@@ -25,7 +25,12 @@
 #include "gpsdata/gps_block_encode.h"
 #include "gpsdata/translate.h"
 #include "gpsdata/viewer_text.h"
+#include "collars_dialog.h"
 #include "named_zone_dialog.h"
+#include "parallel_offload_dialog.h"
+#include "season_store_dialog.h"
+#include "store/season_store.h"
+#include <cstdio>
 #include "offload_dialog.h"
 #include "util/endian.h"
 #include "view_gps_data_dialog.h"
@@ -155,6 +160,24 @@ void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& v
   delete viewer;
   NamedZoneDialog zones("America/Denver", &frame);
   visit(zones, "NamedZoneDialog");
+
+  // Several collars, and the season store holding the sample season.
+  {
+    ParallelOffloadDialog several(context.state.programDirectory, context.serial, context.store, context.prompter,
+                                  context.clock, {}, {}, &frame);
+    visit(several, "ParallelOffloadDialog");
+    const std::string storePath = context.state.programDirectory + "render-store.sqlite";
+    std::string error;
+    if (auto store = SeasonStore::Open(storePath, &error)) {
+      ImportResult r;
+      store->import(image, {"2026-05-06 08:00:00", 0, "1234_5_6_2026_8_0_0.gps"}, &r, &error);
+    }
+    CollarsDialog collars(storePath, context.files, context.prompter, context.clock, {}, &frame);
+    visit(collars, "CollarsDialog");
+    SeasonStoreDialog where(context.store, context.state.programDirectory, context.prompter, &frame);
+    visit(where, "SeasonStoreDialog");
+    for (const char* end : {"", "-wal", "-shm"}) std::remove((storePath + end).c_str());
+  }
 
   // The schedule dialogs on a sample configuration.
   CollarConfig config = SampleCollarConfig();

@@ -13,6 +13,13 @@
 #include <iterator>
 
 #include "analysis/analysis_settings.h"
+#include "app_serial.h"
+#include "collars_dialog.h"
+#include "link/port_session.h"
+#include "parallel_offload_dialog.h"
+#include "season_store_dialog.h"
+#include "store/store_keeper.h"
+#include <QCoreApplication>
 #include "app/load_settings.h"
 #include "app/paths.h"
 #include "config/config_file.h"
@@ -90,6 +97,20 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
   };
   commands_[kCmdFilePrint] = [this] { startPrinting(); };
   commands_[kCmdExportGpsData] = [this] { exportGpsData(std::string()); };
+  commands_[kCmdOffloadSeveral] = [this] { offloadSeveralCollars(); };
+  commands_[kCmdCollarsInStore] = [this] {
+    CollarsDialog dialog(StoreTarget(context_.state.programDirectory, "", &context_.store), context_.files,
+                         context_.prompter, context_.clock,
+                         [this](uint32_t collar, const std::vector<uint8_t>& image) {
+                           viewer_.showImage(image, QString("Collar %1 (season store)").arg(collar));
+                         },
+                         this);
+    dialog.exec();
+  };
+  commands_[kCmdSeasonStore] = [this] {
+    SeasonStoreDialog dialog(context_.store, context_.state.programDirectory, context_.prompter, this);
+    dialog.exec();
+  };
   commands_[kCmdAppAbout] = [this] {
     AboutDialog dialog(context_, this);
     dialog.exec();
@@ -262,6 +283,9 @@ void MainView::startOffloadGpsData() {
   OffloadContext offload{context_.state, context_.store, context_.prompter, context_.link, context_.clock,
                          [&toView](const std::string& csv, const std::string& backup) { toView.emplace(csv, backup); },
                          [this](const std::string& text) { showStatus(text); }};
+  offload.keep = [this](const std::vector<uint8_t>& image, const std::string& backup) {
+    return keepInStore(image, backup, context_.state.comPort);
+  };
   // The lock taken for the configuration download lasts until the offload
   // dialog closes.
   const int held = collarCommands_ ? collarCommands_->takeHeldPort() : -1;
@@ -282,6 +306,33 @@ void MainView::startOffloadGpsData() {
         },
         Qt::QueuedConnection);
   }
+}
+
+std::string MainView::keepInStore(const std::vector<uint8_t>& image, const std::string& backup, int port) {
+  const KeepOutcome kept = KeepInStore(context_.state.programDirectory,
+                                       StoreTarget(context_.state.programDirectory, "", &context_.store), image,
+                                       {NowText(context_.clock), port, backup});
+  if (!kept.stored)
+    context_.prompter.notify("The fixes were not added to the season store.", "Season Store", PromptIcon::Warning,
+                             {kept.message() + " Check the store under Settings > Season Store.", {}});
+  return kept.message();
+}
+
+void MainView::offloadSeveralCollars() {
+  const std::string dir = context_.state.programDirectory;
+  const std::string helper = (QCoreApplication::applicationDirPath() + "/" + XmodemHelperName()).toStdString();
+  // The keeper runs on a collar's own thread; the settings are read here.
+  const std::string target = StoreTarget(dir, "", &context_.store);
+  ParallelOffloadDialog dialog(
+      dir, context_.serial, context_.store, context_.prompter, context_.clock,
+      [dir, helper](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
+        return std::make_unique<PortSession>(dir, AppPortDevice, helper, std::move(onTick), std::move(cancelled));
+      },
+      [this, dir, target](const std::vector<uint8_t>& image, const std::string& backup, int port) {
+        return KeepInStore(dir, target, image, {NowText(context_.clock), port, backup}).message();
+      },
+      this);
+  dialog.exec();
 }
 
 std::optional<std::string> MainView::chooseGpsSource() {

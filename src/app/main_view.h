@@ -70,6 +70,9 @@ class MainView : public QWidget, public CommandSink {
   // the file when source is empty.
   double StoredMaxSpeed() const;
   std::optional<SeasonSummary> SummaryOfLastGpsData() const;
+  // An offload's image into the season store; a warning when it cannot be reached.
+  std::string keepInStore(const std::vector<uint8_t>& image, const std::string& backup, int port);
+  void offloadSeveralCollars();
   std::optional<std::string> chooseGpsSource();
   void exportGpsData(const std::string& source);
   // Shows a translated file in the viewer; false when it cannot be read.

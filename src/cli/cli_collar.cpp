@@ -15,6 +15,7 @@
 #include "stderr_prompter.h"
 #include "store/store_keeper.h"
 #include "gpsdata/parallel_offload.h"
+#include "link/port_session.h"
 #include "app/paths.h"
 #include "util/text.h"
 #include <algorithm>
@@ -211,41 +212,6 @@ int RunOffloadCommand(int argc, char** argv) {
   return CancelRequested() ? kExitCancelled : 1;
 }
 
-namespace {
-// One collar's session: its own port object, receiver and runner.
-class OwnedSession : public LinkRunner {
- public:
-  OwnedSession(const std::string& programDirectory, std::function<void(const LinkDisplay&)> onTick,
-               std::function<bool()> cancelled) {
-    serial_ = std::make_unique<PosixSerialPort>(CliPortDevice);
-    launcher_ = std::make_unique<SpawnXmodemLauncher>(ExecutableDirectory() + XmodemHelperName());
-    for (int i = 0; i < kPortCount; ++i) {
-      const std::string device = CliPortDevice(i);
-      if (device != PortDevice(i)) launcher_->setEnvironment(Format("ZELKOR_COM%d", i + 1), device);
-    }
-    runner_ = std::make_unique<HeadlessLinkRunner>(*serial_, *launcher_, prompter_, programDirectory,
-                                                   std::move(onTick), std::move(cancelled));
-  }
-  LinkResult run(const LinkParams& p) override { return runner_->run(p); }
-  bool holdPort(int port) override { return runner_->holdPort(port); }
-  void releasePort(int port) override { runner_->releasePort(port); }
-
- private:
-  // The link's own messages go to the collar's result line instead.
-  class Quiet : public Prompter {
-   public:
-    void notify(const std::string&, const std::string&, PromptIcon, const PromptOptions&) override {}
-    PromptAnswer ask(const std::string&, const std::string&, PromptIcon, PromptButtons,
-                     const PromptOptions&) override {
-      return PromptAnswer::Cancel;
-    }
-  } prompter_;
-  std::unique_ptr<PosixSerialPort> serial_;
-  std::unique_ptr<SpawnXmodemLauncher> launcher_;
-  std::unique_ptr<HeadlessLinkRunner> runner_;
-};
-}  // namespace
-
 int RunParallelOffloadCommand(Args& args) {
   std::vector<int> ports;
   for (const std::string& p : args.values("port")) {
@@ -296,7 +262,8 @@ int RunParallelOffloadCommand(Args& args) {
   ParallelOffload job(
       dir, clock,
       [&dir](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
-        return std::make_unique<OwnedSession>(dir, std::move(onTick), std::move(cancelled));
+        return std::make_unique<PortSession>(dir, CliPortDevice, ExecutableDirectory() + XmodemHelperName(),
+                                             std::move(onTick), std::move(cancelled));
       },
       options,
       [&](const std::vector<uint8_t>& image, const std::string& backup, int port) {

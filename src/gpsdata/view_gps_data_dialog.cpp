@@ -23,6 +23,8 @@
 #include "summary_chart.h"
 #include "track_view.h"
 #include "util/read_file.h"
+#include "app/utc_offset.h"
+#include "gpsdata/translate.h"
 
 namespace zelkor {
 
@@ -326,6 +328,12 @@ bool GpsViewerHost::loadSource(ViewGpsDataDialog* dialog, const std::string& pat
   }
   dialog->setGpsImage(std::move(image), name);
   return true;
+}
+
+void GpsViewerHost::showImage(const std::vector<uint8_t>& image, const QString& name) {
+  const Translation t = TranslateGpsImage(image, OutputForm::LatLon, UtcShift{}, kUtcEntryText);
+  show(LoadTextForViewer(t.csv), name);
+  if (current_) current_->setGpsImage(image, name);
 }
 
 bool GpsViewerHost::isOpen() const { return current_ && current_->isVisible(); }

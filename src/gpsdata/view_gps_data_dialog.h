@@ -111,6 +111,9 @@ class GpsViewerHost {
       : owner_(owner), exporter_(std::move(exporter)), store_(store), chooser_(std::move(chooser)) {}
   // source: the GPS data file the text was translated from, when known.
   void show(const ViewerText& text, const QString& fileName, const std::string& source = {});
+  // A GPS data image (a collar's history from the store): its translation
+  // (times in UTC) with its summary.
+  void showImage(const std::vector<uint8_t>& image, const QString& name);
   ViewGpsDataDialog* current() const { return current_; }
   bool isOpen() const;
 

@@ -51,11 +51,7 @@ void SelectPortDialog::paintEvent(QPaintEvent* event) {
 
 void SelectPortDialog::scan() {
   if (scanDone_) return;
-  const PortScan result = ScanPorts(serial_, savedPort_, [this](int i) {
-    const std::string device = serial_.device(i);
-    const std::string adapter = AdapterName(device);
-    return adapter.empty() ? device : device + "  " + adapter;
-  });
+  const PortScan result = ScanPorts(serial_, savedPort_, [this](int i) { return DescribePort(serial_, i); });
   list_->clear();
   for (const PortEntry& e : result.entries) list_->addItem(QString::fromStdString(e.text), e.index);
   scanDone_ = true;

@@ -22,6 +22,7 @@ case "$action" in
     if [ -f "$state" ]; then "$0" stop "$state" || true; fi
     dir=$(mktemp -d /tmp/zelkor-pg.XXXXXX)
     [ "$(id -u)" -eq 0 ] && chown postgres "$dir"
+    cd "$dir"  # a folder the server's user may enter
     as_server "$bindir/initdb" -D "$dir/data" -A trust -U zelkor -E UTF8 --no-sync >"$dir/initdb.log" 2>&1 \
       || { cat "$dir/initdb.log" >&2; exit 1; }
     as_server "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
@@ -34,6 +35,7 @@ case "$action" in
     [ -f "$state" ] || exit 0
     dir=$(sed -n 's/^DIR=//p' "$state")
     if [ -n "$dir" ] && [ -d "$dir" ]; then
+      cd "$dir"
       as_server "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
       rm -rf "$dir"
     fi

@@ -28,6 +28,7 @@ const std::vector<ManualPage>& ManualPages() {
       {"viewer.html", "The GPS data viewer"},
       {"csv-columns.html", "What each CSV column means"},
       {"exports.html", "Exports for GIS and analysis"},
+      {"store.html", "The season store"},
       {"configuration.html", "The collar's configuration"},
       {"schedules.html", "Schedules and mortality"},
       {"calendar.html", "The schedule calendar"},
@@ -66,6 +67,9 @@ QString ManualPageFor(const QWidget* window) {
       {"zelkor::SecurityLevelDialog", "commands.html"},
       {"zelkor::AboutDialog", "index.html#about"},
       {"zelkor::NamedZoneDialog", "time-zones.html#named"},
+      {"zelkor::ParallelOffloadDialog", "offload.html#several"},
+      {"zelkor::CollarsDialog", "store.html#collars"},
+      {"zelkor::SeasonStoreDialog", "store.html#where"},
       {"zelkor::BatteryUsageDialog", "configuration.html"},
   };
   for (const QWidget* w = window; w; w = w->parentWidget()) {

@@ -31,6 +31,9 @@ enum CommandId : int {
   kCmdGpsDataFile = 32789,
   kCmdEnableTwoWayGps = 32790,
   kCmdExportGpsData = 32800,
+  kCmdOffloadSeveral = 32801,
+  kCmdCollarsInStore = 32802,
+  kCmdSeasonStore = 32803,
   kCmdViewToolbar = 59392,
   kCmdViewStatusBar = 59393,
 };

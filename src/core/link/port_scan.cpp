@@ -59,4 +59,10 @@ std::string AdapterName(const std::string& device) {
   return std::string();
 }
 
+std::string DescribePort(PosixSerialPort& serial, int index) {
+  const std::string device = serial.device(index);
+  const std::string adapter = AdapterName(device);
+  return adapter.empty() ? device : device + "  " + adapter;
+}
+
 }  // namespace zelkor

@@ -31,4 +31,7 @@ PortScan ScanPorts(PosixSerialPort& serial, int savedPort,
 // The adapter's name as the system knows it (sysfs), or empty.
 std::string AdapterName(const std::string& device);
 
+// "/dev/ttyUSB0  FT232R USB UART": a port's device and its adapter's name.
+std::string DescribePort(PosixSerialPort& serial, int index);
+
 }  // namespace zelkor

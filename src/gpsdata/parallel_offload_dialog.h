@@ -1,0 +1,76 @@
+// "Offload Several Collars": tick the ports, choose the time zone and the
+// output form once, and every collar is offloaded at the same time, each
+// with its own row: port, collar ID, progress with rate and time left,
+// result, and its own Cancel.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+#include <optional>
+
+#include "app/prompter.h"
+#include "app/settings_store.h"
+#include "gpsdata/parallel_offload.h"
+#include "link/posix_serial_port.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class QTimer;
+
+namespace zelkor {
+
+class ParallelOffloadDialog : public QDialog {
+  Q_OBJECT
+ public:
+  ParallelOffloadDialog(const std::string& programDirectory, PosixSerialPort& serial, SettingsStore& settings,
+                        Prompter& prompter, const Clock& clock, LinkSessionFactory factory, ImageKeeper keep,
+                        QWidget* parent = nullptr);
+  ~ParallelOffloadDialog() override;
+
+  QListWidget* portList() const { return ports_; }
+  QComboBox* zoneList() const { return zones_; }
+  QRadioButton* utmButton() const { return utm_; }
+  QCheckBox* eraseBox() const { return erase_; }
+  QLineEdit* patternField() const { return pattern_; }
+  QPushButton* startButton() const { return start_; }
+  QTableWidget* runTable() const { return runs_; }
+  // The ticked ports, 0-based.
+  std::vector<int> chosenPorts() const;
+  bool running() const;
+  // What came of each collar once all are done.
+  std::vector<CollarRun> results() const;
+
+  void start();
+  void reject() override;
+
+ signals:
+  void allFinished();
+
+ private:
+  void refresh();
+  std::string programDirectory_;
+  SettingsStore& settings_;
+  Prompter& prompter_;
+  const Clock& clock_;
+  LinkSessionFactory factory_;
+  ImageKeeper keep_;
+  std::unique_ptr<ParallelOffload> job_;
+  std::optional<NamedZone> named_;
+  QListWidget* ports_;
+  QComboBox* zones_;
+  QRadioButton* latLon_;
+  QRadioButton* utm_;
+  QCheckBox* erase_;
+  QLineEdit* pattern_;
+  QPushButton* start_;
+  QPushButton* close_;
+  QTableWidget* runs_;
+  QTimer* timer_;
+};
+
+}  // namespace zelkor
