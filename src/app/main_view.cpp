@@ -1,5 +1,7 @@
 #include "main_view.h"
 
+#include "link/helper_location.h"
+
 #include "help_window.h"
 
 #include <QMessageBox>
@@ -320,7 +322,7 @@ std::string MainView::keepInStore(const std::vector<uint8_t>& image, const std::
 
 void MainView::offloadSeveralCollars() {
   const std::string dir = context_.state.programDirectory;
-  const std::string helper = (QCoreApplication::applicationDirPath() + "/" + XmodemHelperName()).toStdString();
+  const std::string helper = XmodemHelperPath((QCoreApplication::applicationDirPath() + "/").toStdString());
   // The keeper runs on a collar's own thread; the settings are read here.
   const std::string target = StoreTarget(dir, "", &context_.store);
   ParallelOffloadDialog dialog(

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
@@ -17,6 +18,8 @@
 #include "app/command_ids.h"
 #include "app/paths.h"
 #include "app_serial.h"
+#include "cnvk_calendar.h"
+#include "link/helper_location.h"
 #include "dialog_renderer.h"
 #include "help_window.h"
 #include "main_frame.h"
@@ -89,8 +92,15 @@ int RunProgram(int argc, char** argv) {
     QTimer::singleShot(1500, [&frame] {
       const bool shown = frame.isVisible();
       std::printf("%s\n", shown ? "main window shown" : "main window not shown");
+      // The companions an installed program must find.
+      const bool calendar = CNVKCalendar::FindFactory() != nullptr;
+      std::printf("calendar control %s in %s\n", calendar ? "found" : "not found",
+                  CNVKCalendar::PluginFolder().toLocal8Bit().constData());
+      const std::string helper = XmodemHelperPath((QCoreApplication::applicationDirPath() + "/").toStdString());
+      const bool receiver = QFileInfo(QString::fromStdString(helper)).isExecutable();
+      std::printf("receiver %s: %s\n", receiver ? "found" : "not found", helper.c_str());
       std::fflush(stdout);
-      QCoreApplication::exit(shown ? 0 : 1);
+      QCoreApplication::exit(shown && calendar && receiver ? 0 : 1);
     });
   }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <map>
 
+#include "link/helper_location.h"
 #include "app/utc_offset.h"
 #include "cli_args.h"
 #include "cli_commands.h"
@@ -262,7 +263,7 @@ int RunParallelOffloadCommand(Args& args) {
   ParallelOffload job(
       dir, clock,
       [&dir](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
-        return std::make_unique<PortSession>(dir, CliPortDevice, ExecutableDirectory() + XmodemHelperName(),
+        return std::make_unique<PortSession>(dir, CliPortDevice, XmodemHelperPath(ExecutableDirectory()),
                                              std::move(onTick), std::move(cancelled));
       },
       options,

@@ -1,5 +1,7 @@
 #include "cli_setup.h"
 
+#include "link/helper_location.h"
+
 #include "cli_commands.h"
 
 #include <cstdio>
@@ -67,7 +69,7 @@ std::function<void(const LinkDisplay&)> ProgressPrinter() {
 CollarLink MakeCollarLink(Prompter& prompter, const std::string& programDirectory) {
   CollarLink link;
   link.serial = std::make_unique<PosixSerialPort>(CliPortDevice);
-  link.launcher = std::make_unique<SpawnXmodemLauncher>(ExecutableDirectory() + XmodemHelperName());
+  link.launcher = std::make_unique<SpawnXmodemLauncher>(XmodemHelperPath(ExecutableDirectory()));
   // The helper resolves ports from the environment alone; hand it the
   // devices that the settings file maps.
   for (int i = 0; i < kPortCount; ++i) {

@@ -22,7 +22,7 @@ void Usage(std::FILE* to) {
       "  offload --port N --port M ... [--out PATTERN] ...   several collars at once; {id} in PATTERN\n"
       "ZONE is a time zone name such as America/Denver, or \"local\" (see \"zones\").\n"
       "  send reset|almanac|twoway --port N [--yes]\n"
-      "Every command accepts --data-dir DIR.\n",
+      "Every command accepts --data-dir DIR. --version prints the version.\n",
       to);
 }
 }  // namespace
@@ -34,6 +34,10 @@ int main(int argc, char** argv) {
     return 64;
   }
   const std::string command = argv[1];
+  if (command == "--version" || command == "-V") {
+    std::printf("zelkor-cli %s\n", ZELKOR_VERSION);
+    return 0;
+  }
   if (command == "--help" || command == "-h" || command == "help") {
     Usage(stdout);
     return 0;

@@ -1,5 +1,7 @@
 #include "app_serial.h"
 
+#include "link/helper_location.h"
+
 #include <QCoreApplication>
 #include <QSettings>
 
@@ -21,7 +23,7 @@ std::unique_ptr<PosixSerialPort> MakeAppSerialPort() { return std::make_unique<P
 
 std::unique_ptr<SpawnXmodemLauncher> MakeAppXmodemLauncher() {
   auto launcher = std::make_unique<SpawnXmodemLauncher>(
-      (QCoreApplication::applicationDirPath() + "/" + XmodemHelperName()).toStdString());
+      XmodemHelperPath((QCoreApplication::applicationDirPath() + "/").toStdString()));
   for (int i = 0; i < kPortCount; ++i) {
     const std::string device = AppPortDevice(i);
     if (device != PortDevice(i)) launcher->setEnvironment(Format("ZELKOR_COM%d", i + 1), device);

@@ -29,7 +29,9 @@ TEST(ProgramStart, ShowsTheMainWindowOffscreenAndPreparesTheDataFolder) {
           {"--smoke-test", "--data-dir", home.filePath("zelkor-data")});
   ASSERT_TRUE(p.waitForFinished(30000));
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-  EXPECT_EQ(p.readAllStandardOutput().trimmed().toStdString(), "main window shown");
+  EXPECT_EQ(p.readAllStandardOutput().trimmed().toStdString(),
+            std::string("main window shown\ncalendar control found in ") + ZELKOR_BIN_DIR +
+                "/plugins\nreceiver found: " + ZELKOR_BIN_DIR + "/nvk_xmodem");
   const std::string data = home.filePath("zelkor-data").toStdString();
   EXPECT_TRUE(std::filesystem::exists(data + "/Commands/Select.cmd"));
   EXPECT_TRUE(std::filesystem::is_directory(data + "/GPS Data"));

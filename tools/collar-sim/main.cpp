@@ -44,7 +44,8 @@ void Usage(std::FILE* to) {
       "  --corrupt R        flip a bit in this share of the bytes sent\n"
       "  --drop R           drop this share of the bytes sent\n"
       "  --cut-after N      stop a transfer after N packets\n"
-      "  --verbose          log every request on stderr\n",
+      "  --verbose          log every request on stderr\n"
+      "  --version          print the version\n",
       to);
 }
 
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
     };
     if (a == "--help" || a == "-h") {
       Usage(stdout);
+      return 0;
+    } else if (a == "--version") {
+      std::printf("collar-sim %s\n", ZELKOR_VERSION);
       return 0;
     } else if (a == "--link") {
       link = value("--link");

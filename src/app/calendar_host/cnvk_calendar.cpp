@@ -1,5 +1,7 @@
 #include "cnvk_calendar.h"
 
+#include "link/helper_location.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QJsonObject>
@@ -10,7 +12,8 @@ namespace zelkor {
 
 QString CNVKCalendar::PluginFolder() {
   const QString env = qEnvironmentVariable("ZELKOR_PLUGIN_DIR");
-  return env.isEmpty() ? QCoreApplication::applicationDirPath() + "/plugins" : env;
+  if (!env.isEmpty()) return env;
+  return QString::fromStdString(PluginDirectory((QCoreApplication::applicationDirPath() + "/").toStdString()));
 }
 
 nvkcal::Factory* CNVKCalendar::FindFactory() {
