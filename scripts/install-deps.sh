@@ -11,6 +11,7 @@ packages=(
   fonts-liberation libxml2-utils
   libhowardhinnant-date-dev tzdata
   libsqlite3-dev sqlite3 libpq-dev postgresql
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

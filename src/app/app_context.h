@@ -7,7 +7,7 @@
 #include "app/prompter.h"
 #include "app/settings_store.h"
 #include "link/link_runner.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 
 namespace zelkor {
 
@@ -16,7 +16,7 @@ struct AppContext {
   SettingsStore& store;
   Prompter& prompter;
   Clock& clock;
-  PosixSerialPort& serial;
+  SystemSerialPort& serial;
   LinkRunner& link;
   FileChooser& files;
 };

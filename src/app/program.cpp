@@ -50,7 +50,9 @@ int RunProgram(int argc, char** argv) {
   }
 
   // A full disk is a write error to report, not a reason to die.
+#ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);
+#endif
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Nalvik, Inc");
   QApplication::setApplicationName("Zelkor");

@@ -5,10 +5,12 @@
 
 #include "util/atomic_file.h"
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace zelkor {
 
+#ifndef _WIN32
 namespace {
 const char kDesktopName[] = "nalvik-zelkor.desktop";
 const char kMimeName[] = "nalvik-zelkor.xml";
@@ -36,6 +38,7 @@ bool WriteFile(const QString& path, const QByteArray& text, QString* error) {
   return true;
 }
 }  // namespace
+#endif
 
 bool IsRegistrationSwitch(const QString& arg, bool* unregister) {
   if (arg.size() < 2 || (arg[0] != '-' && arg[0] != '/')) return false;
@@ -51,6 +54,42 @@ bool IsRegistrationSwitch(const QString& arg, bool* unregister) {
   return false;
 }
 
+#ifdef _WIN32
+// Windows keeps file associations in the registry: HKCU\Software\Classes
+// maps ".gps" to the program's document type and that to its open command.
+// (Built and used on Windows only; see the README.)
+namespace {
+const char kClasses[] = "HKEY_CURRENT_USER\\Software\\Classes";
+const char kProgId[] = "NVKZel.Document";
+}  // namespace
+
+bool RegisterShellEntries(const QString& executablePath, QString* error) {
+  QSettings classes(kClasses, QSettings::NativeFormat);
+  const QString exe = QDir::toNativeSeparators(executablePath);
+  classes.setValue(".gps/.", kProgId);
+  classes.setValue(QString(kProgId) + "/.", "NVKZel Document");
+  classes.setValue(QString(kProgId) + "/DefaultIcon/.", exe + ",0");
+  classes.setValue(QString(kProgId) + "/shell/open/command/.", "\"" + exe + "\" \"%1\"");
+  classes.sync();
+  if (classes.status() != QSettings::NoError) {
+    if (error) *error = "Could not write the file association under HKEY_CURRENT_USER\\Software\\Classes.";
+    return false;
+  }
+  return true;
+}
+
+bool UnregisterShellEntries(QString* error) {
+  QSettings classes(kClasses, QSettings::NativeFormat);
+  if (classes.value(".gps/.").toString() == kProgId) classes.remove(".gps");
+  classes.remove(kProgId);
+  classes.sync();
+  if (classes.status() != QSettings::NoError) {
+    if (error) *error = "Could not remove the file association under HKEY_CURRENT_USER\\Software\\Classes.";
+    return false;
+  }
+  return true;
+}
+#else
 bool RegisterShellEntries(const QString& executablePath, QString* error) {
   const QString home = DataHome();
   const QByteArray desktop =
@@ -89,5 +128,7 @@ bool UnregisterShellEntries(QString* error) {
   Refresh();
   return ok;
 }
+
+#endif
 
 }  // namespace zelkor

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "link/helper_location.h"
+#include "link/system_ports.h"
 #include "app/utc_offset.h"
 #include "cli_args.h"
 #include "cli_commands.h"
@@ -49,13 +50,17 @@ int RunPorts(int argc, char** argv) {
     std::fprintf(stderr, "error: %s\n", args.error().c_str());
     return kExitUsage;
   }
-  PosixSerialPort serial(CliPortDevice);
+  SystemSerialPort serial(CliPortDevice);
+  // Where the system lists its ports (Windows), its driver names come too.
+  const std::map<int, std::string> listed = SystemComPorts();
   for (int i = 0; i < kPortCount; ++i) {
     const std::string device = serial.device(i);
     const bool free = serial.probePort(i) == 1;
     const PortProblem problem = serial.lastProblem(i);
     if (problem == PortProblem::Missing) continue;
-    std::printf("COM%-3d %-28s %s\n", i + 1, device.c_str(),
+    std::string shown = device;
+    if (auto it = listed.find(i + 1); it != listed.end()) shown += " (" + it->second + ")";
+    std::printf("COM%-3d %-28s %s\n", i + 1, shown.c_str(),
                 free ? "free" : DescribePortProblem(problem, device).c_str());
   }
   return 0;

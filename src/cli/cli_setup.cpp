@@ -6,7 +6,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 #include "app/ini_file.h"
 #include "app/paths.h"
@@ -68,7 +74,7 @@ std::function<void(const LinkDisplay&)> ProgressPrinter() {
 
 CollarLink MakeCollarLink(Prompter& prompter, const std::string& programDirectory) {
   CollarLink link;
-  link.serial = std::make_unique<PosixSerialPort>(CliPortDevice);
+  link.serial = std::make_unique<SystemSerialPort>(CliPortDevice);
   link.launcher = std::make_unique<SpawnXmodemLauncher>(XmodemHelperPath(ExecutableDirectory()));
   // The helper resolves ports from the environment alone; hand it the
   // devices that the settings file maps.

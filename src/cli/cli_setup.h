@@ -7,7 +7,7 @@
 
 #include "cli_args.h"
 #include "link/link_runner.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 #include "link/xmodem_launcher.h"
 
 namespace zelkor::cli {
@@ -24,7 +24,7 @@ std::string CliPortDevice(int portIndex);
 std::function<void(const LinkDisplay&)> ProgressPrinter();
 
 struct CollarLink {
-  std::unique_ptr<PosixSerialPort> serial;
+  std::unique_ptr<SystemSerialPort> serial;
   std::unique_ptr<SpawnXmodemLauncher> launcher;
   std::unique_ptr<HeadlessLinkRunner> runner;
 };

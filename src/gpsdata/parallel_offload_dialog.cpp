@@ -27,7 +27,7 @@ namespace {
 enum Column { kPort, kCollar, kProgress, kResult, kCancel };
 }
 
-ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory, PosixSerialPort& serial,
+ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory, SystemSerialPort& serial,
                                              SettingsStore& settings, Prompter& prompter, const Clock& clock,
                                              LinkSessionFactory factory, ImageKeeper keep, QWidget* parent)
     : QDialog(parent),

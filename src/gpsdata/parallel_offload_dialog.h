@@ -11,7 +11,7 @@
 #include "app/prompter.h"
 #include "app/settings_store.h"
 #include "gpsdata/parallel_offload.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,7 +27,7 @@ namespace zelkor {
 class ParallelOffloadDialog : public QDialog {
   Q_OBJECT
  public:
-  ParallelOffloadDialog(const std::string& programDirectory, PosixSerialPort& serial, SettingsStore& settings,
+  ParallelOffloadDialog(const std::string& programDirectory, SystemSerialPort& serial, SettingsStore& settings,
                         Prompter& prompter, const Clock& clock, LinkSessionFactory factory, ImageKeeper keep,
                         QWidget* parent = nullptr);
   ~ParallelOffloadDialog() override;

@@ -19,7 +19,7 @@ std::string AppPortDevice(int portIndex) {
   });
 }
 
-std::unique_ptr<PosixSerialPort> MakeAppSerialPort() { return std::make_unique<PosixSerialPort>(AppPortDevice); }
+std::unique_ptr<SystemSerialPort> MakeAppSerialPort() { return std::make_unique<SystemSerialPort>(AppPortDevice); }
 
 std::unique_ptr<SpawnXmodemLauncher> MakeAppXmodemLauncher() {
   auto launcher = std::make_unique<SpawnXmodemLauncher>(

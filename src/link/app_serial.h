@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 #include "link/xmodem_launcher.h"
 
 namespace zelkor {
@@ -13,7 +13,7 @@ namespace zelkor {
 // The device of a port, with the settings store's "Port Devices/COM<n>".
 std::string AppPortDevice(int portIndex);
 
-std::unique_ptr<PosixSerialPort> MakeAppSerialPort();
+std::unique_ptr<SystemSerialPort> MakeAppSerialPort();
 // The helper learns ports that only the settings map through its environment.
 std::unique_ptr<SpawnXmodemLauncher> MakeAppXmodemLauncher();
 

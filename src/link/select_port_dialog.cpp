@@ -12,7 +12,7 @@
 
 namespace zelkor {
 
-SelectPortDialog::SelectPortDialog(PosixSerialPort& serial, SettingsStore& store, Prompter& prompter,
+SelectPortDialog::SelectPortDialog(SystemSerialPort& serial, SettingsStore& store, Prompter& prompter,
                                    CommandSink& commands, int savedPort, QWidget* parent)
     : QDialog(parent), serial_(serial), store_(store), prompter_(prompter), commands_(commands), savedPort_(savedPort) {
   setWindowTitle("Select Port");
@@ -95,7 +95,7 @@ void SelectPortDialog::reject() {
   QDialog::reject();
 }
 
-int RunSelectPort(PosixSerialPort& serial, SettingsStore& store, Prompter& prompter, CommandSink& commands,
+int RunSelectPort(SystemSerialPort& serial, SettingsStore& store, Prompter& prompter, CommandSink& commands,
                   QWidget* parent) {
   int saved = 0;
   const SettingsValue v = store.read(kSettingsKey, "ComPort");

@@ -19,7 +19,7 @@ namespace zelkor {
 class SelectPortDialog : public QDialog {
   Q_OBJECT
  public:
-  SelectPortDialog(PosixSerialPort& serial, SettingsStore& store, Prompter& prompter, CommandSink& commands,
+  SelectPortDialog(SystemSerialPort& serial, SettingsStore& store, Prompter& prompter, CommandSink& commands,
                    int savedPort, QWidget* parent = nullptr);
 
   int savedPort() const { return savedPort_; }
@@ -38,7 +38,7 @@ class SelectPortDialog : public QDialog {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  PosixSerialPort& serial_;
+  SystemSerialPort& serial_;
   SettingsStore& store_;
   Prompter& prompter_;
   CommandSink& commands_;
@@ -53,7 +53,7 @@ class SelectPortDialog : public QDialog {
 
 // The "Com Port" command: reads the saved port, runs the dialog and returns
 // the port to use from now on.
-int RunSelectPort(PosixSerialPort& serial, SettingsStore& store, Prompter& prompter, CommandSink& commands,
+int RunSelectPort(SystemSerialPort& serial, SettingsStore& store, Prompter& prompter, CommandSink& commands,
                   QWidget* parent);
 
 }  // namespace zelkor

@@ -20,8 +20,8 @@ TEST(ExportWorkflow, AsksForABackupThenTheTargetAndSaysWhatItWrote) {
   testing::ScriptedPrompter prompter;
   RunExportGpsData(dir.dir(), "", files, prompter);
   ASSERT_EQ(files.asked.size(), 2u);
-  EXPECT_EQ(files.asked[0].find("Export GPS Data|" + dir.dir() + "Backup/GPS Data/*.gps"), 0u);
-  EXPECT_NE(files.asked[1].find(dir.dir() + "GPS Data/4711_6_27_2006_1_2_3.gpx"), std::string::npos);
+  EXPECT_EQ(files.asked[0].find("Export GPS Data|" + GpsBackupDir(dir.dir()) + "*.gps"), 0u);
+  EXPECT_NE(files.asked[1].find(GpsDataDir(dir.dir()) + "4711_6_27_2006_1_2_3.gpx"), std::string::npos);
   EXPECT_NE(dir.read("GPS Data/elk.geojson").find("FeatureCollection"), std::string::npos);
   ASSERT_EQ(prompter.messages.size(), 1u);
   EXPECT_EQ(prompter.messages[0].text, "60 fixes were exported to " + dir.file("GPS Data/elk.geojson") + ".");

@@ -172,7 +172,7 @@ TEST(ConfigDownloadChoice, OutcomeTable) {
     EXPECT_EQ(link.requests[0].request, LinkRequest::DownloadConfig);
     EXPECT_EQ(link.requests[0].fileName, "CollarConfig.cfg");
     EXPECT_EQ(link.requests[0].port, 3);
-    EXPECT_EQ(state.downloadedConfigPath, "/p/Backup/Collar Config/CollarConfig.cfg");
+    EXPECT_EQ(state.downloadedConfigPath, ConfigBackupDir("/p/") + "CollarConfig.cfg");
     if (c.choice == CollarChoice::EditConfig) {
       EXPECT_FALSE(state.viewOnly);
     }

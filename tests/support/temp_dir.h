@@ -25,9 +25,10 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // The folder with a trailing separator.
-  std::string dir() const { return path_.string() + "/"; }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  // The folder with a trailing separator, and a file in it; "/" in a name
+  // becomes the platform's separator, as the programs write paths.
+  std::string dir() const { return (path_ / "").make_preferred().string(); }
+  std::string file(const std::string& name) const { return (path_ / name).make_preferred().string(); }
 
   void write(const std::string& name, const std::string& bytes) const {
     std::ofstream(file(name), std::ios::binary) << bytes;

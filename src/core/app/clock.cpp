@@ -9,7 +9,11 @@ namespace zelkor {
 LocalDateTime SystemClock::now() const {
   const std::time_t t = std::time(nullptr);
   std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &t);
+#else
   localtime_r(&t, &tm);
+#endif
   LocalDateTime d;
   d.year = tm.tm_year + 1900;
   d.month = tm.tm_mon + 1;

@@ -7,7 +7,11 @@ namespace zelkor {
 
 namespace {
 std::string Home() {
+#ifdef _WIN32
+  const char* h = std::getenv("USERPROFILE");
+#else
   const char* h = std::getenv("HOME");
+#endif
   return h ? h : "";
 }
 
@@ -32,6 +36,19 @@ std::string Trim(const std::string& s) {
 }
 }  // namespace
 
+#ifdef _WIN32
+// The desktop program keeps its settings in the registry; the programs
+// without windows read an ini file of the same keys in the roaming profile,
+// and keep their data where the desktop program does (its AppDataLocation).
+std::string AppData() {
+  const char* a = std::getenv("APPDATA");
+  return a && *a ? a : Home();
+}
+
+std::string DefaultSettingsFile() { return AppData() + "\\Nalvik, Inc\\Zelkor.ini"; }
+
+std::string DefaultUserDataDirectory() { return AppData() + "\\Nalvik, Inc\\Zelkor"; }
+#else
 std::string DefaultSettingsFile() {
   const char* x = std::getenv("XDG_CONFIG_HOME");
   const std::string base = x && *x ? x : Home() + "/.config";
@@ -43,6 +60,7 @@ std::string DefaultUserDataDirectory() {
   const std::string base = x && *x ? x : Home() + "/.local/share";
   return base + "/Nalvik, Inc/Zelkor";
 }
+#endif
 
 std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section, const std::string& key) {
   std::ifstream in(path);

@@ -13,6 +13,10 @@ namespace fs = std::filesystem;
 namespace zelkor {
 
 std::string WithTrailingSeparator(std::string dir) {
+#ifdef _WIN32
+  // Windows takes "/" as well; a folder given with it needs no second one.
+  if (!dir.empty() && dir.back() == '/') return dir;
+#endif
   if (dir.empty() || dir.back() != kPathSeparator) dir.push_back(kPathSeparator);
   return dir;
 }

@@ -14,7 +14,7 @@ void RunExportGpsData(const std::string& programDirectory, std::string source, F
     if (!chosen) return;
     source = *chosen;
   }
-  std::string base = source.substr(source.rfind(kPathSeparator) + 1);
+  std::string base = source.substr(source.find_last_of("/\\") + 1);
   base = base.substr(0, base.rfind('.'));
   const auto target = files.saveFile("Export GPS Data as", GpsDataDir(programDirectory) + base + ".gpx", kExportFilter);
   if (!target) return;

@@ -45,7 +45,7 @@ std::string NewestGpsBackup(const std::string& backupDir, uint32_t collarId) {
   Stamp bestStamp{};
   for (std::filesystem::directory_iterator it(backupDir, ec), end; !ec && it != end; it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
-    Stamp stamp;
+    Stamp stamp{};
     if (!ParseBackupName(it->path().filename().string(), collarId, &stamp)) continue;
     if (best.empty() || stamp > bestStamp) {
       best = it->path().string();

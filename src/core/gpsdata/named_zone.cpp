@@ -94,10 +94,4 @@ std::string NamedZone::label(int64_t from, int64_t to) const {
   return text + ")";
 }
 
-std::string ZoneNameOfLabel(const std::string& footer) {
-  const size_t open = footer.find(" (");
-  if (open == std::string::npos || footer.empty() || footer.back() != ')' || footer[0] == '(') return std::string();
-  return footer.substr(0, open);
-}
-
 }  // namespace zelkor

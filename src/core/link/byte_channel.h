@@ -20,6 +20,7 @@ class ByteChannel {
   virtual void drain() {}
 };
 
+#ifndef _WIN32
 // A ByteChannel on a file descriptor (serial port, pseudo-terminal, pipe).
 class FdChannel : public ByteChannel {
  public:
@@ -32,5 +33,6 @@ class FdChannel : public ByteChannel {
  private:
   int fd_;
 };
+#endif
 
 }  // namespace zelkor

@@ -25,6 +25,14 @@ bool Exists(const std::string& path) {
 }
 }  // namespace
 
+const char* XmodemHelperName() {
+#ifdef _WIN32
+  return "NVK_Xmodem.exe";
+#else
+  return "nvk_xmodem";
+#endif
+}
+
 std::string XmodemHelperPath(const std::string& exeDir) {
   const std::string beside = WithSlash(exeDir) + XmodemHelperName();
   if (Exists(beside)) return beside;

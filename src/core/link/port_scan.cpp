@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace zelkor {
 
-PortScan ScanPorts(PosixSerialPort& serial, int savedPort, const std::function<std::string(int)>& describe) {
+PortScan ScanPorts(SystemSerialPort& serial, int savedPort, const std::function<std::string(int)>& describe) {
   PortScan scan;
   for (int i = 0; i < kPortCount; ++i) {
     if (serial.probePort(i) == 1) {
@@ -59,7 +59,7 @@ std::string AdapterName(const std::string& device) {
   return std::string();
 }
 
-std::string DescribePort(PosixSerialPort& serial, int index) {
+std::string DescribePort(SystemSerialPort& serial, int index) {
   const std::string device = serial.device(index);
   const std::string adapter = AdapterName(device);
   return adapter.empty() ? device : device + "  " + adapter;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 
 namespace zelkor {
 
@@ -25,13 +25,13 @@ struct PortScan {
 
 // probePort on every index; the saved port is preselected when free, else
 // the first entry. describe(index) gives the text after "COM%d".
-PortScan ScanPorts(PosixSerialPort& serial, int savedPort,
+PortScan ScanPorts(SystemSerialPort& serial, int savedPort,
                    const std::function<std::string(int index)>& describe = {});
 
 // The adapter's name as the system knows it (sysfs), or empty.
 std::string AdapterName(const std::string& device);
 
 // "/dev/ttyUSB0  FT232R USB UART": a port's device and its adapter's name.
-std::string DescribePort(PosixSerialPort& serial, int index);
+std::string DescribePort(SystemSerialPort& serial, int index);
 
 }  // namespace zelkor

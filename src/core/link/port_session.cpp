@@ -8,7 +8,7 @@ namespace zelkor {
 PortSession::PortSession(const std::string& programDirectory, std::function<std::string(int)> resolver,
                          const std::string& helperPath, std::function<void(const LinkDisplay&)> onTick,
                          std::function<bool()> cancelled) {
-  serial_ = std::make_unique<PosixSerialPort>(resolver);
+  serial_ = std::make_unique<SystemSerialPort>(resolver);
   launcher_ = std::make_unique<SpawnXmodemLauncher>(helperPath);
   for (int i = 0; i < kPortCount; ++i) {
     const std::string device = resolver(i);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "link/link_runner.h"
-#include "link/posix_serial_port.h"
+#include "link/system_serial_port.h"
 #include "link/xmodem_launcher.h"
 
 namespace zelkor {
@@ -35,7 +35,7 @@ class PortSession : public LinkRunner {
       return PromptAnswer::Cancel;
     }
   } prompter_;
-  std::unique_ptr<PosixSerialPort> serial_;
+  std::unique_ptr<SystemSerialPort> serial_;
   std::unique_ptr<SpawnXmodemLauncher> launcher_;
   std::unique_ptr<HeadlessLinkRunner> runner_;
 };

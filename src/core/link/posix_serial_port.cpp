@@ -92,71 +92,34 @@ bool PosixSerialPort::ConfigureRaw(int fd, int baud, int dataBits, int stopBits,
   return ok;
 }
 
-PosixSerialPort::PosixSerialPort(Resolver resolver) : resolver_(std::move(resolver)) {}
+PosixSerialPort::PosixSerialPort(Resolver resolver)
+    : book_(std::move(resolver), -1, &PosixSerialPort::OpenExclusive, &PosixSerialPort::CloseExclusive) {}
 
-PosixSerialPort::~PosixSerialPort() {
-  for (auto& [port, open] : ports_) CloseExclusive(open.fd);
-}
-
-int PosixSerialPort::fdOf(int port) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = ports_.find(port);
-  return it == ports_.end() ? -1 : it->second.fd;
-}
+PosixSerialPort::~PosixSerialPort() = default;
 
 int PosixSerialPort::closePort(int port) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = ports_.find(port);
-  if (it != ports_.end() && it->second.holds == 0) {
-    CloseExclusive(it->second.fd);
-    it->second.fd = -1;
-  }
+  book_.close(port);
   return 0;
 }
 
-bool PosixSerialPort::holdPort(int port) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Open& open = ports_[port];
-  if (open.fd < 0) open.fd = OpenExclusive(resolver_(port), &open.problem);
-  if (open.fd < 0) return false;
-  ++open.holds;
-  return true;
-}
+bool PosixSerialPort::holdPort(int port) { return book_.hold(port); }
 
-void PosixSerialPort::releasePort(int port) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = ports_.find(port);
-  if (it == ports_.end() || it->second.holds == 0) return;
-  if (--it->second.holds == 0) {
-    CloseExclusive(it->second.fd);
-    it->second.fd = -1;
-  }
-}
+void PosixSerialPort::releasePort(int port) { book_.release(port); }
 
-int PosixSerialPort::heldDescriptor(int port) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = ports_.find(port);
-  return it == ports_.end() || it->second.holds == 0 ? -1 : it->second.fd;
-}
+int PosixSerialPort::heldDescriptor(int port) const { return book_.held(port); }
 
-int PosixSerialPort::openPort(int port) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Open& open = ports_[port];
-  if (open.fd >= 0) return 0;
-  open.fd = OpenExclusive(resolver_(port), &open.problem);
-  return open.fd >= 0 ? 0 : -1;
-}
+int PosixSerialPort::openPort(int port) { return book_.open(port); }
 
-int PosixSerialPort::checkPort(int port) { return fdOf(port) >= 0 ? 0 : 1; }
+int PosixSerialPort::checkPort(int port) { return book_.handle(port) >= 0 ? 0 : 1; }
 
 int PosixSerialPort::configurePort(int port, int baud, int dataBits, int stopBits, char parity, int) {
-  const int fd = fdOf(port);
+  const int fd = book_.handle(port);
   if (fd < 0) return -1;
   return ConfigureRaw(fd, baud, dataBits, stopBits, parity) ? 0 : -1;
 }
 
 int PosixSerialPort::writeByte(int port, uint8_t byte) {
-  const int fd = fdOf(port);
+  const int fd = book_.handle(port);
   if (fd < 0) return -1;
   for (int tries = 0; tries < 1000; ++tries) {
     const ssize_t n = ::write(fd, &byte, 1);
@@ -169,7 +132,7 @@ int PosixSerialPort::writeByte(int port, uint8_t byte) {
 }
 
 int PosixSerialPort::readByteTimeout(int port, int timeoutMs) {
-  const int fd = fdOf(port);
+  const int fd = book_.handle(port);
   if (fd < 0) return -2;
   pollfd p{fd, POLLIN, 0};
   const int r = poll(&p, 1, timeoutMs);
@@ -190,7 +153,7 @@ int PosixSerialPort::readByte(int port, uint8_t* byte) {
 }
 
 int PosixSerialPort::bytesWaiting(int port, int) {
-  const int fd = fdOf(port);
+  const int fd = book_.handle(port);
   if (fd < 0) return 0;
   int n = 0;
   if (ioctl(fd, FIONREAD, &n) != 0) return 0;
@@ -198,7 +161,7 @@ int PosixSerialPort::bytesWaiting(int port, int) {
 }
 
 int PosixSerialPort::outputDrained(int port, int) {
-  const int fd = fdOf(port);
+  const int fd = book_.handle(port);
   if (fd < 0) return 1;
   int queued = 0;
   if (ioctl(fd, TIOCOUTQ, &queued) == 0 && queued == 0) return 1;
@@ -208,39 +171,20 @@ int PosixSerialPort::outputDrained(int port, int) {
 
 int PosixSerialPort::setPortOption(int port, int value, int) {
   // Bookkeeping only: the POSIX port needs no such option.
-  std::lock_guard<std::mutex> lock(mutex_);
-  Open& open = ports_[port];
-  const int previous = open.option;
-  open.option = value;
-  return previous;
+  return book_.setOption(port, value);
 }
 
-int PosixSerialPort::probePort(int port) {
-  if (fdOf(port) >= 0) return 0;  // held by us: not free
-  PortProblem problem;
-  const int fd = OpenExclusive(resolver_(port), &problem);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ports_[port].problem = problem;
-  }
-  if (fd < 0) return 0;
-  CloseExclusive(fd);
-  return 1;
-}
+int PosixSerialPort::probePort(int port) { return book_.probe(port); }
 
 std::string PosixSerialPort::portName(int port) const {
-  return "COM" + std::to_string(port + 1) + " = " + resolver_(port);
+  return "COM" + std::to_string(port + 1) + " = " + book_.device(port);
 }
 
 std::string PosixSerialPort::openProblem(int port) const {
-  return DescribePortProblem(lastProblem(port), resolver_(port));
+  return DescribePortProblem(lastProblem(port), book_.device(port));
 }
 
-PortProblem PosixSerialPort::lastProblem(int port) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = ports_.find(port);
-  return it == ports_.end() ? PortProblem::None : it->second.problem;
-}
+PortProblem PosixSerialPort::lastProblem(int port) const { return book_.lastProblem(port); }
 
 std::string DescribePortProblem(PortProblem problem, const std::string& device) {
   switch (problem) {

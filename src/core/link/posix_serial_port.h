@@ -4,16 +4,13 @@
 #pragma once
 
 #include <functional>
-#include <map>
-#include <mutex>
 #include <string>
 
+#include "link/port_book.h"
+#include "link/port_problem.h"
 #include "link/serial_port.h"
 
 namespace zelkor {
-
-// Why a device could not be opened, for the user.
-enum class PortProblem { None, Missing, Busy, PermissionDenied, NotATerminal, Other };
 
 class PosixSerialPort : public SerialPort {
  public:
@@ -39,7 +36,7 @@ class PosixSerialPort : public SerialPort {
 
   // What went wrong with the last open of the port.
   PortProblem lastProblem(int port) const;
-  std::string device(int port) const { return resolver_(port); }
+  std::string device(int port) const { return book_.device(port); }
   // Waits up to timeoutMs for a byte; -1 on timeout, -2 when the device is gone.
   int readByteTimeout(int port, int timeoutMs);
 
@@ -51,18 +48,7 @@ class PosixSerialPort : public SerialPort {
   static void CloseExclusive(int fd);
 
  private:
-  struct Open {
-    int fd = -1;
-    int option = 0;
-    int holds = 0;  // nested holds of collar sequences
-    PortProblem problem = PortProblem::None;
-  };
-  Resolver resolver_;
-  mutable std::mutex mutex_;
-  std::map<int, Open> ports_;
-  int fdOf(int port) const;
+  PortBook<int> book_;
 };
-
-std::string DescribePortProblem(PortProblem problem, const std::string& device);
 
 }  // namespace zelkor

@@ -33,7 +33,9 @@ class XmodemLauncher {
   virtual int run(const HelperRun& run) = 0;
 };
 
-// The helper as a separate process (posix_spawn).
+// The helper as a separate process (posix_spawn; CreateProcess on Windows,
+// where a held port is handed over as an inherited handle and a cancel as a
+// line on the helper's standard input).
 class SpawnXmodemLauncher : public XmodemLauncher {
  public:
   // extraEnvironment is added to the helper's environment, for example the

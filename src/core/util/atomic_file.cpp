@@ -3,32 +3,115 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "util/text.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include "util/win32_text.h"
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace zelkor {
 
 namespace {
-
+// The handful of calls that differ between the platforms. Each returns 0 on
+// success, else an errno value or a negated Win32 error code.
+#ifdef _WIN32
+bool IsFolder(const std::string& path) {
+  const DWORD a = GetFileAttributesW(Wide(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
+int CreateNew(const std::string& path) {
+  return _wopen(Wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+int WriteSome(int fd, const char* data, size_t size) {
+  return _write(fd, data, static_cast<unsigned>(size > 1u << 30 ? 1u << 30 : size));
+}
+int SyncAndClose(int fd) {
+  int error = _commit(fd) != 0 ? errno : 0;
+  if (_close(fd) != 0 && !error) error = errno;
+  return error;
+}
+void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+// rename() on Windows refuses an existing target; MoveFileEx replaces it in one step.
+int ReplaceName(const std::string& from, const std::string& to) {
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? 0
+             : -static_cast<int>(GetLastError());
+}
+// Without MOVEFILE_REPLACE_EXISTING the move takes the name only when it is free.
+int TakeFreeName(const std::string& from, const std::string& to, bool* taken) {
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
+  const DWORD e = GetLastError();
+  *taken = e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS;
+  return -static_cast<int>(e);
+}
+std::string SystemReason(int error) { return error < 0 ? Win32ErrorText(static_cast<unsigned long>(-error)) : std::strerror(error); }
+#else
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
+int CreateNew(const std::string& path) { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644); }
+int WriteSome(int fd, const char* data, size_t size) { return static_cast<int>(::write(fd, data, size > 1u << 30 ? 1u << 30 : size)); }
+int SyncAndClose(int fd) {
+  int error = fsync(fd) != 0 ? errno : 0;
+  if (::close(fd) != 0 && !error) error = errno;
+  return error;
+}
+void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+int ReplaceName(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+int TakeFreeName(const std::string& from, const std::string& to, bool* taken) {
+  // link() takes the name only when it is free, in one step.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    std::remove(from.c_str());
+    return 0;
+  }
+  if (errno == EEXIST) {
+    *taken = true;
+    return EEXIST;
+  }
+  // A file system without hard links (FAT on a memory stick): check, then
+  // rename. Another writer could slip in between; none of ours does.
+  if (Exists(to)) {
+    *taken = true;
+    return EEXIST;
+  }
+  return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
 std::string SystemReason(int error) { return std::strerror(error); }
+#endif
 
 // Writes bytes to a fresh temporary file next to path and flushes it to the
 // disk. Returns the temporary's name, or an empty text with *reason set.
 std::string WriteTemporary(const std::string& path, const std::string& bytes, std::string* reason,
                            AtomicWrite* status) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (IsFolder(path)) {
     *status = AtomicWrite::OpenFailed;
     *reason = "it is a folder";
     return std::string();
   }
   std::random_device rd;
-  const std::string temp = path + Format(".part-%u-%u", static_cast<unsigned>(getpid()), rd());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  const std::string temp = path + Format(".part-%u-%u", ProcessId(), rd());
+  const int fd = CreateNew(temp);
   if (fd < 0) {
     *status = AtomicWrite::OpenFailed;
     *reason = SystemReason(errno);
@@ -37,7 +120,7 @@ std::string WriteTemporary(const std::string& path, const std::string& bytes, st
   size_t done = 0;
   int error = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const int n = WriteSome(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       error = n < 0 ? errno : ENOSPC;
@@ -45,10 +128,10 @@ std::string WriteTemporary(const std::string& path, const std::string& bytes, st
     }
     done += static_cast<size_t>(n);
   }
-  if (!error && fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && !error) error = errno;
+  const int closeError = SyncAndClose(fd);
+  if (!error) error = closeError;
   if (error) {
-    std::remove(temp.c_str());
+    RemoveFile(temp);
     *status = AtomicWrite::WriteFailed;
     *reason = SystemReason(error);
     return std::string();
@@ -56,17 +139,18 @@ std::string WriteTemporary(const std::string& path, const std::string& bytes, st
   *status = AtomicWrite::Ok;
   return temp;
 }
-
 }  // namespace
 
 AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* reason) {
   std::string why;
   AtomicWrite status = AtomicWrite::Ok;
   const std::string temp = WriteTemporary(path, bytes, &why, &status);
-  if (!temp.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {
-    why = SystemReason(errno);
-    std::remove(temp.c_str());
-    status = AtomicWrite::WriteFailed;
+  if (!temp.empty()) {
+    if (const int error = ReplaceName(temp, path)) {
+      why = SystemReason(error);
+      RemoveFile(temp);
+      status = AtomicWrite::WriteFailed;
+    }
   }
   if (reason) *reason = why;
   return status;
@@ -90,21 +174,14 @@ std::string WriteNewFileAtomically(const std::string& path, const std::string& b
   }
   for (int n = 1; n < 10000; ++n) {
     const std::string candidate = n == 1 ? path : NumberedName(path, n);
-    // link() takes the name only when it is free, in one step.
-    if (::link(temp.c_str(), candidate.c_str()) == 0) {
-      std::remove(temp.c_str());
-      return candidate;
-    }
-    if (errno == EEXIST) continue;
-    // A file system without hard links (FAT on a memory stick): check, then
-    // rename. Another writer could slip in between; none of ours does.
-    struct stat st {};
-    if (stat(candidate.c_str(), &st) == 0) continue;
-    if (std::rename(temp.c_str(), candidate.c_str()) == 0) return candidate;
-    why = SystemReason(errno);
+    bool taken = false;
+    const int error = TakeFreeName(temp, candidate, &taken);
+    if (!error) return candidate;
+    if (taken) continue;
+    why = SystemReason(error);
     break;
   }
-  std::remove(temp.c_str());
+  RemoveFile(temp);
   if (reason) *reason = why.empty() ? "no free file name" : why;
   return std::string();
 }

@@ -12,7 +12,12 @@ namespace zelkor {
 int AtoiRules(const std::string& text);
 
 // snprintf into a std::string.
+#ifdef __MINGW32__
+// MinGW's printf is the C99 one (__USE_MINGW_ANSI_STDIO), %zu included.
+std::string Format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+#else
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 std::string ToUpperAscii(std::string text);
 

@@ -15,14 +15,6 @@ extern char** environ;
 
 namespace zelkor {
 
-const char* XmodemHelperName() {
-#ifdef _WIN32
-  return "NVK_Xmodem.exe";
-#else
-  return "nvk_xmodem";
-#endif
-}
-
 std::string ExecutableDirectory() {
   char buf[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);

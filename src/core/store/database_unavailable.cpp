@@ -1,0 +1,22 @@
+// The database clients of a build without them (the Windows core and CLI
+// cross-built with MinGW-w64): the store answers that it is not there, and
+// an offload keeps its backup and lists it for a later import.
+#include "store/database.h"
+
+namespace zelkor {
+
+namespace {
+const char kNotInThisBuild[] = "this build of Zelkor has no season store";
+}
+
+std::unique_ptr<Database> OpenSqlite(const std::string&, std::string* error) {
+  if (error) *error = kNotInThisBuild;
+  return nullptr;
+}
+
+std::unique_ptr<Database> OpenPostgres(const std::string&, std::string* error) {
+  if (error) *error = kNotInThisBuild;
+  return nullptr;
+}
+
+}  // namespace zelkor
