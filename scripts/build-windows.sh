@@ -95,6 +95,17 @@ if offload windows "$wine" "$bin/zelkor-cli.exe" offload --port 1 --out elk --re
 else
   failed "the Windows offload through COM1: $(cat "$work/offload-windows.out"; cat "$work/sim-windows.out")"
 fi
+step "a cancel stops the Windows receiver while it waits on COM1"
+"$linux/collar-sim" --link "$work/collar" --state "$work/quiet.state" --fixes 20 >"$work/sim-quiet.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do grep -q ready "$work/sim-quiet.out" 2>/dev/null && break; sleep 0.05; done
+(cd "$here/tests" && ZELKOR_TEST_COM1=1 "$wine" "$bin/zelkor_core_tests.exe" --gtest_brief=1 \
+  --gtest_filter='WindowsHelper.ACancel*') >"$work/cancel.out" 2>&1 || failed "cancel under Wine: $(cat "$work/cancel.out")"
+grep -q "1 test" "$work/cancel.out" && ! grep -q SKIPPED "$work/cancel.out" || failed "the cancel test did not run: $(cat "$work/cancel.out")"
+kill "$sim_pid" 2>/dev/null || true
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=
+
 step "the port list from the registry (HARDWARE\\DEVICEMAP\\SERIALCOMM)"
 ports=$("$wine" "$bin/zelkor-cli.exe" ports 2>&1) || failed "zelkor-cli.exe ports: $ports"
 grep -q '^COM1 .*(\\Device\\' <<<"$ports" || failed "COM1 is not listed with its driver's name: $ports"

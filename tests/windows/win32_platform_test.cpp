@@ -2,6 +2,8 @@
 // start and its command line, the comm port's names and failures.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -74,6 +76,27 @@ TEST(WindowsHelper, StartsBesideTheProgramAndItsArgumentsArriveWhole) {
   EXPECT_EQ(launcher.run(run), -1);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("COM36"), std::string::npos) << lines[0];
+}
+
+// Needs a quiet collar on COM1 (build-windows.sh maps the simulator there and
+// sets ZELKOR_TEST_COM1): the receiver waits for data that never comes until
+// the launcher's cancel line reaches it.
+TEST(WindowsHelper, ACancelLineStopsAWaitingReceiverAtOnce) {
+  if (!std::getenv("ZELKOR_TEST_COM1")) GTEST_SKIP() << "no collar on COM1 (set ZELKOR_TEST_COM1)";
+  testing::TempDir dir;
+  SpawnXmodemLauncher launcher(XmodemHelperPath(ExecutableDirectory()));
+  std::vector<std::string> lines;
+  HelperRun run;
+  run.args = {"1", "4800", "8", "2", "10", "N", dir.dir(), dir.file("never.gps")};
+  run.onLine = [&](const std::string& line) { lines.push_back(line); };
+  const auto start = std::chrono::steady_clock::now();
+  run.cancelled = [&] { return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(500); };
+  EXPECT_EQ(launcher.run(run), -1);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, std::chrono::seconds(4)) << "the receiver was killed, not stopped by its cancel line";
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("error: ", 0), 0u) << lines.back();
+  EXPECT_FALSE(testing::TempDir::Exists(dir.file("never.gps")));
 }
 
 TEST(WindowsSerial, PortNamesAndAMissingPort) {
