@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
 #include "link/helper_location.h"
 #include "link/win32_serial_port.h"
 #include "link/xmodem_launcher.h"
@@ -97,6 +99,32 @@ TEST(WindowsHelper, ACancelLineStopsAWaitingReceiverAtOnce) {
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().rfind("error: ", 0), 0u) << lines.back();
   EXPECT_FALSE(testing::TempDir::Exists(dir.file("never.gps")));
+}
+
+// Also needs COM1 (ZELKOR_TEST_COM1): a held port stays open through
+// closePort and is set to 4800 8N2; while it is held every other opener is
+// refused (the COM driver's doing on Windows; Wine does not refuse a second
+// CreateFile of a COM port, so that part is checked on Windows only).
+TEST(WindowsSerial, AHeldPortStaysOpenAndIsRefusedToOtherOpeners) {
+  if (!std::getenv("ZELKOR_TEST_COM1")) GTEST_SKIP() << "no collar on COM1 (set ZELKOR_TEST_COM1)";
+  const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  auto com = [](int i) { return "COM" + std::to_string(i + 1); };
+  Win32SerialPort holder(com), other(com);
+  ASSERT_TRUE(holder.holdPort(0)) << holder.openProblem(0);
+  EXPECT_NE(holder.heldDescriptor(0), -1);
+  EXPECT_EQ(holder.configurePort(0, 4800, 8, 2, 'N', 0), 0);
+  EXPECT_EQ(holder.checkPort(0), 0);
+  if (!wine) {
+    EXPECT_EQ(other.probePort(0), 0);
+    EXPECT_EQ(other.lastProblem(0), PortProblem::Busy);
+    EXPECT_EQ(other.openProblem(0), "COM1 is in use by another program.");
+  }
+  holder.closePort(0);  // held: stays open
+  EXPECT_EQ(holder.checkPort(0), 0);
+  holder.releasePort(0);
+  EXPECT_EQ(holder.heldDescriptor(0), -1);
+  EXPECT_EQ(holder.checkPort(0), 1);
+  EXPECT_EQ(other.probePort(0), 1);
 }
 
 TEST(WindowsSerial, PortNamesAndAMissingPort) {
