@@ -3,12 +3,11 @@
 // an auxiliary schedule on weekdays. Target: the summary under 20 ms.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-
 #include "analysis/season_summary.h"
 #include "gpsdata/fix_time.h"
 #include "gpsdata/gps_block_encode.h"
 #include "gpsdata/translate.h"
+#include "two_hour_fixes.h"
 #include "util/endian.h"
 
 namespace {
@@ -26,31 +25,7 @@ std::vector<uint8_t> FullSeason() {
   zelkor::EncodeConfig(c);
   std::vector<uint8_t> image(c.raw.begin(), c.raw.end());
   zelkor::WriteBe24(&image[1], zelkor::kMaxGpsBlocks * 32 + 64);
-  const int64_t start = zelkor::DaysFromCivil(2025, 3, 1) * 86400;
-  double lat = 45, lon = -110;
-  for (uint32_t i = 0; i < zelkor::kMaxGpsBlocks; ++i) {
-    const int64_t t = start + i * 7200 + 40;
-    int y, mo, d;
-    zelkor::CivilFromDays(t / 86400, &y, &mo, &d);
-    zelkor::GpsBlockFields f;
-    f.year = static_cast<unsigned>(y - 2000);
-    f.month = static_cast<unsigned>(mo);
-    f.day = static_cast<unsigned>(d);
-    f.hour = static_cast<unsigned>(t % 86400 / 3600);
-    f.minute = 0;
-    f.second = 40;
-    lat += 0.002 * std::sin(i * 0.01);
-    lon += 0.002 * std::cos(i * 0.013);
-    zelkor::SplitDegrees(lat, f.latDegrees, f.latMinutes, f.latFraction);
-    zelkor::SplitDegrees(-lon, f.lonDegrees, f.lonMinutes, f.lonFraction);
-    f.north = true;
-    f.east = false;
-    f.statusCode = 3;
-    f.altitudeCode = 2000;
-    f.satelliteMask = 0x8A100000u;
-    const auto b = zelkor::EncodeGpsBlock(f);
-    image.insert(image.end(), b.begin(), b.end());
-  }
+  zelkor::bench::AppendTwoHourFixes(&image, zelkor::DaysFromCivil(2025, 3, 1) * 86400, 40);
   return image;
 }
 

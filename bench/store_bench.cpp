@@ -5,7 +5,6 @@
 // PostgreSQL.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -14,6 +13,7 @@
 #include "gpsdata/gps_block_encode.h"
 #include "store/database.h"
 #include "store/season_store.h"
+#include "two_hour_fixes.h"
 #include "util/endian.h"
 
 namespace {
@@ -22,26 +22,7 @@ std::vector<uint8_t> FullMemory(uint16_t collarId) {
   std::vector<uint8_t> image(64, 0);
   zelkor::WriteBe24(&image[1], zelkor::kMaxGpsBlocks * 32 + 64);
   zelkor::WriteBe16(&image[12], collarId);
-  const int64_t start = zelkor::DaysFromCivil(2025, 1, 1) * 86400;
-  for (uint32_t i = 0; i < zelkor::kMaxGpsBlocks; ++i) {
-    const int64_t t = start + i * 7200 + collarId % 60;
-    int y, mo, d;
-    zelkor::CivilFromDays(t / 86400, &y, &mo, &d);
-    zelkor::GpsBlockFields f;
-    f.year = static_cast<unsigned>(y - 2000);
-    f.month = static_cast<unsigned>(mo);
-    f.day = static_cast<unsigned>(d);
-    f.hour = static_cast<unsigned>(t % 86400 / 3600);
-    f.second = static_cast<unsigned>(t % 60);
-    zelkor::SplitDegrees(45 + 0.01 * std::sin(i * 0.01), f.latDegrees, f.latMinutes, f.latFraction);
-    zelkor::SplitDegrees(110 + 0.01 * std::cos(i * 0.01), f.lonDegrees, f.lonMinutes, f.lonFraction);
-    f.north = true;
-    f.statusCode = 3;
-    f.altitudeCode = 2000;
-    f.satelliteMask = 0x8A100000u;
-    const auto b = zelkor::EncodeGpsBlock(f);
-    image.insert(image.end(), b.begin(), b.end());
-  }
+  zelkor::bench::AppendTwoHourFixes(&image, zelkor::DaysFromCivil(2025, 1, 1) * 86400, collarId % 60);
   return image;
 }
 

@@ -53,6 +53,7 @@ bool QtSettingsStore::createKey(const std::string& key) {
   const QString file = settings_->fileName();
   if (QFileInfo::exists(file)) return true;
   QDir().mkpath(QFileInfo(file).absolutePath());
+  // The key is the file: an empty one is whole, so no temporary is needed.
   QFile f(file);
   return f.open(QIODevice::WriteOnly);
 #endif

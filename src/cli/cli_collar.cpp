@@ -42,6 +42,23 @@ class NextCommand : public CommandSink {
   int last = 0;
 };
 
+// The time zone of an offload, one collar or several: --zone INDEX of the
+// fixed list (UTC by default) or --tz ZONE. False, having said why, when the
+// options are wrong.
+bool OffloadZoneFrom(Args& args, std::optional<long> zone, int* zoneIndex, std::optional<NamedZone>* named) {
+  if (zone && args.value("tz")) {
+    std::fprintf(stderr, "error: --zone and --tz cannot be given together\n");
+    return false;
+  }
+  if (!ZoneFromOption(args.value("tz"), named)) return false;
+  *zoneIndex = static_cast<int>(zone.value_or(kUtcDefaultIndex));
+  if (*zoneIndex < 0 || *zoneIndex >= static_cast<int>(TimeZoneEntries().size())) {
+    std::fprintf(stderr, "error: --zone takes 0 to %zu\n", TimeZoneEntries().size() - 1);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunPorts(int argc, char** argv) {
@@ -124,17 +141,9 @@ int RunOffloadCommand(int argc, char** argv) {
                  args.ok() ? "error: --out NAME is required" : ("error: " + args.error()).c_str());
     return kExitUsage;
   }
-  if (zone && args.value("tz")) {
-    std::fprintf(stderr, "error: --zone and --tz cannot be given together.\n");
-    return kExitUsage;
-  }
+  int zoneIndex = 0;
   std::optional<NamedZone> named;
-  if (!ZoneFromOption(args.value("tz"), &named)) return kExitUsage;
-  const int zoneIndex = static_cast<int>(zone.value_or(kUtcDefaultIndex));
-  if (zoneIndex < 0 || zoneIndex >= static_cast<int>(TimeZoneEntries().size())) {
-    std::fprintf(stderr, "error: --zone takes 0 to %zu\n", TimeZoneEntries().size() - 1);
-    return kExitUsage;
-  }
+  if (!OffloadZoneFrom(args, zone, &zoneIndex, &named)) return kExitUsage;
   if (blocks && (*blocks < 0 || *blocks > static_cast<long>(kMaxGpsBlocks))) {
     std::fprintf(stderr, "error: --blocks takes a whole number from 0 to %u\n", kMaxGpsBlocks);
     return kExitUsage;
@@ -238,17 +247,13 @@ int RunParallelOffloadCommand(Args& args) {
     return kExitUsage;
   }
   const auto zone = args.number("zone");
-  if (!args.ok() || (zone && args.value("tz"))) {
-    std::fprintf(stderr, "error: %s\n", args.ok() ? "--zone and --tz cannot be given together" : args.error().c_str());
+  if (!args.ok()) {
+    std::fprintf(stderr, "error: %s\n", args.error().c_str());
     return kExitUsage;
   }
+  int zoneIndex = 0;
   std::optional<NamedZone> named;
-  if (!ZoneFromOption(args.value("tz"), &named)) return kExitUsage;
-  const int zoneIndex = static_cast<int>(zone.value_or(kUtcDefaultIndex));
-  if (zoneIndex < 0 || zoneIndex >= static_cast<int>(TimeZoneEntries().size())) {
-    std::fprintf(stderr, "error: --zone takes 0 to %zu\n", TimeZoneEntries().size() - 1);
-    return kExitUsage;
-  }
+  if (!OffloadZoneFrom(args, zone, &zoneIndex, &named)) return kExitUsage;
   const std::string pattern = args.value("out").value_or("{id}");
   if (pattern.find('/') != std::string::npos || pattern.find('\\') != std::string::npos) {
     std::fprintf(stderr, "error: --out takes a file name pattern without a folder, such as \"elk-{id}\"\n");

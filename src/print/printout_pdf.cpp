@@ -4,11 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "painter_canvas.h"
+#include "util/atomic_file.h"
 #include "util/text.h"
 
 namespace zelkor {
@@ -41,11 +39,7 @@ int WritePrintoutPdf(const PrintInputs& inputs, const std::string& path, std::st
     *reason = "the PDF could not be written";
     return -1;
   }
-  if (std::rename(temp.toStdString().c_str(), path.c_str()) != 0) {
-    *reason = std::strerror(errno);
-    QFile::remove(temp);
-    return -1;
-  }
+  if (!MoveIntoPlace(temp.toStdString(), path, reason)) return -1;
   return pages;
 }
 

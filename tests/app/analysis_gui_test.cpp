@@ -25,6 +25,7 @@
 #include "summary_chart.h"
 #include "support/fake_collar.h"
 #include "support/fake_store.h"
+#include "support/fixed_clock.h"
 #include "support/gps_image.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
@@ -34,11 +35,6 @@
 
 namespace zelkor {
 namespace {
-
-class NoonClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 12, 0, 0}; }
-};
 
 // Two days of fixes every two hours on a 2-hour schedule, one of them 40 km off.
 std::vector<uint8_t> TwoDays() {
@@ -76,7 +72,7 @@ TEST(OffloadNamedZone, TheLastEntryPicksAZoneAndTheCsvFollowsIt) {
   state.programDirectory = dir.dir();
   testing::FakeStore store;
   testing::ScriptedPrompter prompter;
-  NoonClock clock;
+  testing::FixedClock clock;
   testing::FakeCollar collar(dir.dir());
   collar.memory = TwoDays();
   OffloadContext context{state, store, prompter, collar, clock, {}, {}};

@@ -13,6 +13,7 @@
 #include "qt_app.h"
 #include "support/fake_files.h"
 #include "support/fake_store.h"
+#include "support/fixed_clock.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -21,10 +22,6 @@
 namespace zelkor {
 namespace {
 
-class FixedClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 12, 0, 0}; }
-};
 class NoWarner : public Warner {
  public:
   void warn(const std::string&, HelpTopic) override {}
@@ -37,7 +34,7 @@ struct Hub {
   testing::ScriptedPrompter prompter;
   NoWarner warner;
   testing::FakeFiles files;
-  FixedClock clock;
+  testing::FixedClock clock;
   testing::RecordingSink sink;
   ConfigFields fields;
   std::unique_ptr<ConfigDialogContext> ctx;

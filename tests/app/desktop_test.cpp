@@ -35,6 +35,7 @@
 #include "program_fixture.h"
 #include "small_dialogs.h"
 #include "support/fake_collar.h"
+#include "support/fixed_clock.h"
 #include "support/gps_image.h"
 #include "support/pty.h"
 #include "support/recording_sink.h"
@@ -172,11 +173,6 @@ TEST(LinkFailureMessages, AFailedDownloadOffersRetryWithTheReason) {
   EXPECT_TRUE(watcher.boxes[2].details.startsWith("Nothing was sent to the collar"));
 }
 
-class NoonClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 12, 0, 0}; }
-};
-
 // The erase question names what is at stake, and Enter answers No: the
 // collar keeps its data.
 TEST(EraseQuestion, NamesTheFixesAndTheBackupAndEnterAnswersNo) {
@@ -188,7 +184,7 @@ TEST(EraseQuestion, NamesTheFixesAndTheBackupAndEnterAnswersNo) {
   state.programDirectory = dir.dir();
   testing::FakeStore store;
   MessageBoxPrompter prompter;
-  NoonClock clock;
+  testing::FixedClock clock;
   testing::FakeCollar collar(dir.dir());
   collar.memory = testing::GpsImage({testing::FixAt(26, 7, 5, 9, 3, 7, 40, true, 105, false),
                                      testing::FixAt(26, 7, 5, 11, 3, 7, 40, true, 105, false),

@@ -22,6 +22,7 @@
 #include "support/fake_files.h"
 #include "support/fake_link.h"
 #include "support/fake_store.h"
+#include "support/fixed_clock.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -30,11 +31,6 @@
 
 namespace zelkor {
 namespace {
-
-class FixedClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 14, 3, 7}; }
-};
 
 TEST(GpsViewer, ReopeningReplacesTheWindowAndTheTrackTabDrawsTheFixes) {
   testing::App();
@@ -63,7 +59,7 @@ struct Gui {
   testing::FakeStore store;
   testing::ScriptedPrompter prompter;
   testing::FakeFiles files;
-  FixedClock clock;
+  testing::FixedClock clock{{2026, 12, 6, 14, 3, 7}};
   AppState state;
   std::unique_ptr<PosixSerialPort> serial;
   std::unique_ptr<SpawnXmodemLauncher> launcher;

@@ -9,15 +9,11 @@
 #include "printout_pdf.h"
 #include "qt_app.h"
 #include "support/fake_store.h"
+#include "support/fixed_clock.h"
 #include "support/temp_dir.h"
 
 namespace zelkor {
 namespace {
-
-class FixedClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 9, 3, 7}; }
-};
 
 TEST(PrintDialog, ShowsTheStoredSwitchesAndRefusesA36thCharacter) {
   testing::App();
@@ -39,7 +35,7 @@ TEST(PrintToPdf, TheJobWritesAThreePageDocument) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(QString::fromStdString(dir.file("config.pdf")));
   testing::FakeStore store;
-  FixedClock clock;
+  testing::FixedClock clock{{2026, 12, 6, 9, 3, 7}};
   CollarConfig config;
   config.collarId = 1234;
   {
@@ -58,7 +54,7 @@ TEST(PrintToPdf, WritesAWholeFileOrReportsWhyNot) {
   testing::App();
   testing::TempDir dir;
   testing::FakeStore store;
-  FixedClock clock;
+  testing::FixedClock clock{{2026, 12, 6, 9, 3, 7}};
   CollarConfig config;
   const PrintInputs inputs = ReadPrintInputs(config, store, clock, {});
   std::string reason;

@@ -19,16 +19,12 @@
 #include "support/fake_files.h"
 #include "support/fake_link.h"
 #include "support/fake_store.h"
+#include "support/fixed_clock.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 namespace zelkor {
 namespace testing {
-
-class FixedClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 12, 0, 0}; }
-};
 
 struct Program {
   TempDir dir;

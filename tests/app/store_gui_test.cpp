@@ -26,17 +26,13 @@
 #include "support/collar_sim.h"
 #include "support/fake_files.h"
 #include "support/fake_store.h"
+#include "support/fixed_clock.h"
 #include "support/gps_image.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 namespace zelkor {
 namespace {
-
-class NoonClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 7, 12, 0, 0}; }
-};
 
 TEST(ParallelOffloadWindow, TwoCollarsSideBySideEachWithItsRowAndResult) {
   testing::App();
@@ -52,7 +48,7 @@ TEST(ParallelOffloadWindow, TwoCollarsSideBySideEachWithItsRowAndResult) {
   PosixSerialPort serial(resolve);
   testing::FakeStore store;
   testing::ScriptedPrompter prompter;
-  NoonClock clock;
+  testing::FixedClock clock{{2026, 12, 7, 12, 0, 0}};
   int kept = 0;
   ParallelOffloadDialog dialog(
       dir.dir(), serial, store, prompter, clock,
@@ -115,7 +111,7 @@ TEST(CollarsWindow, ListsTheStoreAndShowsAWholeHistory) {
   }
   testing::FakeFiles files;
   testing::ScriptedPrompter prompter;
-  NoonClock clock;
+  testing::FixedClock clock{{2026, 12, 7, 12, 0, 0}};
   uint32_t shown = 0;
   size_t blocks = 0;
   CollarsDialog dialog(path, files, prompter, clock, [&](uint32_t id, const std::vector<uint8_t>& image) {

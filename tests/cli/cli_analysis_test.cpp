@@ -8,25 +8,15 @@
 #include "config/collar_config.h"
 #include "config/config_file.h"
 #include "support/gps_image.h"
+#include "support/qt_cli.h"
 #include "support/temp_dir.h"
 
 namespace zelkor {
 namespace {
 
-struct Result {
-  int exit;
-  std::string out, err;
-};
-
-Result Cli(const QStringList& args) {
-  QProcess p;
-  p.start(QString(ZELKOR_BIN_DIR) + "/zelkor-cli", args);
-  p.waitForFinished(30000);
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
-          p.readAllStandardError().toStdString()};
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using testing::Cli;
+using testing::CliResult;
+using testing::Q;
 
 // Twelve fixes on 1 July 2026, every two hours from 00:00 UTC, under a
 // header whose primary rate is two hours.
@@ -41,7 +31,7 @@ std::vector<uint8_t> OneDay() {
 TEST(CliSummary, JsonHasEveryKeyAndTheTextNamesTheFigures) {
   testing::TempDir dir;
   dir.writeBytes("day.gps", OneDay());
-  Result r = Cli({"summary", Q(dir.file("day.gps")), "--json"});
+  CliResult r = Cli({"summary", Q(dir.file("day.gps")), "--json"});
   ASSERT_EQ(r.exit, 0) << r.err;
   const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
   for (const char* key : {"collarId", "first", "last", "fixes", "fixes3d", "fixes2d", "badChecks", "outliers",
@@ -76,7 +66,7 @@ TEST(CliSummary, JsonHasEveryKeyAndTheTextNamesTheFigures) {
 TEST(CliTimeZones, TranslateWithANamedZoneAndUnknownNamesExplained) {
   testing::TempDir dir;
   dir.writeBytes("day.gps", OneDay());
-  Result r = Cli({"translate", Q(dir.file("day.gps")), Q(dir.file("denver.csv")), "--tz", "America/Denver"});
+  CliResult r = Cli({"translate", Q(dir.file("day.gps")), Q(dir.file("denver.csv")), "--tz", "America/Denver"});
   ASSERT_EQ(r.exit, 0) << r.err;
   const std::string csv = dir.read("denver.csv");
   EXPECT_EQ(csv.rfind("2026,6,30,18,00,40,", 0), 0u) << "00:00:40 UTC is 18:00:40 MDT the day before";

@@ -7,25 +7,15 @@
 
 #include "config/collar_config.h"
 #include "support/gps_image.h"
+#include "support/qt_cli.h"
 #include "support/temp_dir.h"
 
 namespace zelkor {
 namespace {
 
-struct Result {
-  int exit;
-  std::string out, err;
-};
-
-Result Cli(const QStringList& args) {
-  QProcess p;
-  p.start(QString(ZELKOR_BIN_DIR) + "/zelkor-cli", args);
-  p.waitForFinished(30000);
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
-          p.readAllStandardError().toStdString()};
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using testing::Cli;
+using testing::CliResult;
+using testing::Q;
 
 TEST(CliTranslate, ExitCodesFollowTheTranslationResult) {
   testing::TempDir dir;
@@ -35,7 +25,7 @@ TEST(CliTranslate, ExitCodesFollowTheTranslationResult) {
   dir.writeBytes("good.gps", testing::GpsImage({good}));
   dir.writeBytes("bad.gps", testing::GpsImage({good, bad}));
 
-  Result r = Cli({"translate", Q(dir.file("good.gps")), Q(dir.file("g.csv")), "--utm", "--offset", "-7",
+  CliResult r = Cli({"translate", Q(dir.file("good.gps")), Q(dir.file("g.csv")), "--utm", "--offset", "-7",
                   "--trailer", "(GMT -07:00) Arizona"});
   EXPECT_EQ(r.exit, 0) << r.err;
   EXPECT_NE(dir.read("g.csv").find("1 blocks translated to UTM format.\r\n\r\n(GMT -07:00) Arizona\r\n"),
@@ -62,7 +52,7 @@ TEST(CliConfig, ShowPrintsEveryFieldAsJsonAndRewriteNormalises) {
   r[39] = 0xFF;
   r[63] = 210;
   dir.writeBytes("c.cfg", std::vector<unsigned char>(r.begin(), r.end()));
-  Result res = Cli({"config", "show", Q(dir.file("c.cfg"))});
+  CliResult res = Cli({"config", "show", Q(dir.file("c.cfg"))});
   ASSERT_EQ(res.exit, 0) << res.err;
   QJsonParseError error;
   const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(res.out), &error);

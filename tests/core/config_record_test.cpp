@@ -6,6 +6,7 @@
 
 #include "config/collar_config.h"
 #include "config/config_file.h"
+#include "support/fixed_clock.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -272,11 +273,6 @@ TEST(ConfigFile, WriteThenReadGivesTheSameRecordAndAFailedOpenKeepsTheEncodedByt
   EXPECT_EQ(prompter.messages[0].text, "Could not open " + dir.file("missing/out.cfg") + ".");
 }
 
-class FixedClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2006, 7, 5, 9, 3, 7}; }
-};
-
 TEST(ConfigBackup, CopiesTheWorkingFileUnderItsTimeStampedName) {
   EXPECT_EQ(ConfigBackupName(1234, {2006, 7, 5, 9, 3, 7}), "1234_7_5_2006_9_3_7.cfg");
   testing::TempDir dir;
@@ -285,7 +281,7 @@ TEST(ConfigBackup, CopiesTheWorkingFileUnderItsTimeStampedName) {
   bytes += "extra bytes are copied too";
   dir.write("CollarConfig.cfg", bytes);
   testing::ScriptedPrompter prompter;
-  FixedClock clock;
+  testing::FixedClock clock{{2006, 7, 5, 9, 3, 7}};
   const std::string copy =
       MakeConfigBackup(dir.file("CollarConfig.cfg"), dir.dir(), 1234, clock, prompter);
   EXPECT_EQ(copy, dir.file("1234_7_5_2006_9_3_7.cfg"));

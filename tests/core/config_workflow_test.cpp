@@ -7,17 +7,13 @@
 #include "config/config_file.h"
 #include "config/config_workflow.h"
 #include "support/fake_link.h"
+#include "support/fixed_clock.h"
 #include "support/recording_sink.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 namespace zelkor {
 namespace {
-
-class FixedClock : public Clock {
- public:
-  LocalDateTime now() const override { return {2006, 7, 5, 9, 3, 7}; }
-};
 
 class ScriptedDialog : public ConfigDialogPort {
  public:
@@ -49,7 +45,7 @@ struct Workflow {
   bool viewOnly = false;
   testing::ScriptedPrompter prompter;
   testing::FakeLink link;
-  FixedClock clock;
+  testing::FixedClock clock{{2006, 7, 5, 9, 3, 7}};
   testing::RecordingSink sink;
   ScriptedDialog dialog;
   ScriptedOptions options;

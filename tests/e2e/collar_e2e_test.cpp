@@ -10,6 +10,7 @@
 #include "link/link_runner.h"
 #include "link/posix_serial_port.h"
 #include "support/collar_sim.h"
+#include "support/fixed_clock.h"
 #include "support/process.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -248,11 +249,6 @@ class SendOnce : public OptionsDialogPort {
   std::vector<std::string> shown;
 };
 
-class Now : public Clock {
- public:
-  LocalDateTime now() const override { return {2026, 12, 6, 10, 0, 0}; }
-};
-
 TEST(ConfigEndToEnd, EditedScheduleIsSentVerifiedAndFoundInTheCollar) {
   Sim sim({"--fixes", "20"});
   const std::string programDir = sim.data() + "/";
@@ -274,7 +270,7 @@ TEST(ConfigEndToEnd, EditedScheduleIsSentVerifiedAndFoundInTheCollar) {
   testing::RecordingSink sink;
   EditingDialog dialog(config);
   SendOnce options;
-  Now clock;
+  testing::FixedClock clock{{2026, 12, 6, 10, 0, 0}};
   ConfigWorkflowContext ctx{config,  programDir + "Backup/Collar Config/CollarConfig.cfg", viewOnly, 0, prompter, link,
                             clock,   sink, dialog, options, {}, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }, {}};
   EXPECT_EQ(RunConfigWorkflow(ctx), ConfigOutcome::Verified) << (prompter.messages.empty() ? "" : prompter.messages[0].text);

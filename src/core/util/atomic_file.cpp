@@ -145,15 +145,18 @@ AtomicWrite WriteFileAtomically(const std::string& path, const std::string& byte
   std::string why;
   AtomicWrite status = AtomicWrite::Ok;
   const std::string temp = WriteTemporary(path, bytes, &why, &status);
-  if (!temp.empty()) {
-    if (const int error = ReplaceName(temp, path)) {
-      why = SystemReason(error);
-      RemoveFile(temp);
-      status = AtomicWrite::WriteFailed;
-    }
-  }
+  if (!temp.empty() && !MoveIntoPlace(temp, path, &why)) status = AtomicWrite::WriteFailed;
   if (reason) *reason = why;
   return status;
+}
+
+bool MoveIntoPlace(const std::string& temp, const std::string& path, std::string* reason) {
+  if (const int error = ReplaceName(temp, path)) {
+    if (reason) *reason = SystemReason(error);
+    RemoveFile(temp);
+    return false;
+  }
+  return true;
 }
 
 std::string NumberedName(const std::string& path, int n) {

@@ -23,6 +23,12 @@ AtomicWrite WriteFileAtomically(const std::string& path, const std::string& byte
 std::string WriteNewFileAtomically(const std::string& path, const std::string& bytes,
                                    std::string* reason = nullptr);
 
+// Gives a complete file that another writer made beside path (a PDF from
+// the printer, say) the final name in one step, replacing what stood there
+// (which rename() will not do on Windows). On failure the temporary is
+// removed and *reason set.
+bool MoveIntoPlace(const std::string& temp, const std::string& path, std::string* reason = nullptr);
+
 // "stem-N.ext" for "stem.ext" (N >= 2); the folder part stays as it is.
 std::string NumberedName(const std::string& path, int n);
 
