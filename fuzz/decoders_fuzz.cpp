@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "analysis/season_summary.h"
+#include "geo/geodesy.h"
+#include "gpsdata/gps_file_check.h"
 #include "analysis/table_analysis.h"
 #include "config/collar_config.h"
 #include "config/config_json.h"
@@ -49,8 +51,14 @@ void GpsData(const uint8_t* data, size_t size) {
   const int offset = size ? static_cast<int8_t>(data[0]) % 25 : 0;
   (void)TranslateGpsImage(image, OutputForm::LatLon, ShiftMinutes(offset * 30), "trailer %s");
   (void)TranslateGpsImage(image, OutputForm::Utm, ShiftMinutes(-offset * 15), "");
-  ExportData exported;
-  if (ReadExportData(image, &exported)) {
+  (void)CheckGpsFile(image);
+  DecodedFile exported;
+  if (DecodeGpsFile(image, &exported)) {
+    // The polygons of whatever positions the bytes hold, sane or not.
+    std::vector<GeoPoint> points;
+    for (const DecodedFix& d : exported.fixes)
+      if (IsPosition(d.latitude, d.longitude)) points.push_back({d.latitude, d.longitude});
+    (void)GeodesicAreaKm2(ConvexPolygon(points));
     for (ExportFormat f : {ExportFormat::Gpx, ExportFormat::GeoJson, ExportFormat::Kml, ExportFormat::Movebank}) {
       int skipped = 0;
       ExportOptions options;

@@ -17,7 +17,7 @@ for t in $targets; do
   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -DUSE_OS_TZDB=1 -DONLY_C_LOCALE=1 -DHAS_STRING_VIEW=1 \
     $(pkg-config --cflags sqlite3 libpq) \
-    -Isrc/core "$t" $core_sources -o "$out/$name" -ldate-tz $(pkg-config --libs sqlite3 libpq) -lpthread
+    -Isrc/core "$t" $core_sources -o "$out/$name" -ldate-tz -lGeographicLib $(pkg-config --libs sqlite3 libpq) -lpthread
   mkdir -p "$out/corpus-$name"
   # Seeds: the test data's GPS files, so that the fuzzer starts from real
   # headers and blocks.

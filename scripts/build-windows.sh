@@ -7,15 +7,18 @@
 #   3. an offload from the simulated collar through Wine's COM1, which must
 #      give the same CSV as the same offload on Linux;
 #   4. the COM port list, which Windows keeps in the registry.
-# Needs the Linux build (build/) for the reference output and collar-sim.
+# Needs the Linux build for the reference output and collar-sim: build/bin,
+# or the folder ZELKOR_LINUX_BIN names (ctest passes its own).
+# GeographicLib comes from Debian's source package (scripts/debian-source.sh).
 #   scripts/build-windows.sh [--build-only]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 out="$here/build-windows"
-linux="$here/build/bin"
+linux="${ZELKOR_LINUX_BIN:-$here/build/bin}"
 jobs=$(nproc)
 
-(cd "$here" && cmake --preset windows-cross >/dev/null)
+geographiclib=$("$here/scripts/debian-source.sh" geographiclib)
+(cd "$here" && cmake --preset windows-cross -DZELKOR_GEOGRAPHICLIB_SOURCE="$geographiclib" >/dev/null)
 cmake --build "$out" -j "$jobs"
 bin="$out/bin"
 for exe in zelkor-cli.exe nvk_xmodem.exe zelkor_core_tests.exe; do

@@ -4,14 +4,15 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config dpkg-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   lrzsz socat clang libclang-rt-dev
   fonts-liberation libxml2-utils
   libhowardhinnant-date-dev tzdata
   libsqlite3-dev sqlite3 libpq-dev postgresql
-  g++-mingw-w64-x86-64-posix wine64
+  libgeographiclib-dev libgdal-dev gdal-bin qtkeychain-qt6-dev libsecret-1-dev
+  g++-mingw-w64-x86-64-posix wine64 nsis lintian
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "cli_setup.h"
 #include "gpsdata/exports.h"
 #include "gpsdata/fix_time.h"
+#include "gpsdata/gps_file_check.h"
 #include "gpsdata/translate.h"
 #include "store/store_keeper.h"
 #include "util/atomic_file.h"
@@ -61,16 +62,36 @@ int Import(Args& args) {
     Usage();
     return kExitUsage;
   }
-  auto store = OpenStore(args);
-  if (!store) return 1;
-  SystemClock clock;
+  // Every file is read and recognised before the store is opened: a wrong
+  // file never reaches it, nor creates one.
   int failed = 0;
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
   for (size_t i = 1; i < args.positional().size(); ++i) {
     const std::string& path = args.positional()[i];
     std::vector<uint8_t> image;
     std::string error;
+    if (!ReadWholeFile(path, &image, &error)) {
+      std::fprintf(stderr, "error: %s was not imported: %s.\n", path.c_str(), error.c_str());
+      ++failed;
+      continue;
+    }
+    const GpsFileCheck check = CheckGpsFile(image);
+    if (!check.recognised) {
+      std::fprintf(stderr, "error: %s Nothing was stored.\n", NotAGpsFileText(path, check.reason).c_str());
+      ++failed;
+      continue;
+    }
+    if (check.truncated()) std::fprintf(stderr, "warning: %s: %s.\n", path.c_str(), check.truncationNote().c_str());
+    files.emplace_back(path, std::move(image));
+  }
+  if (files.empty()) return 1;
+  auto store = OpenStore(args);
+  if (!store) return 1;
+  SystemClock clock;
+  for (const auto& [path, image] : files) {
+    std::string error;
     ImportResult r;
-    if (!ReadWholeFile(path, &image, &error) || !store->import(image, {NowText(clock), -1, path}, &r, &error)) {
+    if (!store->import(image, {NowText(clock), -1, path}, &r, &error)) {
       std::fprintf(stderr, "error: %s was not imported: %s\n", path.c_str(), error.c_str());
       ++failed;
       continue;
@@ -138,8 +159,8 @@ int Fixes(Args& args) {
   if (format == "csv") {
     text = TranslateGpsImage(image, OutputForm::LatLon, UtcShift{}, kUtcEntryText).csv;
   } else {
-    ExportData data;
-    ReadExportData(image, &data);
+    DecodedFile data;
+    DecodeGpsFile(image, &data);
     text = ExportText(data, exportFormat, {}, nullptr);
   }
   const std::string& out = args.positional()[1];

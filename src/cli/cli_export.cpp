@@ -43,8 +43,7 @@ int RunExport(int argc, char** argv) {
     case ExportResult::Ok:
       break;
   }
-  std::fprintf(stderr, "%d fixes exported to %s.\n", written, args.positional()[1].c_str());
-  if (skipped) std::fprintf(stderr, "%d fixes without a usable position were left out.\n", skipped);
+  std::fprintf(stderr, "%s to %s.\n", ExportedText(written, skipped).c_str(), args.positional()[1].c_str());
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "cli_commands.h"
 #include "cli_zone.h"
 #include "config/config_file.h"
+#include "gpsdata/gps_file_check.h"
 #include "util/read_file.h"
 
 namespace zelkor::cli {
@@ -67,10 +68,15 @@ int RunSummary(int argc, char** argv) {
   const std::string& in = args.positional()[0];
   std::vector<uint8_t> image;
   SeasonSummary summary;
-  if (!ReadWholeFile(in, &image, &reason) || !SummarizeSeason(image, options, &summary, &reason)) {
+  if (!ReadWholeFile(in, &image, &reason)) {
     std::fprintf(stderr, "error: cannot read GPS data from %s: %s.\n", in.c_str(), reason.c_str());
     return 1;
   }
+  if (!SummarizeSeason(image, options, &summary, &reason)) {
+    std::fprintf(stderr, "error: %s\n", NotAGpsFileText(in, reason).c_str());
+    return 1;
+  }
+  if (!summary.truncation.empty()) std::fprintf(stderr, "warning: %s: %s.\n", in.c_str(), summary.truncation.c_str());
   if (args.flag("json")) {
     std::fputs(SummaryJson(summary).c_str(), stdout);
   } else {

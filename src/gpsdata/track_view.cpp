@@ -50,15 +50,48 @@ TrackView::TrackView(QWidget* parent) : QWidget(parent) {
 
 void TrackView::setAnalysis(TableAnalysis analysis) {
   analysis_ = std::move(analysis);
+  measure();
+  if (!moved_) fit();
   update();
 }
 
-bool TrackView::isOutlier(int i) const {
-  if (i < 0 || i >= static_cast<int>(track_.points.size())) return false;
+const FixQuality* TrackView::quality(int i) const {
+  if (i < 0 || i >= static_cast<int>(track_.points.size())) return nullptr;
   const size_t row = track_.points[static_cast<size_t>(i)].row;
-  if (row >= analysis_.flags.size()) return false;
-  const FixFlags& f = analysis_.flags[row];
-  return f.tooFast || f.noPosition;
+  return row < analysis_.flags.size() ? &analysis_.flags[row] : nullptr;
+}
+
+bool TrackView::isOutlier(int i) const {
+  const FixQuality* q = quality(i);
+  return q && (q->tooFast || q->badTime());
+}
+
+bool TrackView::isBadCheck(int i) const {
+  const FixQuality* q = quality(i);
+  return q && q->badCheck;
+}
+
+bool TrackView::isDrawn(int i) const {
+  if (i < 0 || i >= static_cast<int>(track_.points.size())) return false;
+  const FixQuality* q = quality(i);
+  return !q || !q->noPosition;
+}
+
+void TrackView::measure() {
+  drawn_.clear();
+  for (int i = 0; i < static_cast<int>(track_.points.size()); ++i)
+    if (isDrawn(i)) drawn_.push_back(i);
+  const auto& pts = track_.points;
+  firstDay_ = lastDay_ = drawn_.empty() ? 0 : pts[static_cast<size_t>(drawn_.front())].day;
+  double sumY = 0;
+  for (int i : drawn_) {
+    const TrackPoint& t = pts[static_cast<size_t>(i)];
+    firstDay_ = std::min(firstDay_, t.day);
+    lastDay_ = std::max(lastDay_, t.day);
+    sumY += t.y;
+  }
+  // Degrees of longitude shrink with latitude; metres do not.
+  xUnit_ = track_.utm || drawn_.empty() ? 1.0 : std::max(0.01, std::cos(sumY / drawn_.size() * M_PI / 180.0));
 }
 
 void TrackView::keyPressEvent(QKeyEvent* event) {
@@ -79,25 +112,18 @@ void TrackView::keyPressEvent(QKeyEvent* event) {
 
 void TrackView::setTrack(Track track) {
   track_ = std::move(track);
-  const auto& pts = track_.points;
-  firstDay_ = lastDay_ = pts.empty() ? 0 : pts.front().day;
-  double sumY = 0;
-  for (const auto& t : pts) {
-    firstDay_ = std::min(firstDay_, t.day);
-    lastDay_ = std::max(lastDay_, t.day);
-    sumY += t.y;
-  }
-  // Degrees of longitude shrink with latitude; metres do not.
-  xUnit_ = track_.utm || pts.empty() ? 1.0 : std::max(0.01, std::cos(sumY / pts.size() * M_PI / 180.0));
+  measure();
   fit();
   update();
 }
 
 void TrackView::fit() {
   const auto& pts = track_.points;
-  if (pts.empty() || width() <= 0 || height() <= 0) return;
-  double minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
-  for (const auto& t : pts) {
+  if (drawn_.empty() || width() <= 0 || height() <= 0) return;
+  const TrackPoint& first = pts[static_cast<size_t>(drawn_.front())];
+  double minX = first.x, maxX = first.x, minY = first.y, maxY = first.y;
+  for (int i : drawn_) {
+    const TrackPoint& t = pts[static_cast<size_t>(i)];
     minX = std::min(minX, t.x);
     maxX = std::max(maxX, t.x);
     minY = std::min(minY, t.y);
@@ -142,12 +168,12 @@ double TrackView::metresPerPixel() const { return (track_.utm ? 1.0 : kMetresPer
 int TrackView::fixAt(QPointF pixel) const {
   int best = -1;
   double bestDistance = 8.0 * 8.0;
-  for (size_t i = 0; i < track_.points.size(); ++i) {
-    const QPointF d = toScreen(track_.points[i]) - pixel;
+  for (int i : drawn_) {
+    const QPointF d = toScreen(track_.points[static_cast<size_t>(i)]) - pixel;
     const double distance = d.x() * d.x() + d.y() * d.y();
     if (distance <= bestDistance) {
       bestDistance = distance;
-      best = static_cast<int>(i);
+      best = i;
     }
   }
   return best;
@@ -171,10 +197,8 @@ QString TrackView::describe(int i) const {
                      .arg(p.satellites);
   if (p.row < analysis_.utc.size() && !analysis_.utc[p.row].empty())
     text += QString("\nUTC %1").arg(QString::fromStdString(analysis_.utc[p.row]));
-  if (p.row < analysis_.flags.size() && analysis_.flags[p.row].any())
-    text += QString("\noutlier: %1").arg(QString::fromStdString(analysis_.flags[p.row].reasons()));
-  else if (p.badCheck)
-    text += "\nbad check byte";
+  if (const FixQuality* q = quality(i); q && q->any())
+    text += QString("\nflagged: %1").arg(QString::fromStdString(q->reasons()));
   return text;
 }
 
@@ -222,27 +246,34 @@ void TrackView::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void TrackView::drawGrid(QPainter& p) const {
-  // About one line per hundred pixels, at round values.
+  // About one line per hundred pixels, at round values; the lines are
+  // counted, so the loop ends whatever the numbers.
   const double stepY = NiceStep(100.0 / scale_);
   const double stepX = track_.utm ? stepY : NiceStep(100.0 / (scale_ * xUnit_));
   const QPointF topLeft = toWorld(QPointF(0, 0)), bottomRight = toWorld(QPointF(width(), height()));
   p.setPen(QPen(QColor(0, 0, 0, 40), 1));
   p.setFont(QFont(p.font().family(), 7));
   const QColor label(90, 90, 90);
-  for (double x = std::ceil(topLeft.x() / stepX) * stepX; x <= bottomRight.x(); x += stepX) {
+  auto lines = [](double from, double to, double step, const auto& draw) {
+    if (!std::isfinite(from) || !std::isfinite(to) || !(step > 0)) return;
+    const double first = std::ceil(from / step), last = std::floor(to / step);
+    if (!std::isfinite(first) || !std::isfinite(last) || last - first > 400) return;
+    for (double k = first; k <= last; k += 1.0) draw(k * step);
+  };
+  lines(topLeft.x(), bottomRight.x(), stepX, [&](double x) {
     const double sx = toScreen(WorldPoint(x, 0)).x();
     p.setPen(QPen(QColor(0, 0, 0, 40), 1));
     p.drawLine(QPointF(sx, 0), QPointF(sx, height()));
     p.setPen(label);
     p.drawText(QPointF(sx + 2, 10), track_.utm ? QString("E %1").arg(x, 0, 'f', 0) : Degrees(x, stepX));
-  }
-  for (double y = std::ceil(bottomRight.y() / stepY) * stepY; y <= topLeft.y(); y += stepY) {
+  });
+  lines(bottomRight.y(), topLeft.y(), stepY, [&](double y) {
     const double sy = toScreen(WorldPoint(0, y)).y();
     p.setPen(QPen(QColor(0, 0, 0, 40), 1));
     p.drawLine(QPointF(0, sy), QPointF(width(), sy));
     p.setPen(label);
     p.drawText(QPointF(2, sy - 2), track_.utm ? QString("N %1").arg(y, 0, 'f', 0) : Degrees(y, stepY));
-  }
+  });
 }
 
 void TrackView::drawScaleBar(QPainter& p, double bottom) const {
@@ -257,12 +288,41 @@ void TrackView::drawScaleBar(QPainter& p, double bottom) const {
   p.drawText(from + QPointF(0, -8), Distance(metres));
 }
 
+std::pair<int, int> TrackView::ends() const {
+  // The first and last drawn fixes whose time is good; a fix dated years
+  // early by a week rollover is not the season's first.
+  int first = -1, last = -1;
+  for (int i : drawn_) {
+    const FixQuality* q = quality(i);
+    if (q && q->badTime()) continue;
+    if (first < 0) first = i;
+    last = i;
+  }
+  if (first < 0) return {drawn_.front(), drawn_.back()};
+  return {first, last};
+}
+
+QString TrackView::caption() const {
+  const auto& pts = track_.points;
+  if (drawn_.empty()) return QString();
+  const auto [firstFix, lastFix] = ends();
+  const TrackPoint& first = pts[static_cast<size_t>(firstFix)];
+  const TrackPoint& last = pts[static_cast<size_t>(lastFix)];
+  QString caption = QString("%1 fixes drawn, coloured by date from %2 (blue) to %3 (orange)")
+                        .arg(drawn_.size())
+                        .arg(QString::fromStdString(first.when).left(10))
+                        .arg(QString::fromStdString(last.when).left(10));
+  const QualityCounts counts = analysis_.counts();
+  if (counts.flagged) caption += QString("; %1").arg(QString::fromStdString(counts.text()));
+  return caption;
+}
+
 void TrackView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(rect(), QColor(250, 250, 246));
   const auto& pts = track_.points;
-  if (pts.empty()) {
+  if (drawn_.empty()) {
     p.setPen(Qt::darkGray);
     p.drawText(rect(), Qt::AlignCenter, "No fixes to draw.");
     return;
@@ -270,14 +330,15 @@ void TrackView::paintEvent(QPaintEvent*) {
   drawGrid(p);
 
   QPainterPath line;
-  line.moveTo(toScreen(pts[0]));
-  for (size_t i = 1; i < pts.size(); ++i) line.lineTo(toScreen(pts[i]));
+  line.moveTo(toScreen(pts[static_cast<size_t>(drawn_.front())]));
+  for (size_t k = 1; k < drawn_.size(); ++k) line.lineTo(toScreen(pts[static_cast<size_t>(drawn_[k])]));
   p.setPen(QPen(QColor(60, 60, 60, 110), 1.2));
   p.setBrush(Qt::NoBrush);
   p.drawPath(line);
-  for (const auto& t : pts) {
+  for (int i : drawn_) {
+    const TrackPoint& t = pts[static_cast<size_t>(i)];
     const QPointF at = toScreen(t);
-    if (t.badCheck) {
+    if (isBadCheck(i)) {
       p.setPen(QPen(QColor(214, 48, 49), 2));
       p.drawLine(at + QPointF(-4, -4), at + QPointF(4, 4));
       p.drawLine(at + QPointF(-4, 4), at + QPointF(4, -4));
@@ -286,7 +347,7 @@ void TrackView::paintEvent(QPaintEvent*) {
       p.setBrush(dateColour(t));
       p.drawEllipse(at, 2.8, 2.8);
     }
-    if (isOutlier(static_cast<int>(&t - pts.data()))) {
+    if (isOutlier(i)) {
       p.setPen(QPen(QColor(147, 51, 234), 2));
       p.setBrush(Qt::NoBrush);
       p.drawEllipse(at, 6.5, 6.5);
@@ -300,28 +361,21 @@ void TrackView::paintEvent(QPaintEvent*) {
     p.setPen(Qt::black);
     p.drawText(at + QPointF(9, -6), label);
   };
-  mark(pts.front(), QColor(39, 174, 96), "first");
-  mark(pts.back(), QColor(192, 57, 43), "last");
+  const auto [firstFix, lastFix] = ends();
+  mark(pts[static_cast<size_t>(firstFix)], QColor(39, 174, 96), "first");
+  mark(pts[static_cast<size_t>(lastFix)], QColor(192, 57, 43), "last");
 
   p.setFont(font());
-  const int bad = static_cast<int>(std::count_if(pts.begin(), pts.end(), [](const TrackPoint& t) { return t.badCheck; }));
-  QString caption = QString("%1 fixes, coloured by date from %2 (blue) to %3 (orange)")
-                        .arg(pts.size())
-                        .arg(QString::fromStdString(pts.front().when).left(10))
-                        .arg(QString::fromStdString(pts.back().when).left(10));
-  if (bad) caption += QString("; %1 bad checks (red crosses)").arg(bad);
-  int outliers = 0;
-  for (int i = 0; i < static_cast<int>(pts.size()); ++i) outliers += isOutlier(i);
-  if (outliers) caption += QString("; %1 outliers (purple rings)").arg(outliers);
+  const QString words = caption();
   // The caption wraps in a narrow view, on a pale band so that the track
   // under it does not hide it; the scale bar stands above it.
   const QRect room = rect().adjusted(10, 0, -10, -6);
-  const QRect words = p.fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft, caption);
-  const QRect band(room.left() - 4, room.bottom() - words.height() - 2, words.width() + 8, words.height() + 4);
+  const QRect box = p.fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft, words);
+  const QRect band(room.left() - 4, room.bottom() - box.height() - 2, box.width() + 8, box.height() + 4);
   p.fillRect(band, QColor(250, 250, 246, 220));
   p.setPen(Qt::darkGray);
-  p.drawText(QRect(room.left(), band.top() + 2, room.width(), words.height()),
-             Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, caption);
+  p.drawText(QRect(room.left(), band.top() + 2, room.width(), box.height()),
+             Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, words);
   drawScaleBar(p, band.top() - 4);
 }
 

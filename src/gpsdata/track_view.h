@@ -21,11 +21,17 @@ class TrackView : public QWidget {
   explicit TrackView(QWidget* parent = nullptr);
   void setTrack(Track track);
   const Track& track() const { return track_; }
-  // The outlier flags and UTC times of the table's rows: outliers get a
-  // purple ring, and hovering tells the UTC time and why a fix is flagged.
+  // The quality flags and UTC times of the table's rows: a bad check is a
+  // red cross, a flagged time or speed a purple ring, a fix without a
+  // position is not drawn; hovering tells the UTC time and the flags.
   void setAnalysis(TableAnalysis analysis);
-  // Whether fix i carries an outlier flag other than a bad check.
+  // Whether fix i carries a flag other than a bad check.
   bool isOutlier(int i) const;
+  bool isBadCheck(int i) const;
+  // Whether fix i is drawn (it has a position).
+  bool isDrawn(int i) const;
+  // The words under the track, counting the flags as every view does.
+  QString caption() const;
   QSize sizeHint() const override { return {640, 420}; }
 
   // Shows every fix.
@@ -63,8 +69,14 @@ class TrackView : public QWidget {
   // The scale bar, its line `bottom` pixels from the top.
   void drawScaleBar(class QPainter& p, double bottom) const;
 
+  const FixQuality* quality(int i) const;
+  // The points marked first and last.
+  std::pair<int, int> ends() const;
+  void measure();
+
   Track track_;
   TableAnalysis analysis_;
+  std::vector<int> drawn_;  // the points with a position, in order
   long firstDay_ = 0, lastDay_ = 0;
   double xUnit_ = 1.0;         // screen units of one x unit relative to y (cos latitude for degrees)
   QPointF centre_;             // world point at the view's centre

@@ -24,13 +24,14 @@
 #include "track_view.h"
 #include "util/read_file.h"
 #include "app/utc_offset.h"
+#include "gpsdata/gps_file_check.h"
 #include "gpsdata/translate.h"
 
 namespace zelkor {
 
-// The fixes of a file as a table model: first the outlier reasons and the
-// UTC time worked out for each row, then the cells as written. Numbers sort
-// as numbers; bad checks and outliers are tinted and marked for the filter.
+// The fixes of a file as a table model: first the flags and the UTC time
+// worked out for each row, then the cells as written. Numbers sort as
+// numbers; bad checks and other flags are tinted and marked for the filter.
 class CsvTableModel : public QAbstractTableModel {
  public:
   static constexpr int kAdded = 2;
@@ -50,8 +51,9 @@ class CsvTableModel : public QAbstractTableModel {
     const size_t r = static_cast<size_t>(index.row());
     const auto& row = table_.rows[r];
     const int c = index.column();
-    const bool bad = table_.badCheck[r];
-    const bool outlier = r < analysis_.flags.size() && analysis_.flags[r].any();
+    const FixQuality* q = r < analysis_.flags.size() ? &analysis_.flags[r] : nullptr;
+    const bool bad = q && q->badCheck;
+    const bool outlier = q && q->any() && !bad;
     QString cell;
     if (c == 0)
       cell = r < analysis_.flags.size() ? QString::fromStdString(analysis_.flags[r].reasons()) : QString();
@@ -66,7 +68,7 @@ class CsvTableModel : public QAbstractTableModel {
         const double v = cell.toDouble(&number);
         return number ? QVariant(v) : QVariant(cell);
       }
-      case Qt::UserRole + 1: return QString(bad ? "bad " : "") + (outlier ? "outlier" : "");
+      case Qt::UserRole + 1: return QString(bad ? "bad " : "") + (q && q->any() ? "flagged" : "");
       case Qt::BackgroundRole:
         return bad ? QVariant(QColor(255, 228, 225)) : outlier ? QVariant(QColor(243, 232, 255)) : QVariant();
       default: return QVariant();
@@ -75,7 +77,7 @@ class CsvTableModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation o, int role) const override {
     if (role != Qt::DisplayRole) return QVariant();
     if (o == Qt::Vertical) return section + 1;
-    if (section == 0) return QString("Outlier");
+    if (section == 0) return QString("Flags");
     if (section == 1) return QString("UTC");
     return QString::fromStdString(table_.headings[static_cast<size_t>(section - kAdded)]);
   }
@@ -120,9 +122,10 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   auto* tableTools = new QHBoxLayout;
   badOnly_ = new QCheckBox("Bad checks only", tablePage);
   badOnly_->setToolTip("Show only the fixes whose check byte failed");
-  outliersOnly_ = new QCheckBox("Outliers only", tablePage);
-  outliersOnly_->setToolTip("Show only the flagged fixes: a bad check byte, no position, or too fast from the last "
-                            "good fix (the limit is on the Summary tab)");
+  outliersOnly_ = new QCheckBox("Flagged only", tablePage);
+  outliersOnly_->setToolTip("Show only the flagged fixes: a bad check, no position, a time out of order or outside "
+                            "the season, or a speed above the limit from the last good fix (the limit is on the "
+                            "Summary tab)");
   auto* copy = new QPushButton("Copy", tablePage);
   copy->setToolTip("Copy the selected rows (or all) with the headings, for a spreadsheet (Ctrl+C)");
   tableTools->addWidget(badOnly_);
@@ -229,13 +232,12 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
 }
 
 void ViewGpsDataDialog::updateFilter() {
-  proxy_->setFilterFixedString(badOnly_->isChecked() ? "bad" : outliersOnly_->isChecked() ? "outlier" : QString());
+  proxy_->setFilterFixedString(badOnly_->isChecked() ? "bad" : outliersOnly_->isChecked() ? "flagged" : QString());
 }
 
 void ViewGpsDataDialog::analyse() {
-  const TableAnalysis a = AnalyseTable(csv_, maxSpeed_);
-  track_->setAnalysis(a);
-  model_->setAnalysis(a);
+  TableAnalysis a = AnalyseTable(csv_, maxSpeed_);
+  summary_.reset();
   if (!image_.empty()) {
     SummaryOptions options;
     options.maxSpeedKmh = maxSpeed_;
@@ -254,6 +256,9 @@ void ViewGpsDataDialog::analyse() {
       figuresBox_->show();
       chart_->show();
       const bool matches = s.blocks == static_cast<int>(csv_.rows.size());
+      // The blocks themselves decide the flags of the rows they became, so
+      // that the table, the track and these figures count alike.
+      if (matches) a.flags = s.flags;
       summaryNote_->setText(matches ? QString("Fixes per day (UTC): scheduled attempts (pale) and fixes obtained.")
                                     : QString("%1 holds %2 fixes but this CSV %3 rows: it may not be the file this "
                                               "CSV came from.")
@@ -261,10 +266,13 @@ void ViewGpsDataDialog::analyse() {
                                           .arg(s.blocks)
                                           .arg(csv_.rows.size()));
     } else {
-      summary_.reset();
-      summaryNote_->setText(QString("%1 cannot be summarised: %2.").arg(imageName_, QString::fromStdString(error)));
+      figuresBox_->hide();
+      chart_->hide();
+      summaryNote_->setText(QString::fromStdString(NotAGpsFileText(imageName_.toStdString(), error)));
     }
   }
+  track_->setAnalysis(a);
+  model_->setAnalysis(a);
 }
 
 void ViewGpsDataDialog::setGpsImage(std::vector<uint8_t> image, const QString& name) {

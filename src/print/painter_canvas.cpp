@@ -1,11 +1,17 @@
 #include "painter_canvas.h"
 
 #include <QFontMetrics>
-#include <QPrinter>
+#include <QPagedPaintDevice>
 
 namespace zelkor {
 
-PainterCanvas::PainterCanvas(QPrinter& printer) : printer_(printer) {}
+PainterCanvas::PainterCanvas(QPagedPaintDevice& device)
+    : device_(device),
+      page_(device.pageLayout().paintRectPixels(device.logicalDpiX())),
+      newPage_([&device] { return device.newPage(); }) {}
+
+PainterCanvas::PainterCanvas(QPaintDevice& device, QRect page, std::function<bool()> newPage)
+    : device_(device), page_(page), newPage_(std::move(newPage)) {}
 
 PainterCanvas::~PainterCanvas() {
   if (painter_.isActive()) painter_.end();
@@ -13,8 +19,8 @@ PainterCanvas::~PainterCanvas() {
 
 void PainterCanvas::startPage() {
   if (pages_ == 0) {
-    if (!painter_.begin(&printer_)) failed_ = true;
-  } else if (painter_.isActive() && !printer_.newPage()) {
+    if (!painter_.begin(&device_)) failed_ = true;
+  } else if (painter_.isActive() && !newPage_()) {
     failed_ = true;
   }
   ++pages_;
@@ -57,12 +63,12 @@ void PainterCanvas::setFontScale(double scale) {
 }
 
 TextSize PainterCanvas::textExtent(const std::string& text) {
-  const QFontMetrics m(font(), &printer_);
+  const QFontMetrics m(font(), &device_);
   return {m.horizontalAdvance(QString::fromStdString(text)), m.height()};
 }
 
 void PainterCanvas::text(int x, int y, const std::string& text) {
-  const QFontMetrics m(font(), &printer_);
+  const QFontMetrics m(font(), &device_);
   painter_.drawText(x, y + m.ascent(), QString::fromStdString(text));
 }
 
@@ -72,9 +78,13 @@ void PainterCanvas::rectangle(int left, int top, int right, int bottom) {
   painter_.drawRect(left, top, right - left, bottom - top);
 }
 
-int PainterCanvas::pageWidth() const { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).width()); }
-int PainterCanvas::pageHeight() const { return static_cast<int>(printer_.pageRect(QPrinter::DevicePixel).height()); }
-int PainterCanvas::dpiX() const { return printer_.logicalDpiX(); }
-int PainterCanvas::dpiY() const { return printer_.logicalDpiY(); }
+void PainterCanvas::fillRectangle(int left, int top, int right, int bottom, int grey) {
+  painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor(grey, grey, grey));
+}
+
+int PainterCanvas::pageWidth() const { return page_.width(); }
+int PainterCanvas::pageHeight() const { return page_.height(); }
+int PainterCanvas::dpiX() const { return device_.logicalDpiX(); }
+int PainterCanvas::dpiY() const { return device_.logicalDpiY(); }
 
 }  // namespace zelkor

@@ -1,18 +1,25 @@
-// The page canvas on QPainter: a printer, a PDF file or a preview.
+// The page canvas on QPainter: a printer, a PDF file, a preview, or an
+// image (one page) for checking what a page looks like.
 #pragma once
 
 #include <QFont>
 #include <QPainter>
+#include <QRect>
+#include <functional>
 
 #include "print/page_canvas.h"
 
-class QPrinter;
+class QPagedPaintDevice;
 
 namespace zelkor {
 
 class PainterCanvas : public PageCanvas {
  public:
-  explicit PainterCanvas(QPrinter& printer);
+  // A printer or a PDF writer: its pages and their printable area.
+  explicit PainterCanvas(QPagedPaintDevice& device);
+  // Any paint device: the page is `page` of it, and newPage starts another
+  // (false when it cannot).
+  PainterCanvas(QPaintDevice& device, QRect page, std::function<bool()> newPage);
   ~PainterCanvas() override;
 
   void startPage() override;
@@ -23,6 +30,7 @@ class PainterCanvas : public PageCanvas {
   void text(int x, int y, const std::string& text) override;
   void line(int x1, int y1, int x2, int y2) override;
   void rectangle(int left, int top, int right, int bottom) override;
+  void fillRectangle(int left, int top, int right, int bottom, int grey) override;
   int pageWidth() const override;
   int pageHeight() const override;
   int dpiX() const override;
@@ -34,7 +42,9 @@ class PainterCanvas : public PageCanvas {
 
  private:
   QFont font() const;
-  QPrinter& printer_;
+  QPaintDevice& device_;
+  QRect page_;
+  std::function<bool()> newPage_;
   QPainter painter_;
   PrintFont kind_ = PrintFont::Plain;
   double scale_ = 1.0;

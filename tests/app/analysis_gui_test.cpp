@@ -167,10 +167,10 @@ TEST(ViewerSummary, TheGpsDataFileGivesTheFiguresAndTheSpeedLimitMovesTheOutlier
   // The track rings the outliers; raising the limit clears them everywhere.
   int ringed = 0;
   for (int i = 0; i < static_cast<int>(v.trackView()->track().points.size()); ++i) ringed += v.trackView()->isOutlier(i);
-  EXPECT_EQ(ringed, v.summary()->outliers);
+  EXPECT_EQ(ringed, v.summary()->quality.flagged);
   v.speedField()->setValue(100.0);
   EXPECT_EQ(store.get(kAnalysisKey, "Max Speed"), "100") << "the limit is kept for next time";
-  EXPECT_EQ(v.summary()->outliers, 0);
+  EXPECT_EQ(v.summary()->quality.flagged, 0);
   v.outliersOnly()->click();
   EXPECT_EQ(Shown(v), 0);
 

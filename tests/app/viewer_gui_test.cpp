@@ -80,8 +80,8 @@ TEST(ViewerTable, SortsNumbersAsNumbersFiltersBadChecksAndCopiesWithHeadings) {
   v.dialog.copyRows();
   const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 2) << QGuiApplication::clipboard()->text().toStdString();
-  EXPECT_TRUE(lines[0].startsWith("Outlier\tUTC\tYear\tMonth\tDay\tHour")) << lines[0].toStdString();
-  EXPECT_TRUE(lines[1].startsWith("bad check byte\t2026-05-02T08:00:00Z\t2026\t5\t2\t")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[0].startsWith("Flags\tUTC\tYear\tMonth\tDay\tHour")) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].startsWith("bad check\t2026-05-02T08:00:00Z\t2026\t5\t2\t")) << lines[1].toStdString();
 
   // Ctrl+C in the table copies the selected rows, not the current cell.
   v.dialog.badChecksOnly()->click();

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <filesystem>
 
 #include "config/collar_config.h"
 #include "config/config_file.h"
@@ -61,6 +62,46 @@ TEST(CliSummary, JsonHasEveryKeyAndTheTextNamesTheFigures) {
   EXPECT_NE(r.err.find("missing.gps"), std::string::npos) << r.err;
   EXPECT_EQ(Cli({"summary", Q(dir.file("day.gps")), "--max-speed", "fast"}).exit, 64);
   EXPECT_EQ(Cli({"summary", Q(dir.file("day.gps")), "--config", Q(dir.file("none.cfg"))}).exit, 1);
+}
+
+// Files that are not a collar's GPS data: a text file and random bytes. Each
+// reader refuses them with the reason, and the store is not even created.
+TEST(CliForeignFiles, SummaryExportAndImportRefuseThemAndStoreNothing) {
+  testing::TempDir dir;
+  dir.write("README.md", "# Zelkor\n\nZelkor is the desktop companion of a GPS wildlife-tracking collar. Plug a "
+                         "collar into a serial port and use Zelkor to offload the GPS fixes stored in it.\n");
+  std::vector<uint8_t> noise(64 + 32 * 400);
+  uint32_t x = 2463534242u;
+  for (uint8_t& b : noise) {
+    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+    b = static_cast<uint8_t>(x);
+  }
+  noise[1] = 0x00, noise[2] = 0x32, noise[3] = 0x40;  // even a pointer inside the memory: 400 blocks
+  dir.writeBytes("noise.gps", noise);
+  for (const char* name : {"README.md", "noise.gps"}) {
+    const std::string path = dir.file(name);
+    CliResult r = Cli({"summary", Q(path)});
+    EXPECT_EQ(r.exit, 1) << name;
+    EXPECT_NE(r.err.find(path + " does not look like a collar's GPS data file: "), std::string::npos) << r.err;
+    r = Cli({"export", Q(path), Q(dir.file("out.gpx"))});
+    EXPECT_EQ(r.exit, 1) << name;
+    EXPECT_NE(r.err.find("does not look like a collar's GPS data file"), std::string::npos) << r.err;
+    r = Cli({"db", "import", Q(path), "--data-dir", Q(dir.file("data"))});
+    EXPECT_GE(r.exit, 1) << name;
+    EXPECT_LE(r.exit, 125) << name;
+    EXPECT_NE(r.err.find(path + " does not look like a collar's GPS data file: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Nothing was stored."), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("data/zelkor.sqlite"))) << "no store made for nothing";
+  EXPECT_FALSE(std::filesystem::exists(dir.file("out.gpx")));
+
+  // A backup cut short is read, with a warning that names what is missing.
+  std::vector<uint8_t> day = OneDay();
+  WriteBe24(&day[1], 64 + 30 * 32);  // the header announces 30 blocks; 12 are there
+  dir.writeBytes("cut.gps", day);
+  const CliResult r = Cli({"summary", Q(dir.file("cut.gps"))});
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(r.err.find("the file ends after 12 of the 30 blocks its header announces"), std::string::npos) << r.err;
 }
 
 TEST(CliTimeZones, TranslateWithANamedZoneAndUnknownNamesExplained) {

@@ -1,5 +1,7 @@
 // Exports parsed back with real parsers: libxml2's xmllint (with the GPX 1.1
-// schema), Qt's XML and JSON readers, and a CSV reader.
+// schema), Qt's XML and JSON readers, and a CSV reader; the positions, times
+// and UTM coordinates compared with an independent decoding of the same
+// files and PROJ's UTM (tests/data/reference/blocks.txt).
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -7,9 +9,13 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QXmlStreamReader>
+#include <regex>
 
 #include "gpsdata/exports.h"
+#include "gpsdata/gps_block_encode.h"
 #include "gpsdata/translate.h"
+#include "support/gps_image.h"
+#include "support/references.h"
 #include "support/temp_dir.h"
 #include "util/text.h"
 
@@ -26,25 +32,15 @@ std::string Export(const std::string& input, ExportFormat format, testing::TempD
   return dir.read(name);
 }
 
-// Rows of the plain translation (offset 0): the reference for positions.
-std::vector<std::vector<std::string>> CsvRows(const std::string& input, OutputForm form, testing::TempDir& dir) {
-  const std::string out = dir.file("reference.csv");
-  TranslateGpsData(kData + input, out, form, UtcShift{}, "x");
-  std::vector<std::vector<std::string>> rows;
-  for (std::string line : SplitLines(dir.read("reference.csv"))) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> f;
-    size_t start = 0;
-    for (;;) {
-      const size_t c = line.find(',', start);
-      f.push_back(line.substr(start, c == std::string::npos ? std::string::npos : c - start));
-      if (c == std::string::npos) break;
-      start = c + 1;
-    }
-    if (f.size() >= 29) rows.push_back(f);
-  }
-  return rows;
+// The blocks an independent decoder places on Earth.
+std::vector<testing::ReferenceBlock> Positioned(const std::string& file) {
+  std::vector<testing::ReferenceBlock> out;
+  for (const auto& b : testing::ReferenceBlocks(file))
+    if (b.positioned) out.push_back(b);
+  return out;
 }
+
+double Number(const QString& s) { return s.toDouble(); }
 
 std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
   std::vector<std::vector<std::string>> rows;
@@ -91,7 +87,7 @@ bool XmllintAccepts(const std::string& file, const std::string& schema, std::str
   return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-TEST(GpxExport, ValidatesAgainstTheSchemaAndMatchesTheTranslation) {
+TEST(GpxExport, ValidatesAgainstTheSchemaAndMatchesAnIndependentDecoding) {
   for (const char* input : {"north_track.gps", "south_east_track.gps", "edge_cases.gps"}) {
     testing::TempDir dir;
     int written = 0;
@@ -99,49 +95,49 @@ TEST(GpxExport, ValidatesAgainstTheSchemaAndMatchesTheTranslation) {
     std::string errors;
     EXPECT_TRUE(XmllintAccepts(dir.file("out.gpx"), std::string(ZELKOR_TEST_DATA) + "/gpx11.xsd", &errors))
         << input << ": " << errors;
-    const auto rows = CsvRows(input, OutputForm::LatLon, dir);
+    const auto blocks = Positioned(input);
+    ASSERT_FALSE(blocks.empty()) << input;
     QXmlStreamReader xml(QByteArray::fromStdString(gpx));
     size_t point = 0;
     int withoutEle = 0, bad = 0;
-    bool hasEle = false;
+    bool hasEle = false, hasTime = false;
     while (!xml.atEnd()) {
       xml.readNext();
       if (xml.isStartElement() && xml.name() == QLatin1String("trkpt")) {
-        ASSERT_LT(point, rows.size());
-        const auto& r = rows[point];
-        const std::string lat = (r[7] == "S" ? "-" : "") + r[6];
-        const std::string lon = (r[9] == "W" ? "-" : "") + r[8];
-        EXPECT_EQ(xml.attributes().value("lat").toString().toStdString(), lat) << input << " point " << point;
-        EXPECT_EQ(xml.attributes().value("lon").toString().toStdString(), lon) << input << " point " << point;
-        hasEle = false;
+        ASSERT_LT(point, blocks.size());
+        const auto& b = blocks[point];
+        EXPECT_NEAR(Number(xml.attributes().value("lat").toString()), b.latitude, 6e-9) << input << " " << b.block;
+        EXPECT_NEAR(Number(xml.attributes().value("lon").toString()), b.longitude, 6e-9) << input << " " << b.block;
+        hasEle = hasTime = false;
       } else if (xml.isStartElement() && xml.name() == QLatin1String("ele")) {
         hasEle = true;
+        EXPECT_EQ(xml.readElementText().toStdString(), blocks[point].altitude);
       } else if (xml.isStartElement() && xml.name() == QLatin1String("time")) {
-        const auto& r = rows[point];
-        const std::string expected = Format("%s-%02d-%02dT%s:%s:%sZ", r[0].c_str(), std::stoi(r[1]), std::stoi(r[2]),
-                                            r[3].c_str(), r[4].c_str(), r[5].c_str());
-        EXPECT_EQ(xml.readElementText().toStdString(), expected);
+        hasTime = true;
+        EXPECT_EQ(xml.readElementText().toStdString(), blocks[point].utc);
       } else if (xml.isStartElement() && xml.name() == QLatin1String("badCheck")) {
         const bool flagged = xml.readElementText() == "true";
-        EXPECT_EQ(flagged, rows[point].size() == 32) << "bad-check flag of point " << point;
+        EXPECT_EQ(flagged, !blocks[point].goodCheck) << "bad-check flag of block " << blocks[point].block;
         bad += flagged;
       } else if (xml.isEndElement() && xml.name() == QLatin1String("trkpt")) {
-        EXPECT_EQ(hasEle, rows[point][10] != "***") << "elevation of point " << point;
+        EXPECT_EQ(hasEle, blocks[point].altitude != "-") << "elevation of block " << blocks[point].block;
+        EXPECT_EQ(hasTime, blocks[point].utc != "-") << "time of block " << blocks[point].block;
         withoutEle += !hasEle;
         ++point;
       }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(point, rows.size()) << input;
+    EXPECT_EQ(point, blocks.size()) << input;
     EXPECT_EQ(static_cast<int>(point), written);
     if (std::string(input) == "edge_cases.gps") {
       EXPECT_EQ(bad, 1);
       EXPECT_EQ(withoutEle, 1);
+      EXPECT_EQ(point, 11u) << "the block at 0,0 is left out";
     }
   }
 }
 
-TEST(GeoJsonExport, ParsesAsAFeatureCollectionWithSignedPointsAndATrack) {
+TEST(GeoJsonExport, SignedPointsUtmAsProjGivesItAndATrack) {
   testing::TempDir dir;
   const std::string json = Export("south_east_track.gps", ExportFormat::GeoJson, dir, "out.geojson");
   QJsonParseError error;
@@ -149,26 +145,27 @@ TEST(GeoJsonExport, ParsesAsAFeatureCollectionWithSignedPointsAndATrack) {
   ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
   EXPECT_EQ(doc.object()["type"].toString(), "FeatureCollection");
   const QJsonArray features = doc.object()["features"].toArray();
-  const auto rows = CsvRows("south_east_track.gps", OutputForm::Utm, dir);
-  ASSERT_EQ(features.size(), static_cast<int>(rows.size()) + 1);
-  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+  const auto blocks = Positioned("south_east_track.gps");
+  ASSERT_EQ(features.size(), static_cast<int>(blocks.size()) + 1);
+  for (int i = 0; i < static_cast<int>(blocks.size()); ++i) {
+    const auto& b = blocks[static_cast<size_t>(i)];
     const QJsonObject f = features[i].toObject();
     EXPECT_EQ(f["geometry"].toObject()["type"].toString(), "Point");
     const QJsonArray c = f["geometry"].toObject()["coordinates"].toArray();
-    EXPECT_GT(c[0].toDouble(), 150.0);  // east: positive longitude
-    EXPECT_LT(c[1].toDouble(), -33.0);  // south: negative latitude
+    EXPECT_NEAR(c[0].toDouble(), b.longitude, 6e-9);
+    EXPECT_NEAR(c[1].toDouble(), b.latitude, 6e-9);
     const QJsonObject p = f["properties"].toObject();
-    EXPECT_EQ(Format("%.1f", p["utmEasting"].toDouble()), rows[static_cast<size_t>(i)][6]);
-    EXPECT_EQ(Format("%.1f", p["utmNorthing"].toDouble()), rows[static_cast<size_t>(i)][7]);
-    EXPECT_EQ(std::to_string(p["utmZone"].toInt()), rows[static_cast<size_t>(i)][8]);
+    EXPECT_EQ(p["utmZone"].toInt(), b.utmZone);
+    EXPECT_NEAR(p["utmEasting"].toDouble(), b.easting, 0.2) << "block " << b.block;
+    EXPECT_NEAR(p["utmNorthing"].toDouble(), b.northing, 0.2) << "block " << b.block;
     EXPECT_EQ(p["utmHemisphere"].toString(), "S");
-    EXPECT_EQ(c.size() == 3, rows[static_cast<size_t>(i)][9] != "***");
-    EXPECT_TRUE(p["time"].toString().endsWith("Z"));
-    EXPECT_TRUE(p["badCheck"].isBool());
+    EXPECT_EQ(c.size() == 3, b.altitude != "-");
+    EXPECT_EQ(p["time"].toString().toStdString(), b.utc);
+    EXPECT_EQ(p["badCheck"].toBool(), !b.goodCheck);
   }
   EXPECT_EQ(features.last().toObject()["geometry"].toObject()["type"].toString(), "LineString");
   EXPECT_EQ(features.last().toObject()["geometry"].toObject()["coordinates"].toArray().size(),
-            static_cast<int>(rows.size()));
+            static_cast<int>(blocks.size()));
 }
 
 TEST(KmlExport, IsWellFormedWithPlacemarksAndATrackLine) {
@@ -187,7 +184,7 @@ TEST(KmlExport, IsWellFormedWithPlacemarksAndATrackLine) {
     }
   }
   EXPECT_FALSE(xml.hasError());
-  EXPECT_EQ(placemarks, 60 + 1);
+  EXPECT_EQ(placemarks, static_cast<int>(Positioned("north_track.gps").size()) + 1);
   EXPECT_EQ(lines, 1);
 }
 
@@ -203,8 +200,8 @@ TEST(MovebankExport, HeaderNamesUtcTimestampsAndNumbersOnlyInNumericColumns) {
                                              "import-marked-outlier", "zelkor:block", "zelkor:check-computed",
                                              "zelkor:check-stored"};
   EXPECT_EQ(header, expected);
-  const auto reference = CsvRows("edge_cases.gps", OutputForm::LatLon, dir);
-  ASSERT_EQ(rows.size() - 1, reference.size());
+  const auto blocks = Positioned("edge_cases.gps");
+  ASSERT_EQ(rows.size() - 1, blocks.size());
   for (size_t i = 1; i < rows.size(); ++i) {
     const auto& r = rows[i];
     ASSERT_EQ(r.size(), header.size());
@@ -214,22 +211,93 @@ TEST(MovebankExport, HeaderNamesUtcTimestampsAndNumbersOnlyInNumericColumns) {
       std::strtod(r[col].c_str(), &end);
       EXPECT_EQ(*end, '\0') << "text in numeric column " << header[col] << ": " << r[col];
     }
-    const auto& ref = reference[i - 1];
-    EXPECT_EQ(r[1], (ref[7] == "S" ? "-" : "") + ref[6]);
-    EXPECT_EQ(r[2], (ref[9] == "W" ? "-" : "") + ref[8]);
-    EXPECT_EQ(r[3].empty(), ref[10] == "***");
+    const auto& b = blocks[i - 1];
+    EXPECT_NEAR(std::stod(r[1]), b.latitude, 6e-9);
+    EXPECT_NEAR(std::stod(r[2]), b.longitude, 6e-9);
+    EXPECT_EQ(r[3].empty(), b.altitude == "-");
     EXPECT_EQ(r[6], "1");
-    if (ref.size() == 32) {
-      EXPECT_EQ(r[11], "true") << "a bad check byte is an outlier";
+    EXPECT_EQ(r[12], std::to_string(b.block));
+    if (!b.goodCheck) EXPECT_EQ(r[11], "true") << "a bad check byte is flagged";
+    if (b.utc == "-") {
+      EXPECT_EQ(r[0], "") << "block " << b.block << " has no real time";
+    } else {
+      std::string t = b.utc;  // "2006-07-05T09:03:07Z" -> "2006-07-05 09:03:07.000"
+      t[10] = ' ';
+      t.back() = '.';
+      EXPECT_EQ(r[0], t + "000");
     }
   }
-  // The first fix (09:03:07 UTC on 5 July 2006) keeps its UTC time.
-  EXPECT_EQ(rows[1][0], "2006-07-05 09:03:07.000");
-  // An impossible date (month 15, day 0) leaves the timestamp empty.
-  bool emptyTimestamp = false;
-  for (size_t i = 1; i < rows.size(); ++i) emptyTimestamp |= rows[i][0].empty();
-  EXPECT_TRUE(emptyTimestamp);
-  EXPECT_NE(rows.back()[10].find('N'), std::string::npos);
+  EXPECT_NE(rows.back()[10].find('S'), std::string::npos) << "Sydney's zone carries its hemisphere";
+}
+
+// A season with failed fixes (no position) and a track over 180 degrees.
+std::vector<uint8_t> FailedFixesAcrossTheAntimeridian(int* failed) {
+  std::vector<GpsBlockFields> fixes;
+  *failed = 0;
+  for (int i = 0; i < 40; ++i) {
+    const double lon = 179.6 + 0.02 * i;  // 179.6 E to 179.58 W
+    const bool east = lon <= 180.0;
+    GpsBlockFields f = testing::FixAt(26, 6, 1 + i / 12, i % 12 * 2, 0, 35, 66.0 + 0.001 * i, true,
+                                      east ? lon : 360.0 - lon, east);
+    if (i % 5 == 3) {  // a failed fix: the collar writes 0,0
+      f = testing::FixAt(26, 6, 1 + i / 12, i % 12 * 2, 0, 35, 0, true, 0, false);
+      f.altitudeCode = 32767;
+      ++*failed;
+    }
+    fixes.push_back(f);
+  }
+  GpsBlockFields west180 = testing::FixAt(26, 6, 5, 0, 0, 35, 66.05, true, 180.0, false);
+  fixes.push_back(west180);
+  return testing::GpsImage(fixes, 6601);
+}
+
+TEST(Exports, NoFixWithoutAPositionIsPlacedAtZeroZeroAndLinesAreCutAt180) {
+  int failed = 0;
+  const std::vector<uint8_t> image = FailedFixesAcrossTheAntimeridian(&failed);
+  ASSERT_EQ(failed, 8);
+  testing::TempDir dir;
+  dir.writeBytes("season.gps", image);
+  for (const char* name : {"out.gpx", "out.geojson", "out.kml", "out.csv"}) {
+    ExportFormat format;
+    ASSERT_TRUE(ExportFormatForPath(name, &format));
+    int written = 0, skipped = 0;
+    ASSERT_EQ(ExportGpsFile(dir.file("season.gps"), dir.file(name), format, {}, &written, &skipped), ExportResult::Ok);
+    EXPECT_EQ(written, 33) << name;
+    EXPECT_EQ(skipped, 8) << name;
+    EXPECT_EQ(ExportedText(written, skipped), "33 fixes exported, 8 without a position left out");
+    const std::string text = dir.read(name);
+    // No pair of zero coordinates, in any spelling the formats use.
+    const std::regex zeroZero(R"((^|[^0-9.])-?0\.0+"?,? ?(lon=")?-?0\.0+([^0-9]|$))");
+    EXPECT_FALSE(std::regex_search(text, zeroZero)) << name;
+    EXPECT_EQ(text.find("\"utmZone\": 0,"), std::string::npos) << name;
+    EXPECT_EQ(text.find(",0N,"), std::string::npos) << name;
+  }
+  // The GeoJSON track is cut where it crosses 180 degrees, each part within
+  // -180..180 and no step longer than half the globe.
+  QJsonParseError error;
+  const QJsonArray features =
+      QJsonDocument::fromJson(QByteArray::fromStdString(dir.read("out.geojson")), &error).object()["features"].toArray();
+  ASSERT_EQ(error.error, QJsonParseError::NoError);
+  const QJsonObject track = features.last().toObject()["geometry"].toObject();
+  ASSERT_EQ(track["type"].toString(), "MultiLineString");
+  const QJsonArray parts = track["coordinates"].toArray();
+  ASSERT_GE(parts.size(), 2);
+  int vertices = 0;
+  for (const auto& part : parts) {
+    const QJsonArray line = part.toArray();
+    for (int i = 0; i < line.size(); ++i) {
+      const double lon = line[i].toArray()[0].toDouble();
+      EXPECT_LE(std::fabs(lon), 180.0);
+      if (i) EXPECT_LT(std::fabs(lon - line[i - 1].toArray()[0].toDouble()), 180.0);
+      ++vertices;
+    }
+  }
+  EXPECT_EQ(vertices, 33 + 2 * (parts.size() - 1)) << "each cut adds a vertex on either side";
+  // The fix at exactly 180 W is in zone 60 (as PROJ's UTM puts it), not 0.
+  const QJsonObject last = features[features.size() - 2].toObject()["properties"].toObject();
+  EXPECT_EQ(last["utmZone"].toInt(), 60);
+  EXPECT_NEAR(last["utmEasting"].toDouble(), 635851.4, 0.5) << "pyproj: 66.05 N 180 W in EPSG:32660";
+  EXPECT_NEAR(last["utmNorthing"].toDouble(), 7328734.6, 0.5);
 }
 
 TEST(CliExport, FormatsNamesAndExitCodes) {

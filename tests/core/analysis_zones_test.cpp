@@ -12,6 +12,7 @@
 #include "gpsdata/named_zone.h"
 #include "gpsdata/translate.h"
 #include "support/gps_image.h"
+#include "support/references.h"
 #include "util/text.h"
 
 namespace zelkor {
@@ -116,6 +117,67 @@ TEST(NamedZones, KathmanduQuarterHourAcrossTheNewYear) {
   const Rows rows = Translate(instants, "Asia/Kathmandu");
   EXPECT_EQ(rows.times[0], "2027,1,1,00,00,00");
   EXPECT_EQ(rows.times[2], "2026,7,1,01,45,00");
+}
+
+// After 2037 the zone files list no more changes; the rule at their end
+// takes over. Every zone of the database, sampled every 13 days and an hour
+// from 2030 to 2099: the offset and abbreviation of each instant, and the
+// way back from its local time, as the C library's localtime_r has them.
+TEST(NamedZones, EveryZoneAgreesWithTheCLibraryFrom2030To2099) {
+  const std::string saved = std::getenv("TZ") ? std::getenv("TZ") : "";
+  const bool had = std::getenv("TZ") != nullptr;
+  int zones = 0, mismatches = 0;
+  for (const std::string& name : NamedZone::Names()) {
+    const auto zone = NamedZone::Find(name, nullptr);
+    ASSERT_TRUE(zone) << name;
+    setenv("TZ", (":" + name).c_str(), 1);
+    tzset();
+    ++zones;
+    for (int64_t t = Utc(2030, 1, 1, 0, 0, 0); t < Utc(2100, 1, 1, 0, 0, 0); t += 13 * 86400 + 3607) {
+      const time_t instant = static_cast<time_t>(t);
+      struct tm local {};
+      localtime_r(&instant, &local);
+      const bool same = zone->offsetMinutesAt(t) * 60 == local.tm_gmtoff && zone->abbreviationAt(t) == local.tm_zone;
+      const int64_t back = zone->utcFromLocal(t + local.tm_gmtoff);
+      const time_t backInstant = static_cast<time_t>(back);
+      struct tm again {};
+      localtime_r(&backInstant, &again);
+      const bool roundTrip = back == t || back + again.tm_gmtoff == t + local.tm_gmtoff;
+      if ((!same || !roundTrip) && ++mismatches <= 5)
+        ADD_FAILURE() << name << " at " << IsoUtcSeconds(t) << ": " << zone->offsetMinutesAt(t) << " min "
+                      << zone->abbreviationAt(t) << ", the C library " << local.tm_gmtoff / 60 << " min "
+                      << local.tm_zone << (roundTrip ? "" : "; local time does not lead back");
+    }
+  }
+  if (had) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+  tzset();
+  EXPECT_GT(zones, 300);
+  EXPECT_EQ(mismatches, 0);
+}
+
+// The CSV's local times in 2040, 2061 and 2099, north and south, as
+// Python's zoneinfo gives them (tests/data/reference/zones.txt).
+TEST(NamedZones, TranslationsTo2099MatchTheZoneDatabase) {
+  const auto samples = testing::ReferenceLocalTimes();
+  ASSERT_GE(samples.size(), 60u);
+  for (const auto& r : samples) {
+    int y, mo, d, h, mi, sec;
+    ASSERT_EQ(std::sscanf(r.utc.c_str(), "%d-%d-%dT%d:%d:%d", &y, &mo, &d, &h, &mi, &sec), 6);
+    const Rows rows = Translate({Utc(y, mo, d, h, mi, sec)}, r.zone);
+    ASSERT_EQ(rows.times.size(), 1u);
+    ASSERT_EQ(std::sscanf(r.local.c_str(), "%d-%d-%dT%d:%d:%d", &y, &mo, &d, &h, &mi, &sec), 6);
+    EXPECT_EQ(rows.times[0], Format("%d,%d,%d,%02d,%02d,%02d", y, mo, d, h, mi, sec)) << r.zone << " " << r.utc;
+    EXPECT_NE(rows.footer.find(r.abbreviation), std::string::npos) << r.zone << ": " << rows.footer;
+  }
+}
+
+TEST(Translation, TheLastHoursOf2099ShiftIntoTheYear2100) {
+  const Rows named = Translate({Utc(2099, 12, 31, 23, 30, 0)}, "Europe/Moscow");
+  EXPECT_EQ(named.times[0], "2100,1,1,02,30,00");
+  GpsBlockFields f = FixAtUtc(Utc(2099, 12, 31, 22, 0, 0));
+  const std::string row = FormatCsvRow(DecodeGpsBlock(EncodeGpsBlock(f).data()), OutputForm::LatLon, ShiftHours(3));
+  EXPECT_EQ(row.substr(0, 20), "2100,1,1,01,00,00,40") << "not 20100";
+  EXPECT_EQ(FormatCsvRowWithPrintf(DecodeGpsBlock(EncodeGpsBlock(f).data()), OutputForm::LatLon, ShiftHours(3)), row);
 }
 
 TEST(NamedZones, UnknownNamesSayHowToFindValidOnes) {

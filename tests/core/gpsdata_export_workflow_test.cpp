@@ -24,7 +24,7 @@ TEST(ExportWorkflow, AsksForABackupThenTheTargetAndSaysWhatItWrote) {
   EXPECT_NE(files.asked[1].find(GpsDataDir(dir.dir()) + "4711_6_27_2006_1_2_3.gpx"), std::string::npos);
   EXPECT_NE(dir.read("GPS Data/elk.geojson").find("FeatureCollection"), std::string::npos);
   ASSERT_EQ(prompter.messages.size(), 1u);
-  EXPECT_EQ(prompter.messages[0].text, "60 fixes were exported to " + dir.file("GPS Data/elk.geojson") + ".");
+  EXPECT_EQ(prompter.messages[0].text, "60 fixes exported to " + dir.file("GPS Data/elk.geojson") + ".");
 }
 
 TEST(ExportWorkflow, UnknownEndingIsRefusedAndCancelWritesNothing) {

@@ -25,20 +25,27 @@ TEST(ViewerText, LinesEndInCrLfAndTheCountIsTheLineFeedsOfTheFile) {
   EXPECT_EQ(v.lineCount, 2);
 }
 
-TEST(ViewerTrack, LatLonRowsBecomeSignedPointsAndBadChecksAreMarked) {
+TEST(ViewerTrack, LatLonRowsBecomeSignedPointsAndOnlyTheCheckCellsMakeABadCheck) {
+  // Row 2 is a 2-D fix ("***" for the altitude) with a good check; row 3 a
+  // bad check. A star in the altitude is not a bad check.
   const std::string csv =
       "2006,7,5,02,03,07,40.50000000,N,105.25000000,W,1650,1,1,5,7,12,0,0,0,0,0,0,0,0,0.0,0.0,0.00,0,0,0\r\n"
+      "2006,7,5,02,33,07,40.50000000,N,105.25000000,W,***,2,1,5,7,12,0,0,0,0,0,0,0,0,0.0,0.0,0.00,0,0,0\r\n"
       "2006,7,5,03,03,07,33.90000000,S,151.20000000,E,***,1,1,5,7,12,0,0,0,0,0,0,0,0,0.0,0.0,0.00,0,0,0,*17,18\r\n"
-      "\r\n2 blocks translated to Latitude and Longitude format.\r\n\r\n(GMT -07:00) Arizona\r\n";
-  const Track t = ParseTrack(csv);
+      "\r\n3 blocks translated to Latitude and Longitude format.\r\n\r\n(GMT -07:00) Arizona\r\n";
+  const CsvTable table = ParseCsvTable(csv);
+  ASSERT_EQ(table.fixes.size(), 3u);
+  EXPECT_FALSE(table.fixes[0].badCheck);
+  EXPECT_FALSE(table.fixes[1].badCheck) << "a 2-D fix";
+  EXPECT_TRUE(table.fixes[2].badCheck);
+  EXPECT_EQ(table.rows[2][30], "17") << "the computed check without its star";
+  const Track t = TrackFromTable(table);
   EXPECT_FALSE(t.utm);
-  ASSERT_EQ(t.points.size(), 2u);
+  ASSERT_EQ(t.points.size(), 3u);
   EXPECT_DOUBLE_EQ(t.points[0].y, 40.5);
   EXPECT_DOUBLE_EQ(t.points[0].x, -105.25);
-  EXPECT_FALSE(t.points[0].badCheck);
-  EXPECT_DOUBLE_EQ(t.points[1].y, -33.9);
-  EXPECT_DOUBLE_EQ(t.points[1].x, 151.2);
-  EXPECT_TRUE(t.points[1].badCheck);
+  EXPECT_DOUBLE_EQ(t.points[2].y, -33.9);
+  EXPECT_DOUBLE_EQ(t.points[2].x, 151.2);
 }
 
 TEST(ViewerTrack, UtmRowsUseEastingAndNorthing) {

@@ -29,6 +29,7 @@ class RecordingCanvas : public PageCanvas {
   void text(int x, int y, const std::string& t) override { texts.push_back({pages, x, y, t, font_}); }
   void line(int, int, int, int) override { ++lines; }
   void rectangle(int, int, int, int) override { ++rectangles; }
+  void fillRectangle(int left, int, int right, int, int grey) override { fills.push_back({left, right, grey}); }
   int pageWidth() const override { return w_; }
   int pageHeight() const override { return h_; }
   int dpiX() const override { return dpi_; }
@@ -49,7 +50,11 @@ class RecordingCanvas : public PageCanvas {
     return best ? best->text : "<no value>";
   }
 
+  struct Fill {
+    int left, right, grey;
+  };
   int pages = 0, ended = 0, lines = 0, rectangles = 0;
+  std::vector<Fill> fills;
   std::vector<DrawnText> texts;
 
  private:

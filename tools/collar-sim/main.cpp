@@ -38,6 +38,7 @@ void Usage(std::FILE* to) {
       "  --start LAT,LON    start point of a new season (default 40,-105.5)\n"
       "  --id ID            collar ID of a new season (default 1234)\n"
       "  --bad-checks R     share of fixes with a bad check byte (default 0)\n"
+      "  --failed-fixes R   share of fix attempts that got no position (0,0, default 0)\n"
       "  --pace             send at 4800 baud, 8N2\n"
       "  --silent           never answer\n"
       "  --nak              answer every command with NAK\n"
@@ -100,6 +101,8 @@ int main(int argc, char** argv) {
       season.collarId = static_cast<uint16_t>(std::strtoul(value("--id").c_str(), nullptr, 10));
     } else if (a == "--bad-checks") {
       season.badCheckShare = std::atof(value("--bad-checks").c_str());
+    } else if (a == "--failed-fixes") {
+      season.failedShare = std::atof(value("--failed-fixes").c_str());
     } else if (a == "--pace") {
       faults.pace = true;
     } else if (a == "--silent") {

@@ -71,6 +71,15 @@ SimState GenerateSeason(const SeasonOptions& o) {
     while (__builtin_popcount(mask) < satellites) mask |= 1u << (rng() % 32);
     f.satelliteMask = mask;
     f.goodCheck = unit(rng) >= o.badCheckShare;
+    if (o.failedShare > 0 && unit(rng) < o.failedShare) {
+      // No position: the collar keeps the time and writes 0,0.
+      SplitDegrees(0.0, f.latDegrees, f.latMinutes, f.latFraction);
+      SplitDegrees(0.0, f.lonDegrees, f.lonMinutes, f.lonFraction);
+      f.north = true;
+      f.east = false;
+      f.statusCode = 0;
+      f.altitudeCode = 32767;
+    }
     const int hdop = 8 + static_cast<int>(rng() % 60);  // tenths
     f.bcd15 = static_cast<uint8_t>(((hdop / 100) << 4) | (hdop / 10 % 10));
     f.bcd15Tenths = static_cast<unsigned>(hdop % 10);

@@ -17,6 +17,7 @@ struct SeasonOptions {
   double startLon = -105.5; // signed degrees, east positive
   uint16_t collarId = 1234;
   double badCheckShare = 0.0;
+  double failedShare = 0.0;  // attempts that got no position: stored as 0,0 without altitude
 };
 
 struct SimState {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "analysis/fix_flags.h"
+#include "gpsdata/fix_quality.h"
 #include "util/text.h"
 
 namespace zelkor {

@@ -4,44 +4,20 @@
 #include <cmath>
 #include <map>
 
-#include "analysis/convex_hull.h"
 #include "analysis/schedule_attempts.h"
+#include "gpsdata/decoded_file.h"
 #include "gpsdata/fix_time.h"
-#include "gpsdata/utm.h"
+#include "gpsdata/gps_file_check.h"
 #include "util/text.h"
 
 namespace zelkor {
 
-namespace {
-
-double HullKm2(const std::vector<PlanePoint>& points) { return PolygonArea(ConvexHull(points)) / 1e6; }
-
-// The hull of the 95 % of points nearest their mean.
-double Core95Km2(std::vector<PlanePoint> points) {
-  if (points.size() < 3) return 0;
-  PlanePoint mean;
-  for (const PlanePoint& p : points) {
-    mean.x += p.x;
-    mean.y += p.y;
-  }
-  mean.x /= points.size();
-  mean.y /= points.size();
-  const size_t keep = static_cast<size_t>(std::ceil(points.size() * 0.95));
-  std::nth_element(points.begin(), points.begin() + static_cast<long>(keep) - 1, points.end(),
-                   [&mean](const PlanePoint& a, const PlanePoint& b) {
-                     return std::hypot(a.x - mean.x, a.y - mean.y) < std::hypot(b.x - mean.x, b.y - mean.y);
-                   });
-  points.resize(keep);
-  return HullKm2(points);
-}
-
-}  // namespace
-
 bool SummarizeSeason(const std::vector<uint8_t>& image, const SummaryOptions& options, SeasonSummary* out,
                      std::string* error) {
-  ExportData data;
-  if (!ReadExportData(image, &data)) {
-    if (error) *error = "it is shorter than the 64-byte header of a GPS data file";
+  const GpsFileCheck check = CheckGpsFile(image);
+  DecodedFile data;
+  if (!check.recognised || !DecodeGpsFile(image, &data)) {
+    if (error) *error = check.reason;
     return false;
   }
   CollarConfig config;
@@ -55,24 +31,26 @@ bool SummarizeSeason(const std::vector<uint8_t>& image, const SummaryOptions& op
   SeasonSummary s;
   s.collarId = data.collarId;
   s.blocks = static_cast<int>(data.fixes.size());
-  const std::vector<FlagInput> inputs = FlagInputsOf(data);
-  s.flags = FlagFixes(inputs, options.maxSpeedKmh);
+  s.truncation = check.truncationNote();
+  const std::vector<FixFacts> facts = FactsOf(data);
+  s.flags = JudgeFixes(facts, options.maxSpeedKmh);
+  s.quality = CountQuality(s.flags);
 
   std::map<int64_t, int> obtainedPerDay;
   int timedFixes = 0;
-  const FlagInput* previousGood = nullptr;
-  std::vector<std::pair<double, double>> good;  // latitude, longitude
-  for (size_t i = 0; i < inputs.size(); ++i) {
-    const FlagInput& f = inputs[i];
+  const FixFacts* previousGood = nullptr;
+  std::vector<GeoPoint> good;
+  for (size_t i = 0; i < facts.size(); ++i) {
+    const FixFacts& f = facts[i];
+    const FixQuality& q = s.flags[i];
     const GpsFix& fix = data.fixes[i].fix;
-    const bool positioned = f.hasPosition && IsPosition(f.latitude, f.longitude);
-    s.badChecks += f.badCheck;
-    s.outliers += s.flags[i].any();
-    if (positioned) {
+    if (!q.noPosition) {
       ++s.fixes;
       s.fixes3d += fix.statusCode == 3;
       s.fixes2d += fix.statusCode == 2;
-      if (f.validTime) {
+      // A fix whose time is flagged is listed and counted, but it says
+      // nothing of when the season began or ended or of the fix success.
+      if (!q.badTime()) {
         ++timedFixes;
         s.first = s.anyFix ? std::min(s.first, f.seconds) : f.seconds;
         s.last = s.anyFix ? std::max(s.last, f.seconds) : f.seconds;
@@ -80,9 +58,9 @@ bool SummarizeSeason(const std::vector<uint8_t>& image, const SummaryOptions& op
         ++obtainedPerDay[f.seconds >= 0 ? f.seconds / 86400 : -((-f.seconds + 86399) / 86400)];
       }
     }
-    if (!s.flags[i].any()) {
+    if (!q.any()) {
       if (previousGood)
-        s.distanceKm += DistanceKm(previousGood->latitude, previousGood->longitude, f.latitude, f.longitude);
+        s.distanceKm += GeodesicKm(previousGood->latitude, previousGood->longitude, f.latitude, f.longitude);
       previousGood = &f;
       good.push_back({f.latitude, f.longitude});
     }
@@ -101,21 +79,10 @@ bool SummarizeSeason(const std::vector<uint8_t>& image, const SummaryOptions& op
   if (s.scheduledAttempts > 0) s.fixSuccess = std::min(1.0, static_cast<double>(timedFixes) / s.scheduledAttempts);
 
   if (good.size() >= 3) {
-    // One plane for all: the zone of the fixes' middle longitude.
-    double minLon = good[0].second, maxLon = good[0].second;
-    for (const auto& g : good) {
-      minLon = std::min(minLon, g.second);
-      maxLon = std::max(maxLon, g.second);
-    }
-    const int zone = UtmZoneOf((minLon + maxLon) / 2);
-    std::vector<PlanePoint> plane;
-    plane.reserve(good.size());
-    for (const auto& g : good) {
-      const UtmPosition u = ProjectIntoZone(g.first, g.second, zone);
-      plane.push_back({u.easting, u.northing});
-    }
-    s.mcp100Km2 = HullKm2(plane);
-    s.mcp95Km2 = Core95Km2(std::move(plane));
+    s.mcp100 = ConvexPolygon(good);
+    s.mcp100Km2 = GeodesicAreaKm2(s.mcp100);
+    s.mcp95 = ConvexPolygon(NearestToMean(good, 0.95));
+    s.mcp95Km2 = GeodesicAreaKm2(s.mcp95);
   }
   *out = std::move(s);
   return true;
@@ -131,16 +98,21 @@ std::string DayText(int64_t day) {
 }  // namespace
 
 std::string SummaryJson(const SeasonSummary& s) {
+  const QualityCounts& q = s.quality;
   std::string o = "{\n";
   o += Format("  \"collarId\": %u,\n", s.collarId);
   o += "  \"first\": " + (s.anyFix ? "\"" + IsoUtcSeconds(s.first) + "\"" : std::string("null")) + ",\n";
   o += "  \"last\": " + (s.anyFix ? "\"" + IsoUtcSeconds(s.last) + "\"" : std::string("null")) + ",\n";
-  o += Format("  \"fixes\": %d,\n  \"fixes3d\": %d,\n  \"fixes2d\": %d,\n  \"badChecks\": %d,\n  \"outliers\": %d,\n",
-              s.fixes, s.fixes3d, s.fixes2d, s.badChecks, s.outliers);
+  o += Format("  \"blocks\": %d,\n  \"fixes\": %d,\n  \"fixes3d\": %d,\n  \"fixes2d\": %d,\n", s.blocks, s.fixes,
+              s.fixes3d, s.fixes2d);
+  o += Format("  \"flagged\": %d,\n  \"badChecks\": %d,\n  \"noPosition\": %d,\n  \"timeFlags\": %d,\n"
+              "  \"speedFlags\": %d,\n  \"outliers\": %d,\n",
+              q.flagged, q.badCheck, q.noPosition, q.time, q.speed, q.flagged);
   o += Format("  \"scheduledAttempts\": %d,\n  \"fixSuccess\": %s,\n  \"distanceKm\": %s,\n", s.scheduledAttempts,
               Number(s.fixSuccess, 4).c_str(), Number(s.distanceKm, 3).c_str());
   o += Format("  \"mcp100Km2\": %s,\n  \"mcp95Km2\": %s,\n", Number(s.mcp100Km2, 4).c_str(),
               Number(s.mcp95Km2, 4).c_str());
+  o += "  \"truncated\": " + (s.truncation.empty() ? std::string("null") : "\"" + s.truncation + "\"") + ",\n";
   o += "  \"days\": [";
   for (size_t i = 0; i < s.days.size(); ++i)
     o += Format("%s\n    {\"date\": \"%s\", \"scheduled\": %d, \"obtained\": %d}", i ? "," : "",
@@ -152,11 +124,11 @@ std::string SummaryJson(const SeasonSummary& s) {
 std::vector<std::pair<std::string, std::string>> SummaryFigures(const SeasonSummary& s) {
   std::vector<std::pair<std::string, std::string>> f;
   f.push_back({"Collar ID", std::to_string(s.collarId)});
+  if (!s.truncation.empty()) f.push_back({"Incomplete file", s.truncation});
   f.push_back({"First fix (UTC)", s.anyFix ? IsoUtcSeconds(s.first) : "none"});
   f.push_back({"Last fix (UTC)", s.anyFix ? IsoUtcSeconds(s.last) : "none"});
   f.push_back({"Fixes", Format("%d (3D %d, 2D %d) of %d blocks", s.fixes, s.fixes3d, s.fixes2d, s.blocks)});
-  f.push_back({"Bad check bytes", std::to_string(s.badChecks)});
-  f.push_back({"Outliers (flagged, kept)", std::to_string(s.outliers)});
+  f.push_back({"Flagged (kept)", s.quality.text()});
   f.push_back({"Scheduled attempts", std::to_string(s.scheduledAttempts)});
   f.push_back({"Fix success", s.scheduledAttempts ? Number(s.fixSuccess * 100, 1) + " %" : "no schedule"});
   f.push_back({"Distance between good fixes", Number(s.distanceKm, 2) + " km"});

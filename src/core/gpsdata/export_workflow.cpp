@@ -40,9 +40,7 @@ void RunExportGpsData(const std::string& programDirectory, std::string source, F
     case ExportResult::Ok:
       break;
   }
-  std::string text = Format("%d fixes were exported to %s.", written, target->c_str());
-  if (skipped) text += Format("\n%d fixes without a usable position were left out.", skipped);
-  prompter.notify(text, "Export GPS Data", PromptIcon::Information);
+  prompter.notify(ExportedText(written, skipped) + " to " + *target + ".", "Export GPS Data", PromptIcon::Information);
 }
 
 }  // namespace zelkor

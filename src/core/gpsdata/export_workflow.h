@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/file_chooser.h"
-#include "analysis/fix_flags.h"
 #include "app/prompter.h"
+#include "gpsdata/fix_quality.h"
 
 namespace zelkor {
 

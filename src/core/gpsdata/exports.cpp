@@ -1,9 +1,11 @@
 #include "gpsdata/exports.h"
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
 #include "gpsdata/fix_time.h"
+#include "gpsdata/gps_file_check.h"
 #include "gpsdata/translate.h"
 #include "gpsdata/utm.h"
 #include "util/atomic_file.h"
@@ -35,48 +37,13 @@ bool ExportFormatForPath(const std::string& path, ExportFormat* f) {
   return true;
 }
 
-bool ReadExportData(const std::vector<uint8_t>& image, ExportData* data) {
-  if (image.size() < kGpsHeaderSize) return false;
-  data->collarId = ReadBe16(image.data() + 12);
-  const uint32_t announced = HeaderBlockCount(image.data());
-  const size_t present = (image.size() - kGpsHeaderSize) / kGpsBlockSize;
-  const size_t n = std::min<size_t>(announced, present);
-  data->fixes.clear();
-  data->fixes.reserve(n);
-  for (size_t i = 0; i < n; ++i) {
-    ExportFix e;
-    e.fix = DecodeGpsBlock(image.data() + kGpsHeaderSize + i * kGpsBlockSize);
-    e.index = static_cast<int>(i + 1);
-    const GpsFix& f = e.fix;
-    e.validTime = f.month >= 1 && f.month <= 12 && f.day >= 1 && f.day <= DaysInMonth(f.month, f.year) &&
-                  f.hour < 24 && f.minute < 60 && f.second < 60;
-    e.latitude = f.northSouth == 'S' ? -f.latitude : f.latitude;
-    e.longitude = f.eastWest == 'W' ? -f.longitude : f.longitude;
-    e.validPosition = f.latitude <= 90.0 && f.longitude <= 180.0 && e.longitude < 180.0;
-    for (int s : f.satellites) e.satellites += s != 0;
-    data->fixes.push_back(e);
-  }
-  return true;
+std::string ExportedText(int written, int skipped) {
+  std::string text = Format("%d fixes exported", written);
+  if (skipped) text += Format(", %d without a position left out", skipped);
+  return text;
 }
 
-std::vector<FlagInput> FlagInputsOf(const ExportData& data) {
-  std::vector<FlagInput> in;
-  in.reserve(data.fixes.size());
-  for (const ExportFix& e : data.fixes) {
-    FlagInput f;
-    f.validTime = FixUtcSeconds(e.fix, &f.seconds);
-    f.hasPosition = e.validPosition;
-    f.latitude = e.latitude;
-    f.longitude = e.longitude;
-    f.badCheck = !e.fix.checkGood();
-    in.push_back(f);
-  }
-  return in;
-}
-
-std::string IsoUtc(const GpsFix& f) {
-  return Format("%04d-%02d-%02dT%02d:%02d:%02dZ", 2000 + f.year, f.month, f.day, f.hour, f.minute, f.second);
-}
+int ExportUtmZone(const UtmPosition& u) { return u.zone <= 0 ? 60 : u.zone > 60 ? 1 : u.zone; }
 
 namespace {
 
@@ -115,7 +82,23 @@ const char* FixType(int status) {
   }
 }
 
-std::string Gpx(const ExportData& d, const std::vector<FixFlags>& flags) {
+// What every format needs of one fix it writes.
+struct Placed {
+  const DecodedFix* fix;
+  const FixQuality* quality;
+  bool timed() const { return quality->time != TimeFlag::Invalid; }
+};
+
+// The fixes with a position, in memory order.
+std::vector<Placed> PlacedFixes(const DecodedFile& d, const std::vector<FixQuality>& quality) {
+  std::vector<Placed> placed;
+  placed.reserve(d.fixes.size());
+  for (size_t i = 0; i < d.fixes.size(); ++i)
+    if (!quality[i].noPosition) placed.push_back({&d.fixes[i], &quality[i]});
+  return placed;
+}
+
+std::string Gpx(const DecodedFile& d, const std::vector<Placed>& fixes) {
   std::string o =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<gpx version=\"1.1\" creator=\"NVKZelkor 1.2.3\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
@@ -124,13 +107,13 @@ std::string Gpx(const ExportData& d, const std::vector<FixFlags>& flags) {
       "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n";
   o += Format("  <metadata>\n    <name>Collar %u</name>\n  </metadata>\n", d.collarId);
   o += Format("  <trk>\n    <name>Collar %u</name>\n    <trkseg>\n", d.collarId);
-  for (const ExportFix& e : d.fixes) {
-    if (!e.validPosition) continue;
+  for (const Placed& p : fixes) {
+    const DecodedFix& e = *p.fix;
     const GpsFix& f = e.fix;
-    const FixFlags& flag = flags[static_cast<size_t>(&e - d.fixes.data())];
+    const FixQuality& flag = *p.quality;
     o += "      <trkpt lat=\"" + Coord(e.latitude) + "\" lon=\"" + Coord(e.longitude) + "\">\n";
     if (f.hasAltitude) o += Format("        <ele>%d</ele>\n", f.altitude);
-    if (e.validTime) o += "        <time>" + IsoUtc(f) + "</time>\n";
+    if (p.timed()) o += "        <time>" + IsoUtc(f) + "</time>\n";
     if (!f.checkGood())
       o += Format("        <cmt>bad check byte: computed %u, stored %u</cmt>\n", f.computedCheck, f.storedCheck);
     if (const char* fix = FixType(f.statusCode)) o += std::string("        <fix>") + fix + "</fix>\n";
@@ -147,13 +130,42 @@ std::string Gpx(const ExportData& d, const std::vector<FixFlags>& flags) {
   return o;
 }
 
-std::string GeoJson(const ExportData& d, const std::vector<FixFlags>& flags) {
+// The track's lines, cut where a step crosses the antimeridian (RFC 7946,
+// 3.1.9): the step is split at 180 degrees, at the latitude where the
+// straight line between the two fixes (in unwrapped longitude) meets it.
+std::vector<std::vector<std::string>> TrackParts(const std::vector<Placed>& fixes) {
+  std::vector<std::vector<std::string>> parts(1);
+  auto position = [](double lon, double lat, const GpsFix* f) {
+    std::string s = "[" + Coord(lon) + ", " + Coord(lat);
+    if (f && f->hasAltitude) s += Format(", %d", f->altitude);
+    return s + "]";
+  };
+  for (size_t i = 0; i < fixes.size(); ++i) {
+    const DecodedFix& e = *fixes[i].fix;
+    if (i > 0) {
+      const DecodedFix& b = *fixes[i - 1].fix;
+      const double step = e.longitude - b.longitude;
+      if (std::fabs(step) > 180.0) {
+        // Going east over 180 (step < -180) or west over -180 (step > 180).
+        const double edge = step < 0 ? 180.0 : -180.0;
+        const double unwrapped = e.longitude + (step < 0 ? 360.0 : -360.0);
+        const double t = (edge - b.longitude) / (unwrapped - b.longitude);
+        const double lat = b.latitude + t * (e.latitude - b.latitude);
+        parts.back().push_back(position(edge, lat, nullptr));
+        parts.emplace_back();
+        parts.back().push_back(position(-edge, lat, nullptr));
+      }
+    }
+    parts.back().push_back(position(e.longitude, e.latitude, &e.fix));
+  }
+  return parts;
+}
+
+std::string GeoJson(const DecodedFile& d, const std::vector<Placed>& fixes) {
   std::string o = "{\n  \"type\": \"FeatureCollection\",\n  \"features\": [";
   bool first = true;
-  std::string line;
-  int linePoints = 0;
-  for (const ExportFix& e : d.fixes) {
-    if (!e.validPosition) continue;
+  for (const Placed& p : fixes) {
+    const DecodedFix& e = *p.fix;
     const GpsFix& f = e.fix;
     std::string position = "[" + Coord(e.longitude) + ", " + Coord(e.latitude);
     if (f.hasAltitude) position += Format(", %d", f.altitude);
@@ -168,54 +180,70 @@ std::string GeoJson(const ExportData& d, const std::vector<FixFlags>& flags) {
     o += "    {\"type\": \"Feature\", \"geometry\": {\"type\": \"Point\", \"coordinates\": " + position +
          "}, \"properties\": {";
     o += Format("\"block\": %d, \"collarId\": %u, ", e.index, d.collarId);
-    o += "\"time\": " + (e.validTime ? JsonString(IsoUtc(f)) : std::string("null")) + ", ";
+    o += "\"time\": " + (p.timed() ? JsonString(IsoUtc(f)) : std::string("null")) + ", ";
     o += "\"altitude\": " + (f.hasAltitude ? std::to_string(f.altitude) : std::string("null")) + ", ";
     o += Format("\"status\": %d, \"satelliteCount\": %d, \"satellites\": %s, ", f.statusCode, e.satellites, sats.c_str());
     o += Format("\"badCheck\": %s, \"checkComputed\": %u, \"checkStored\": %u, ", f.checkGood() ? "false" : "true",
                 f.computedCheck, f.storedCheck);
-    const FixFlags& flag = flags[static_cast<size_t>(&e - d.fixes.data())];
+    const FixQuality& flag = *p.quality;
     o += std::string("\"outlier\": ") + (flag.any() ? "true" : "false") + ", \"outlierReason\": " +
          (flag.any() ? JsonString(flag.reasons()) : std::string("null")) + ", ";
     o += Format("\"utmEasting\": %.1f, \"utmNorthing\": %.1f, \"utmZone\": %d, \"utmHemisphere\": \"%c\", ",
-                u.easting, u.northing, u.zone, f.northSouth);
+                u.easting, u.northing, ExportUtmZone(u), f.northSouth);
     o += Format("\"value15\": %d.%d, \"value25\": %d.%d, \"value22\": %.2f, \"word20\": %u, \"byte19\": %u, "
                 "\"byte27\": %u}}",
                 f.bcd15Whole, f.bcd15Tenths, f.bcd25 / 10, f.bcd25 % 10, f.sixteenths22, f.word20, f.byte19, f.byte27);
-    line += (linePoints ? ", " : "") + position;
-    ++linePoints;
   }
-  if (linePoints >= 2) {
+  if (fixes.size() >= 2) {
+    const auto parts = TrackParts(fixes);
+    auto join = [](const std::vector<std::string>& points) {
+      std::string s;
+      for (size_t i = 0; i < points.size(); ++i) s += (i ? ", " : "") + points[i];
+      return s;
+    };
+    std::string geometry;
+    if (parts.size() == 1) {
+      geometry = "{\"type\": \"LineString\", \"coordinates\": [" + join(parts[0]) + "]}";
+    } else {
+      geometry = "{\"type\": \"MultiLineString\", \"coordinates\": [";
+      for (size_t i = 0; i < parts.size(); ++i) geometry += (i ? ", [" : "[") + join(parts[i]) + "]";
+      geometry += "]}";
+    }
     o += first ? "\n" : ",\n";
-    o += Format("    {\"type\": \"Feature\", \"geometry\": {\"type\": \"LineString\", \"coordinates\": [%s]}, "
-                "\"properties\": {\"collarId\": %u, \"name\": \"track\"}}",
-                line.c_str(), d.collarId);
+    o += Format("    {\"type\": \"Feature\", \"geometry\": %s, \"properties\": {\"collarId\": %u, \"name\": \"track\"}}",
+                geometry.c_str(), d.collarId);
   }
   o += "\n  ]\n}\n";
   return o;
 }
 
-std::string Kml(const ExportData& d) {
+std::string Kml(const DecodedFile& d, const std::vector<Placed>& fixes) {
   std::string o =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n";
   o += Format("    <name>Collar %u</name>\n", d.collarId);
   o += "    <Style id=\"fix\"><IconStyle><color>ff9f561e</color><scale>0.6</scale></IconStyle></Style>\n"
        "    <Style id=\"badCheck\"><IconStyle><color>ff3130d6</color><scale>0.8</scale></IconStyle></Style>\n"
+       "    <Style id=\"outlier\"><IconStyle><color>ffea3393</color><scale>0.8</scale></IconStyle></Style>\n"
        "    <Style id=\"track\"><LineStyle><color>ff9f561e</color><width>2</width></LineStyle></Style>\n";
   std::string line;
-  for (const ExportFix& e : d.fixes) {
-    if (!e.validPosition) continue;
+  for (const Placed& p : fixes) {
+    const DecodedFix& e = *p.fix;
     const GpsFix& f = e.fix;
+    const FixQuality& flag = *p.quality;
     const std::string position = Coord(e.longitude) + "," + Coord(e.latitude) +
                                  (f.hasAltitude ? Format(",%d", f.altitude) : std::string());
     o += "    <Placemark>\n";
     o += Format("      <name>%d</name>\n", e.index);
-    if (e.validTime) o += "      <TimeStamp><when>" + IsoUtc(f) + "</when></TimeStamp>\n";
-    o += std::string("      <styleUrl>#") + (f.checkGood() ? "fix" : "badCheck") + "</styleUrl>\n";
+    if (p.timed()) o += "      <TimeStamp><when>" + IsoUtc(f) + "</when></TimeStamp>\n";
+    o += std::string("      <styleUrl>#") + (!f.checkGood() ? "badCheck" : flag.any() ? "outlier" : "fix") +
+         "</styleUrl>\n";
     o += "      <ExtendedData>\n";
     o += Format("        <Data name=\"satellites\"><value>%d</value></Data>\n", e.satellites);
     o += Format("        <Data name=\"status\"><value>%d</value></Data>\n", f.statusCode);
     o += Format("        <Data name=\"badCheck\"><value>%s</value></Data>\n", f.checkGood() ? "false" : "true");
+    o += Format("        <Data name=\"outlier\"><value>%s</value></Data>\n", flag.any() ? "true" : "false");
+    if (flag.any()) o += "        <Data name=\"outlierReason\"><value>" + flag.reasons() + "</value></Data>\n";
     o += "      </ExtendedData>\n";
     o += std::string("      <Point>") + (f.hasAltitude ? "<altitudeMode>absolute</altitudeMode>" : "") +
          "<coordinates>" + position + "</coordinates></Point>\n";
@@ -231,42 +259,39 @@ std::string Kml(const ExportData& d) {
   return o;
 }
 
-std::string Movebank(const ExportData& d, const ExportOptions& options, const std::vector<FixFlags>& flags) {
+std::string Movebank(const DecodedFile& d, const ExportOptions& options, const std::vector<Placed>& fixes) {
   const std::string individual = options.individual.empty() ? std::to_string(d.collarId) : options.individual;
   std::string o =
       "timestamp,location-lat,location-long,height-above-msl,gps:satellite-count,gps:fix-type-raw,"
       "tag-local-identifier,individual-local-identifier,utm-easting,utm-northing,utm-zone,import-marked-outlier,"
       "zelkor:block,zelkor:check-computed,zelkor:check-stored\r\n";
-  for (const ExportFix& e : d.fixes) {
-    if (!e.validPosition) continue;
+  for (const Placed& p : fixes) {
+    const DecodedFix& e = *p.fix;
     const GpsFix& f = e.fix;
     const UtmPosition u = LatLonToUtm(f.latitude, f.northSouth, f.longitude, f.eastWest);
-    if (e.validTime)
+    if (p.timed())
       o += Format("%04d-%02d-%02d %02d:%02d:%02d.000", 2000 + f.year, f.month, f.day, f.hour, f.minute, f.second);
     o += "," + Coord(e.latitude) + "," + Coord(e.longitude) + ",";
     if (f.hasAltitude) o += std::to_string(f.altitude);
     o += Format(",%d,%d,%u,", e.satellites, f.statusCode, d.collarId);
     o += CsvField(individual);
-    o += Format(",%.1f,%.1f,%d%c,%s,%d,%u,%u\r\n", u.easting, u.northing, u.zone, f.northSouth,
-                flags[static_cast<size_t>(&e - d.fixes.data())].any() ? "true" : "false", e.index, f.computedCheck,
-                f.storedCheck);
+    o += Format(",%.1f,%.1f,%d%c,%s,%d,%u,%u\r\n", u.easting, u.northing, ExportUtmZone(u), f.northSouth,
+                p.quality->any() ? "true" : "false", e.index, f.computedCheck, f.storedCheck);
   }
   return o;
 }
 
 }  // namespace
 
-std::string ExportText(const ExportData& data, ExportFormat format, const ExportOptions& options, int* skipped) {
-  if (skipped) {
-    *skipped = 0;
-    for (const ExportFix& e : data.fixes) *skipped += !e.validPosition;
-  }
-  const std::vector<FixFlags> flags = FlagFixes(FlagInputsOf(data), options.maxSpeedKmh);
+std::string ExportText(const DecodedFile& data, ExportFormat format, const ExportOptions& options, int* skipped) {
+  const std::vector<FixQuality> quality = JudgeFile(data, options.maxSpeedKmh);
+  const std::vector<Placed> fixes = PlacedFixes(data, quality);
+  if (skipped) *skipped = static_cast<int>(data.fixes.size() - fixes.size());
   switch (format) {
-    case ExportFormat::Gpx: return Gpx(data, flags);
-    case ExportFormat::GeoJson: return GeoJson(data, flags);
-    case ExportFormat::Kml: return Kml(data);
-    case ExportFormat::Movebank: return Movebank(data, options, flags);
+    case ExportFormat::Gpx: return Gpx(data, fixes);
+    case ExportFormat::GeoJson: return GeoJson(data, fixes);
+    case ExportFormat::Kml: return Kml(data, fixes);
+    case ExportFormat::Movebank: return Movebank(data, options, fixes);
   }
   return std::string();
 }
@@ -275,9 +300,10 @@ ExportResult ExportGpsFile(const std::string& inputPath, const std::string& outp
                            const ExportOptions& options, int* written, int* skipped, std::string* reason) {
   std::vector<uint8_t> image;
   if (!ReadWholeFile(inputPath, &image, reason)) return ExportResult::InputFailed;
-  ExportData data;
-  if (!ReadExportData(image, &data)) {
-    if (reason) *reason = "it is shorter than the 64-byte header of a GPS data file";
+  const GpsFileCheck check = CheckGpsFile(image);
+  DecodedFile data;
+  if (!check.recognised || !DecodeGpsFile(image, &data)) {
+    if (reason) *reason = "it does not look like a collar's GPS data file: " + check.reason;
     return ExportResult::InputFailed;
   }
   if (SameFile(inputPath, outputPath)) {

@@ -30,7 +30,8 @@ void CivilFromDays(int64_t z, int* year, int* month, int* day) {
 int WeekdayOfDays(int64_t days) { return static_cast<int>(days >= -4 ? (days + 4) % 7 : (days + 5) % 7 + 6); }
 
 bool FixUtcSeconds(const GpsFix& f, int64_t* seconds) {
-  if (f.month < 1 || f.month > 12 || f.day < 1 || f.day > DaysInMonth(f.month, f.year) || f.hour < 0 ||
+  // The collar's year has two digits: 2000 to 2099.
+  if (f.year < 0 || f.year > 99 || f.month < 1 || f.month > 12 || f.day < 1 || f.day > DaysInMonth(f.month, f.year) || f.hour < 0 ||
       f.hour > 23 || f.minute < 0 || f.minute > 59 || f.second < 0 || f.second > 59)
     return false;
   *seconds = DaysFromCivil(2000 + f.year, f.month, f.day) * 86400 + f.hour * 3600 + f.minute * 60 + f.second;

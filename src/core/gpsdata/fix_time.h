@@ -10,7 +10,7 @@
 namespace zelkor {
 
 // False when the stored date or time is not a real one (month 13, hour 25,
-// 30 February).
+// 30 February, a year past 2099).
 bool FixUtcSeconds(const GpsFix& fix, int64_t* seconds);
 
 // Days since 1970-01-01 of a civil date, and back.

@@ -1,12 +1,16 @@
 // IANA time zones ("America/Denver") from the system's time-zone database,
 // through Howard Hinnant's date/tz: the offset in force at each instant,
-// daylight saving included.
+// daylight saving included. After the last change a compiled zone file
+// lists (2037 for most zones), the rule the file ends with takes over, as
+// it does in the C library.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "gpsdata/posix_tz.h"
 
 namespace zelkor {
 
@@ -35,9 +39,12 @@ class NamedZone {
   std::string label(int64_t from, int64_t to) const;
 
  private:
-  NamedZone(const void* zone, std::string name) : zone_(zone), name_(std::move(name)) {}
+  NamedZone(const void* zone, std::string name);
+  // The footer's rule when t lies after the last listed change.
+  const PosixTzRule* ruleAt(int64_t utcSeconds) const;
   const void* zone_;  // a date::time_zone of the database, which lives as long as the program
   std::string name_;
+  const PosixTzRule* rule_ = nullptr;  // the zone file's closing rule, kept for the program's life
 };
 
 // The footer name of a translation with a named zone is "Name (ABBR/ABBR)";

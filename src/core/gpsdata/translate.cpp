@@ -160,8 +160,9 @@ void AppendCsvRow(std::string& row, const GpsFix& f, OutputForm form, UtcShift s
   FixTime t{f.month, f.day, f.year, f.hour, f.minute, f.second};
   t = ApplyUtcOffset(t, shift);
   RowBuilder b(row);
-  if (t.year < 0) {
-    // 1 January 2000 shifted back lands in 1999.
+  if (t.year < 0 || t.year > 99) {
+    // 1 January 2000 shifted back lands in 1999, and 31 December 2099
+    // shifted forward in 2100: the whole year, not "20" and three digits.
     b.integer(2000 + t.year);
   } else {
     b.text("20").integer(t.year, 2);
@@ -204,7 +205,7 @@ std::string FormatCsvRowWithPrintf(const GpsFix& f, OutputForm form, UtcShift sh
   FixTime t{f.month, f.day, f.year, f.hour, f.minute, f.second};
   t = ApplyUtcOffset(t, shift);
   std::string row;
-  if (t.year < 0) {
+  if (t.year < 0 || t.year > 99) {
     Append(row, "%d,%d,%d,%02d,%02d,%02d,", 2000 + t.year, t.month, t.day, t.hour, t.minute, t.second);
   } else {
     Append(row, "20%02d,%d,%d,%02d,%02d,%02d,", t.year, t.month, t.day, t.hour, t.minute, t.second);

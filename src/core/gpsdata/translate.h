@@ -27,7 +27,7 @@ enum class TranslateResult {
 struct FixTime {
   int month = 0;
   int day = 0;
-  int year = 0;  // two-digit year; -1 after 1 January 2000 shifted back
+  int year = 0;  // two-digit year; -1 after 1 January 2000 shifted back, 100 after 31 December 2099 forward
   int hour = 0;
   int minute = 0;
   int second = 0;

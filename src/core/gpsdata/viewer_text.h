@@ -31,27 +31,44 @@ inline const char kViewGpsDataException[] = "Unknown exception on ViewGPSData";
 bool LoadIntoViewer(const std::string& fileText, const std::function<void(const ViewerText&)>& show,
                     Prompter& prompter);
 
+// What one row of a translated file says of its fix, read once when the
+// file is parsed: the numbers of its cells, not the look of its text.
+struct CsvFix {
+  bool validTime = false;
+  int64_t localSeconds = 0;  // the row's date and time, in the file's zone
+  bool hasPosition = false;  // the position cells are numbers within their ranges
+  double x = 0;              // signed longitude (east positive), or easting
+  double y = 0;              // signed latitude (north positive), or northing
+  int zone = 0;              // UTM zone, for UTM files
+  bool badCheck = false;     // the row carries the two check cells, and they differ
+};
+
 // The fixes of a translated file as a table: one row per fix, its cells as
-// written; a row with a bad check byte has the two check cells more.
+// written; a row with a bad check byte has the two check cells more, the
+// computed one without its star.
 struct CsvTable {
   bool utm = false;
   std::vector<std::string> headings;  // with the two check columns at the end
   std::vector<std::vector<std::string>> rows;
-  std::vector<bool> badCheck;
+  std::vector<CsvFix> fixes;  // one per row
   std::string footer;  // the last line: the time zone the rows are in
+  bool binary = false;  // the text holds bytes no translation writes (NUL, control characters)
 };
+
+// Whether bytes can be a translated file: no NUL and no control character
+// but tab, CR and LF. *where (when given) is the offset of the first that is.
+bool LooksLikeText(const std::string& bytes, size_t* where = nullptr);
 
 // The headings of a latitude/longitude (32) or UTM (31) table.
 std::vector<std::string> CsvHeadings(bool utm);
 
 // The fix rows of a translated file, in file order. Lines that are not fixes
-// (the summary, the trailer) are skipped.
+// (the summary, the trailer, rows of the wrong width) are skipped.
 CsvTable ParseCsvTable(const std::string& csvText);
 
 struct TrackPoint {
   double x = 0;  // longitude (east positive) or easting
   double y = 0;  // latitude (north positive) or northing
-  bool badCheck = false;
   std::string when;      // "2006-07-05 09:03:07", in the file's time zone
   long day = 0;          // days since 1 January 2000, for colouring by date
   bool validTime = false;
@@ -64,7 +81,7 @@ struct TrackPoint {
 
 struct Track {
   bool utm = false;
-  std::vector<TrackPoint> points;
+  std::vector<TrackPoint> points;  // the rows with a position
 };
 
 Track TrackFromTable(const CsvTable& table);

@@ -26,6 +26,8 @@ class PageCanvas {
   virtual void text(int x, int y, const std::string& text) = 0;
   virtual void line(int x1, int y1, int x2, int y2) = 0;
   virtual void rectangle(int left, int top, int right, int bottom) = 0;
+  // A filled rectangle without an outline; grey from 0 (black) to 255 (white).
+  virtual void fillRectangle(int left, int top, int right, int bottom, int grey) = 0;
   virtual int pageWidth() const = 0;
   virtual int pageHeight() const = 0;
   virtual int dpiX() const = 0;

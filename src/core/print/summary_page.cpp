@@ -37,32 +37,54 @@ void PrintSummaryPage(PageCanvas& c, const SeasonSummary& s, const LocalDateTime
   }
   y += lh;
 
-  // The bars: scheduled attempts as an outline, the fixes obtained as a
-  // narrower bar inside it.
+  // The bars: scheduled attempts as a pale bar, the fixes obtained as a
+  // dark narrower bar in front of it, a gap between neighbours. On paper a
+  // bar is at least a millimetre wide: a long season is drawn by weeks (or
+  // more days to a bar) rather than as bars that run together.
   if (!s.days.empty()) {
+    const int top0 = y + 2 * lh;
+    const int bottom = std::min(c.pageHeight() - 5 * lh, top0 + c.dpiY() * 3);
+    const int axisRoom = c.textExtent("00000").width + c.dpiX() / 10;
+    const int width = right - left - axisRoom;
+    const int minimumBar = std::max(1, c.dpiX() / 25);
+    const size_t perBar = std::max<size_t>(1, (s.days.size() * minimumBar + width - 1) / std::max(1, width));
+    struct Bar {
+      int64_t firstDay = 0;
+      int scheduled = 0;
+      int obtained = 0;
+    };
+    std::vector<Bar> bars;
+    for (size_t i = 0; i < s.days.size(); ++i) {
+      if (i % perBar == 0) bars.push_back({s.days[i].day, 0, 0});
+      bars.back().scheduled += s.days[i].scheduled;
+      bars.back().obtained += s.days[i].obtained;
+    }
     c.setFont(PrintFont::Marked);
-    c.text(left, y, "Fixes per day: scheduled (wide outline) and obtained (narrow bar), UTC days");
-    y += 2 * lh;
+    c.text(left, y,
+           perBar == 1 ? std::string("Fixes per day (UTC): scheduled (grey) and obtained (black)")
+                       : Format("Fixes per %zu days (UTC): scheduled (grey) and obtained (black)", perBar));
     c.setFont(PrintFont::Plain);
-    const int top = y, bottom = std::min(c.pageHeight() - 5 * lh, y + c.dpiY() * 3);
+    const int top = top0;
     int most = 1;
-    for (const SummaryDay& d : s.days) most = std::max({most, d.scheduled, d.obtained});
+    for (const Bar& b : bars) most = std::max({most, b.scheduled, b.obtained});
     const std::string mostText = std::to_string(most);
-    const int axis = left + c.textExtent(mostText).width + c.dpiX() / 10;
+    const int axis = left + axisRoom;
     c.text(left, top - lh / 2, mostText);
     c.text(left, bottom - lh / 2, "0");
     c.line(axis, top, axis, bottom);
     c.line(axis, bottom, right, bottom);
-    const double step = static_cast<double>(right - axis) / s.days.size();
+    const double step = static_cast<double>(right - axis) / bars.size();
     auto height = [&](int count) { return static_cast<int>((bottom - top) * static_cast<double>(count) / most); };
-    for (size_t i = 0; i < s.days.size(); ++i) {
-      const int x0 = axis + static_cast<int>(i * step) + 1;
-      const int x1 = axis + static_cast<int>((i + 1) * step) - 1;
+    for (size_t i = 0; i < bars.size(); ++i) {
+      const int slot0 = axis + static_cast<int>(i * step);
+      const int slot1 = axis + static_cast<int>((i + 1) * step);
+      const int gap = std::max(1, (slot1 - slot0) * 3 / 10);
+      const int x0 = slot0 + gap / 2 + 1, x1 = slot1 - (gap - gap / 2);
       if (x1 <= x0) continue;
-      const SummaryDay& d = s.days[i];
-      if (d.scheduled) c.rectangle(x0, bottom - height(d.scheduled), x1, bottom);
-      const int inset = (x1 - x0) / 4;
-      for (int h = height(d.obtained), x = x0 + inset; h > 0 && x <= x1 - inset; ++x) c.line(x, bottom - h, x, bottom);
+      const Bar& b = bars[i];
+      if (b.scheduled) c.fillRectangle(x0, bottom - height(b.scheduled), x1, bottom, 200);
+      const int inset = (x1 - x0) / 5;
+      if (b.obtained) c.fillRectangle(x0 + inset, bottom - height(b.obtained), x1 - inset, bottom, 40);
     }
     c.text(axis, bottom + lh / 2, DayText(s.days.front().day));
     const std::string last = DayText(s.days.back().day);

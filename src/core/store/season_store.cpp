@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "gpsdata/exports.h"
+#include "gpsdata/decoded_file.h"
+#include "gpsdata/gps_file_check.h"
 #include "gpsdata/fix_time.h"
 #include "util/endian.h"
 #include "util/sha256.h"
@@ -132,9 +133,10 @@ bool SeasonStore::migrate(std::string* error) {
 
 bool SeasonStore::import(const std::vector<uint8_t>& image, const ImportInfo& info, ImportResult* result,
                          std::string* error) {
-  ExportData data;
-  if (!ReadExportData(image, &data)) {
-    *error = "it is shorter than the 64-byte header of a GPS data file";
+  const GpsFileCheck check = CheckGpsFile(image);
+  DecodedFile data;
+  if (!check.recognised || !DecodeGpsFile(image, &data)) {
+    *error = "it does not look like a collar's GPS data file: " + check.reason;
     return false;
   }
   ImportResult r;
@@ -182,7 +184,7 @@ bool SeasonStore::import(const std::vector<uint8_t>& image, const ImportInfo& in
     inBatch = 0;
     return true;
   };
-  for (const ExportFix& e : data.fixes) {
+  for (const DecodedFix& e : data.fixes) {
     const GpsFix& f = e.fix;
     int64_t utc = 0;
     const bool timed = FixUtcSeconds(f, &utc);

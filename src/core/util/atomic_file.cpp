@@ -1,8 +1,11 @@
 #include "util/atomic_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "util/text.h"
@@ -17,6 +20,7 @@
 #include "util/win32_text.h"
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -32,6 +36,7 @@ bool IsFolder(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
+bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 int CreateNew(const std::string& path) {
   return _wopen(Wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
@@ -44,6 +49,15 @@ int SyncAndClose(int fd) {
   return error;
 }
 void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+bool ProcessRuns(unsigned pid) {
+  if (pid == ProcessId()) return true;
+  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
+  CloseHandle(h);
+  return running;
+}
 // rename() on Windows refuses an existing target; MoveFileEx replaces it in one step.
 int ReplaceName(const std::string& from, const std::string& to) {
   return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
@@ -76,6 +90,7 @@ int SyncAndClose(int fd) {
   return error;
 }
 void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+bool ProcessRuns(unsigned pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 int ReplaceName(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
@@ -157,6 +172,49 @@ bool MoveIntoPlace(const std::string& temp, const std::string& path, std::string
     return false;
   }
   return true;
+}
+
+void DiscardFile(const std::string& path) { RemoveFile(path); }
+
+CreateResult CreateFileAtomically(const std::string& path, const std::string& bytes, std::string* reason) {
+  std::string why;
+  AtomicWrite status = AtomicWrite::Ok;
+  if (Exists(path)) return CreateResult::Exists;
+  const std::string temp = WriteTemporary(path, bytes, &why, &status);
+  if (temp.empty()) {
+    if (reason) *reason = why;
+    return CreateResult::Failed;
+  }
+  bool taken = false;
+  const int error = TakeFreeName(temp, path, &taken);
+  if (!error) return CreateResult::Created;
+  RemoveFile(temp);
+  if (taken) return CreateResult::Exists;
+  if (reason) *reason = SystemReason(error);
+  return CreateResult::Failed;
+}
+
+std::string ScratchName(const std::string& base) {
+  static std::atomic<unsigned> counter{0};
+  return base + Format(".scratch-%u-%u", ProcessId(), ++counter);
+}
+
+int RemoveStaleTemporaries(const std::string& folder) {
+  int removed = 0;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder), ec)) {
+    const std::string name = entry.path().filename().u8string();
+    for (const char* mark : {".part-", ".scratch-"}) {
+      const size_t at = name.rfind(mark);
+      if (at == std::string::npos) continue;
+      const unsigned long pid = std::strtoul(name.c_str() + at + std::strlen(mark), nullptr, 10);
+      if (pid == 0 || ProcessRuns(static_cast<unsigned>(pid))) continue;
+      std::error_code removeError;
+      if (std::filesystem::remove(entry.path(), removeError)) ++removed;
+      break;
+    }
+  }
+  return removed;
 }
 
 std::string NumberedName(const std::string& path, int n) {

@@ -29,6 +29,26 @@ std::string WriteNewFileAtomically(const std::string& path, const std::string& b
 // removed and *reason set.
 bool MoveIntoPlace(const std::string& temp, const std::string& path, std::string* reason = nullptr);
 
+// Writes bytes under path only when no file of that name exists (another
+// program may be installing the same file at the same moment): Created,
+// Exists (nothing written), or Failed (*reason set).
+enum class CreateResult { Created, Exists, Failed };
+CreateResult CreateFileAtomically(const std::string& path, const std::string& bytes, std::string* reason = nullptr);
+
+// The temporaries of writes that never finished (a killed program) in a
+// folder: "NAME.part-PID-N" and "NAME.scratch-PID-N" of processes that no
+// longer run. Removes them and returns how many.
+int RemoveStaleTemporaries(const std::string& folder);
+
+// A name for a scratch file that belongs to one job of this process:
+// "base.scratch-PID-N", N counting up; no two jobs, in this process or
+// another, get the same one.
+std::string ScratchName(const std::string& base);
+
+// Removes a file, if it is there (a temporary that failed); UTF-8 names on
+// Windows too.
+void DiscardFile(const std::string& path);
+
 // "stem-N.ext" for "stem.ext" (N >= 2); the folder part stays as it is.
 std::string NumberedName(const std::string& path, int n);
 
