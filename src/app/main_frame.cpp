@@ -42,7 +42,7 @@ MainFrame::MainFrame(AppContext& context) : context_(context) {
   if (QMenu* settings = menus_["&Settings"]) {
     connect(settings, &QMenu::aboutToShow, this, [this] {
       if (QAction* a = actionFor(kCmdEnableTwoWayGps))
-        a->setEnabled(context_.state.menuEnabledFor(1266));
+        a->setEnabled(context_.state.menuEnabledFor(kTwoWayGpsControl));
     });
   }
   // Accelerators whose menu entries are gone still work.

@@ -25,6 +25,7 @@
 #include "app/load_settings.h"
 #include "app/paths.h"
 #include "config/config_file.h"
+#include "gpsdata/gps_file_check.h"
 #include "gpsdata/export_workflow.h"
 #include "gpsdata/viewer_text.h"
 #include <QEventLoop>
@@ -251,7 +252,9 @@ void MainView::startCollarConfiguration() {
                                  options,
                                  [this](bool b) { setBusy(b); },
                                  WaitWithoutUserInput,
-                                 [this](const std::string& text) { showStatus(text); }};
+                                 [this](const std::string& text) { showStatus(text); },
+                                 download.record};
+  download.record.clear();  // used once: later openings read the file
   RunConfigWorkflow(workflow);
   emit collarChanged(config_.collarId);
 }
@@ -273,11 +276,20 @@ void MainView::loadConfiguration() {
                              "Load Configuration", PromptIcon::Information);
 }
 void MainView::startOffloadGpsData() {
-  const std::string path = collarCommands_ ? collarCommands_->download().downloadedConfigPath
-                                           : ConfigBackupDir(context_.state.programDirectory) + "CollarConfig.cfg";
-  // A file that cannot be read is reported; the record keeps what it had.
+  ConfigDownloadState& download = downloadState();
   CollarConfig fresh;
-  if (ReadConfig(path, fresh, context_.prompter) == ConfigFileStatus::Ok) config_ = fresh;
+  if (download.record.size() >= kConfigRecordSize) {
+    // The record this job downloaded, whatever another program has put
+    // under the file's name since.
+    CollarConfigRecord raw{};
+    std::copy(download.record.begin(), download.record.begin() + kConfigRecordSize, raw.begin());
+    DecodeConfig(raw, fresh);
+    config_ = fresh;
+    download.record.clear();
+  } else if (ReadConfig(download.downloadedConfigPath, fresh, context_.prompter) == ConfigFileStatus::Ok) {
+    // A file that cannot be read is reported; the record keeps what it had.
+    config_ = fresh;
+  }
   // The viewer opens once the offload dialog has closed: a viewer under a
   // modal dialog would take no clicks.
   std::optional<std::pair<std::string, std::string>> toView;
@@ -285,8 +297,8 @@ void MainView::startOffloadGpsData() {
   OffloadContext offload{context_.state, context_.store, context_.prompter, context_.link, context_.clock,
                          [&toView](const std::string& csv, const std::string& backup) { toView.emplace(csv, backup); },
                          [this](const std::string& text) { showStatus(text); }};
-  offload.keep = [this](const std::vector<uint8_t>& image, const std::string& backup) {
-    return keepInStore(image, backup, context_.state.comPort);
+  offload.keep = [this](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed) {
+    return keepInStore(image, backup, confirmed, context_.state.comPort);
   };
   // The lock taken for the configuration download lasts until the offload
   // dialog closes.
@@ -310,14 +322,16 @@ void MainView::startOffloadGpsData() {
   }
 }
 
-std::string MainView::keepInStore(const std::vector<uint8_t>& image, const std::string& backup, int port) {
+KeepResult MainView::keepInStore(const std::vector<uint8_t>& image, const std::string& backup, bool confirmed,
+                                 int port) {
+  ImportInfo info{NowText(context_.clock), port, backup};
+  info.confirmed = confirmed;
   const KeepOutcome kept = KeepInStore(context_.state.programDirectory,
-                                       StoreTarget(context_.state.programDirectory, "", &context_.store), image,
-                                       {NowText(context_.clock), port, backup});
+                                       StoreTarget(context_.state.programDirectory, "", &context_.store), image, info);
   if (!kept.stored)
     context_.prompter.notify("The fixes were not added to the season store.", "Season Store", PromptIcon::Warning,
                              {kept.message() + " Check the store under Settings > Season Store.", {}});
-  return kept.message();
+  return {kept.safe(), kept.message()};
 }
 
 void MainView::offloadSeveralCollars() {
@@ -330,8 +344,11 @@ void MainView::offloadSeveralCollars() {
       [dir, helper](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
         return std::make_unique<PortSession>(dir, AppPortDevice, helper, std::move(onTick), std::move(cancelled));
       },
-      [this, dir, target](const std::vector<uint8_t>& image, const std::string& backup, int port) {
-        return KeepInStore(dir, target, image, {NowText(context_.clock), port, backup}).message();
+      [this, target, dir](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed, int port) {
+        ImportInfo info{NowText(context_.clock), port, backup};
+        info.confirmed = confirmed;
+        const KeepOutcome kept = KeepInStore(dir, target, image, info);
+        return KeepResult{kept.safe(), kept.message()};
       },
       this);
   dialog.exec();
@@ -358,6 +375,25 @@ bool MainView::showGpsDataFile(const std::string& path, const std::string& sourc
   std::string bytes;
   if (!ReadWholeFile(path, &bytes)) return false;  // a file that cannot be read is skipped
   const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+  size_t where = 0;
+  if (!LooksLikeText(bytes, &where)) {
+    // Not a translated file: a collar's own GPS data file is shown as its
+    // translation (UTC) with its summary; anything else is refused.
+    const std::vector<uint8_t> image(bytes.begin(), bytes.end());
+    const GpsFileCheck check = CheckGpsFile(image);
+    if (check.recognised) {
+      lastGpsSource_ = path;
+      viewer_.showImage(image, name);
+      return viewer_.current() != nullptr;
+    }
+    context_.prompter.notify(
+        Format("%s is not a translated GPS data file (CSV): it holds binary data from byte %zu on. It does not look "
+               "like a collar's GPS data file either: %s.",
+               name.toStdString().c_str(), where, check.reason.c_str()),
+        "View GPS Data", PromptIcon::Warning,
+        {"Open a .csv file that Zelkor wrote, or a .gps file from Backup/GPS Data.", {}});
+    return false;
+  }
   if (!source.empty()) lastGpsSource_ = source;
   return LoadIntoViewer(
       bytes, [&](const ViewerText& text) { viewer_.show(text, name, source); }, context_.prompter);

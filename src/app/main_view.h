@@ -15,6 +15,7 @@
 #include "app_context.h"
 #include "collar_commands_dialog.h"
 #include "config/collar_config.h"
+#include "gpsdata/offload_workflow.h"
 #include "print/print_job.h"
 
 class QPrinter;
@@ -71,7 +72,7 @@ class MainView : public QWidget, public CommandSink {
   double StoredMaxSpeed() const;
   std::optional<SeasonSummary> SummaryOfLastGpsData() const;
   // An offload's image into the season store; a warning when it cannot be reached.
-  std::string keepInStore(const std::vector<uint8_t>& image, const std::string& backup, int port);
+  KeepResult keepInStore(const std::vector<uint8_t>& image, const std::string& backup, bool confirmed, int port);
   void offloadSeveralCollars();
   std::optional<std::string> chooseGpsSource();
   void exportGpsData(const std::string& source);

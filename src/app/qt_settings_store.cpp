@@ -72,11 +72,17 @@ SettingsValue QtSettingsStore::read(const std::string& key, const std::string& n
     return v;
   }
   const QVariant value = settings_->value(path);
+  v.status = ReadStatus::Present;
+  // The INI format of Linux reads a value with a comma in it back as a
+  // list: the list joined again is the text that was written.
+  if (value.typeId() == QMetaType::QStringList) {
+    v.text = value.toStringList().join(',').toStdString();
+    return v;
+  }
   if (!value.canConvert<QString>()) {
     v.status = ReadStatus::Unreadable;
     return v;
   }
-  v.status = ReadStatus::Present;
   v.text = value.toString().toStdString();
   return v;
 }

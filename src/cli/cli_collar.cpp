@@ -4,6 +4,8 @@
 
 #include "link/helper_location.h"
 #include "link/system_ports.h"
+#include "app/access_file.h"
+#include "app/security_level.h"
 #include "app/utc_offset.h"
 #include "cli_args.h"
 #include "cli_commands.h"
@@ -21,6 +23,12 @@
 #include "app/paths.h"
 #include "util/text.h"
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#ifndef _WIN32
+#include <termios.h>
+#include <unistd.h>
+#endif
 #include <chrono>
 #include <thread>
 
@@ -57,6 +65,48 @@ bool OffloadZoneFrom(Args& args, std::optional<long> zone, int* zoneIndex, std::
     return false;
   }
   return true;
+}
+
+// "Enable Two Way GPS" takes the collar off the air until a magnet restart;
+// the access table decides who may send it, as the program's menu does. The
+// full level comes with the Security Level word, from ZELKOR_ACCESS_WORD or
+// typed at the terminal (never on the command line).
+bool MayEnableTwoWayGps(const std::string& dir) {
+  AppState state;
+  state.programDirectory = dir;
+  StderrPrompter quiet;
+  LoadAccessLevels(state, quiet);
+  if (state.menuEnabledFor(kTwoWayGpsControl)) return true;
+  std::string word;
+  if (const char* w = std::getenv("ZELKOR_ACCESS_WORD")) {
+    word = w;
+  }
+#ifndef _WIN32
+  else if (isatty(STDIN_FILENO)) {
+    std::fprintf(stderr, "Enable Two Way GPS needs the full access level. Security level word: ");
+    termios old {};
+    const bool hide = tcgetattr(STDIN_FILENO, &old) == 0;
+    if (hide) {
+      termios silent = old;
+      silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+      tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+    }
+    char line[128] = {};
+    if (std::fgets(line, sizeof line, stdin)) word = line;
+    if (hide) tcsetattr(STDIN_FILENO, TCSANOW, &old);
+    std::fputc('\n', stderr);
+    while (!word.empty() && (word.back() == '\n' || word.back() == '\r')) word.pop_back();
+  }
+#endif
+  int level = state.accessLevel;
+  StderrPrompter prompter;
+  if (!word.empty() && ApplyAccessWord(word, level, prompter).accepted) state.accessLevel = level;
+  if (state.menuEnabledFor(kTwoWayGpsControl)) return true;
+  std::fprintf(stderr,
+               "error: Enable Two Way GPS needs the full access level (AccessLevel.txt, control %d). Give the "
+               "Security Level word in ZELKOR_ACCESS_WORD or type it when asked; nothing was sent.\n",
+               kTwoWayGpsControl);
+  return false;
 }
 
 }  // namespace
@@ -104,9 +154,10 @@ int RunSend(int argc, char** argv) {
     }
     prompter.answer = [](const std::string&) { return PromptAnswer::Yes; };
     // The memory is read first and erased only when it is already saved.
-    if (RunResetSequence(prompter, *link.runner, port, dir)) return 0;
+    if (RunResetSequence(prompter, *link.runner, port, dir, CancelRequested)) return 0;
     return CancelRequested() ? kExitCancelled : kExitNotErased;
   }
+  if (what == "twoway" && !MayEnableTwoWayGps(dir)) return 1;
   LinkParams p;
   p.port = port;
   p.request = what == "almanac" ? LinkRequest::LoadAlmanac : LinkRequest::TwoWayGps;
@@ -125,7 +176,8 @@ int RunSend(int argc, char** argv) {
 }
 
 int RunOffloadCommand(int argc, char** argv) {
-  Args args(argc, argv, 2, {"port", "out", "zone", "tz", "blocks", "db", "data-dir"}, {"utm", "reset"});
+  Args args(argc, argv, 2, {"port", "out", "zone", "tz", "blocks", "db", "data-dir", "verify", "retries"},
+            {"utm", "reset"});
   if (args.ok() && args.values("port").size() > 1) return RunParallelOffloadCommand(args);
   const int port = PortIndexFrom(args);
   if (port < 0) return kExitUsage;
@@ -135,7 +187,7 @@ int RunOffloadCommand(int argc, char** argv) {
   if (!args.ok() || !out || out->empty()) {
     std::fprintf(stderr,
                  "%s\nusage: zelkor-cli offload --port N --out NAME [--utm] [--zone INDEX | --tz ZONE] [--blocks K] "
-                 "[--reset] [--db URL]\n"
+                 "[--reset] [--verify auto|always|never] [--retries N] [--db URL]\n"
                  "       zelkor-cli offload --port N --port M ... [--out PATTERN] [--utm] [--zone INDEX | --tz ZONE] "
                  "[--reset] [--db URL]\n",
                  args.ok() ? "error: --out NAME is required" : ("error: " + args.error()).c_str());
@@ -144,6 +196,16 @@ int RunOffloadCommand(int argc, char** argv) {
   int zoneIndex = 0;
   std::optional<NamedZone> named;
   if (!OffloadZoneFrom(args, zone, &zoneIndex, &named)) return kExitUsage;
+  VerifyMode verify = VerifyMode::Auto;
+  if (const auto v = args.value("verify"); v && !ParseVerifyMode(*v, &verify)) {
+    std::fprintf(stderr, "error: --verify takes auto, always or never, not \"%s\"\n", v->c_str());
+    return kExitUsage;
+  }
+  const auto retries = args.number("retries");
+  if (retries && (*retries < 0 || *retries > 100)) {
+    std::fprintf(stderr, "error: --retries takes 0 to 100\n");
+    return kExitUsage;
+  }
   if (blocks && (*blocks < 0 || *blocks > static_cast<long>(kMaxGpsBlocks))) {
     std::fprintf(stderr, "error: --blocks takes a whole number from 0 to %u\n", kMaxGpsBlocks);
     return kExitUsage;
@@ -153,9 +215,19 @@ int RunOffloadCommand(int argc, char** argv) {
 
   StderrPrompter prompter;
   const bool reset = args.flag("reset");
-  prompter.answer = [reset](const std::string& question) {
+  // A failed transfer is tried again --retries times, a few seconds apart
+  // (time to put a cable back); never when the user cancelled.
+  auto retriesLeft = std::make_shared<long>(retries.value_or(0));
+  prompter.answer = [reset, retriesLeft](const std::string& question) {
     if (question.find("datapointer") != std::string::npos || question.find("erase all data") != std::string::npos)
       return reset ? PromptAnswer::Yes : PromptAnswer::No;
+    if ((question.find("was not received") != std::string::npos ||
+         question.find("did not receive") != std::string::npos || question.find("Did not receive") != std::string::npos) &&
+        *retriesLeft > 0 && !CancelRequested()) {
+      --*retriesLeft;
+      for (int i = 0; i < 30 && !CancelRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (!CancelRequested()) return PromptAnswer::Retry;
+    }
     return PromptAnswer::No;  // never overwrite an existing file
   };
   CollarLink link = MakeCollarLink(prompter, dir);
@@ -171,8 +243,13 @@ int RunOffloadCommand(int argc, char** argv) {
   RunConfigDownloadChoice(CollarChoice::OffloadGpsData, port, dir, download, *link.runner, prompter, next);
   if (CancelRequested()) return kExitCancelled;
   if (next.last != kCmdOffloadGpsData) return 1;
+  if (download.record.size() < kConfigRecordSize) return 1;
   CollarConfig config;
-  if (ReadConfig(download.downloadedConfigPath, config, prompter) != ConfigFileStatus::Ok) return 1;
+  {
+    CollarConfigRecord raw{};
+    std::copy(download.record.begin(), download.record.begin() + kConfigRecordSize, raw.begin());
+    DecodeConfig(raw, config);
+  }
   std::fprintf(stderr, "Collar %u holds %u data blocks.\n", config.collarId, config.dataBlockCount);
   if (reset && blocks && static_cast<uint32_t>(*blocks) < config.dataBlockCount) {
     std::fprintf(stderr,
@@ -190,20 +267,33 @@ int RunOffloadCommand(int argc, char** argv) {
   choice.zoneText = TimeZoneEntries()[static_cast<size_t>(zoneIndex)];
   choice.collarId = config.collarId;
   choice.namedZone = named;
+  choice.verify = verify;
   MemoryStore store;
   SystemClock clock;
   OffloadContext context{state, store, prompter, *link.runner, clock, {}, {}};
   const std::string target = StoreTarget(dir, args.value("db").value_or(""), nullptr);
-  context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup) {
-    const KeepOutcome kept = KeepInStore(dir, target, image, {NowText(clock), port, backup});
+  context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed) {
+    ImportInfo info{NowText(clock), port, backup};
+    info.confirmed = confirmed;
+    const KeepOutcome kept = KeepInStore(dir, target, image, info);
     std::fprintf(stderr, "%s%s\n", kept.stored ? "" : "warning: ", kept.message().c_str());
-    return kept.message();
+    return KeepResult{kept.safe(), kept.message()};
   };
+  context.cancelled = CancelRequested;
   const OffloadReport report = RunOffload(choice, context);
+  if (report.cancelled && report.outcome != OffloadOutcome::Cancelled)
+    std::fprintf(stderr, "Cancelled; nothing was erased.\n");
   switch (report.outcome) {
     case OffloadOutcome::Viewed:
-      std::fprintf(stderr, "%u blocks translated to %s\nBackup copy: %s\n", report.translation.rows,
-                   report.receivedPath.c_str(), report.backupPath.empty() ? "none" : report.backupPath.c_str());
+      std::fprintf(stderr, "%u blocks translated to %s%s\nBackup copy: %s\n", report.translation.rows,
+                   report.receivedPath.c_str(), report.confirmed ? " (confirmed by two reads)" : "",
+                   report.backupPath.empty() ? "none" : report.backupPath.c_str());
+      if (report.cancelled) return kExitCancelled;
+      if (report.differsFromBlock) {
+        std::fprintf(stderr, "error: the two reads differ from block %u: the saved CSV may hold errors; offload "
+                     "again.\n", report.differsFromBlock);
+        return kExitNotErased;
+      }
       if (reset && !report.resetDone) {
         std::fprintf(stderr, "error: the collar's data pointer was not reset%s%s.\n",
                      report.failure.empty() ? "" : ": ", report.failure.c_str());
@@ -217,6 +307,10 @@ int RunOffloadCommand(int argc, char** argv) {
       return kExitCancelled;
     case OffloadOutcome::Incomplete:
       return kExitIncomplete;
+    case OffloadOutcome::Unconfirmed:
+      std::fprintf(stderr, "error: %s; nothing was kept%s.\n", report.failure.c_str(),
+                   report.evidencePath.empty() ? "" : (" but the read set aside in " + report.evidencePath).c_str());
+      return kExitUnconfirmed;
     case OffloadOutcome::OutOfRange:
     case OffloadOutcome::BadFileName:
       return kExitUsage;
@@ -277,8 +371,11 @@ int RunParallelOffloadCommand(Args& args) {
                                              std::move(onTick), std::move(cancelled));
       },
       options,
-      [&](const std::vector<uint8_t>& image, const std::string& backup, int port) {
-        return KeepInStore(dir, target, image, {NowText(clock), port, backup}).message();
+      [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed, int port) {
+        ImportInfo info{NowText(clock), port, backup};
+        info.confirmed = confirmed;
+        const KeepOutcome kept = KeepInStore(dir, target, image, info);
+        return KeepResult{kept.safe(), kept.message()};
       });
   std::fprintf(stderr, "Offloading %zu collars at once...\n", ports.size());
   job.start();

@@ -19,6 +19,7 @@ int RunParallelOffloadCommand(Args& args);
 constexpr int kExitUsage = 64;      // a bad command line
 constexpr int kExitNotErased = 5;   // --reset asked, but the collar was not erased
 constexpr int kExitIncomplete = 6;  // the data received is incomplete
+constexpr int kExitUnconfirmed = 7; // the line damaged data and no two reads agree: nothing was kept
 constexpr int kExitCancelled = 130; // Ctrl+C or SIGTERM
 
 // Ctrl+C and SIGTERM end a transfer cleanly instead of killing the program.

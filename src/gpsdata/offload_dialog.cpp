@@ -119,6 +119,7 @@ void OffloadGpsDataDialog::send() {
     c.zoneText = named_->name();
   }
   c.collarId = config_.collarId;
+  c.verify = ReadVerifyMode(context_.store);
   report_ = RunOffload(c, context_);
   if (report_.outcome == OffloadOutcome::OutOfRange) blocks_->setFocus();
   if (report_.outcome == OffloadOutcome::BadFileName) fileName_->setFocus();

@@ -43,8 +43,8 @@ ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory
   auto* portBox = new QGroupBox("Ports", this);
   auto* portLayout = new QVBoxLayout(portBox);
   ports_ = new QListWidget(portBox);
-  ports_->setToolTip("Tick one port for each collar; each collar needs its own serial adapter. Only free ports are "
-                     "listed.");
+  ports_->setToolTip("Tick one port for each collar; each collar needs its own serial adapter. Ports another "
+                     "program holds are greyed, with its name.");
   const PortScan scan = ScanPorts(serial, -1, [&serial](int i) { return DescribePort(serial, i); });
   for (const PortEntry& e : scan.entries) {
     auto* item = new QListWidgetItem(QString::fromStdString(e.text), ports_);
@@ -55,6 +55,11 @@ ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory
   if (scan.entries.empty()) {
     auto* none = new QListWidgetItem(kNoFreePorts, ports_);
     none->setFlags(Qt::NoItemFlags);
+  }
+  // Ports in use are named, greyed, with who holds them.
+  for (const PortEntry& e : scan.busy) {
+    auto* item = new QListWidgetItem(QString::fromStdString(e.text), ports_);
+    item->setFlags(Qt::NoItemFlags);
   }
   portLayout->addWidget(ports_);
   if (!scan.permissionHint.empty()) {

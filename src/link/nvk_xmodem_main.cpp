@@ -5,11 +5,17 @@
 // with the 1-based port number in the place of the program name. Run by
 // hand, the same eight arguments follow the program name.
 //
-// Prints "packet N of M" lines on stdout while it receives, and one
-// "error: ..." line before it fails. Exits 0 when the file was received
-// whole and written, and -1 (255) on any failure, leaving no file behind:
-// fewer packets than the count asks for (less one, for rounding), a
-// cancel (SIGTERM or SIGINT; on Windows a line on standard input), or a file that cannot be written.
+// Prints "packet N of M" lines on stdout while it receives, a
+// "retransmissions N" line at the end (packets asked for again: damage on
+// the line), and one "error: ..." line before it fails ("error-kind: write"
+// before it when the file could not be written, the line being fine).
+// Exits 0 when the file was received whole and written, and -1 (255) on any
+// failure, leaving no file behind: fewer packets than the request needs
+// (ZELKOR_XMODEM_BYTES says how many bytes it brings; without it the count
+// allows one fewer for its rounding, never none), a cancel (SIGTERM or
+// SIGINT; on Windows a line on standard input), or a file that cannot be
+// written. When ZELKOR_XMODEM_PARTIAL names a file, a transfer that fails
+// on the line leaves the packets it did receive there, for a comparison.
 //
 // When ZELKOR_PORT_FD names an open descriptor (a handle on Windows), the
 // caller holds the port for a whole collar sequence and the helper receives
@@ -23,6 +29,7 @@
 #include "link/helper_port.h"
 #include "link/port_map.h"
 #include "link/xmodem.h"
+#include "link/xmodem_launcher.h"
 #include "util/atomic_file.h"
 
 using namespace zelkor;
@@ -86,6 +93,10 @@ int main(int argc, char** argv) {
     if (ms > 0) options.charTimeoutMs = ms;
   }
   options.expectedPackets = static_cast<int>(packets);
+  if (const char* b = std::getenv(kExpectedBytesVariable)) {
+    long bytes = 0;
+    if (Number(b, &bytes) && bytes > 0 && bytes <= 64L * 1024 * 1024) options.expectedBytes = bytes;
+  }
   options.cancelled = [] { return HelperStopRequested(); };
   options.progress = [packets](int n) {
     if (packets > 0)
@@ -98,12 +109,20 @@ int main(int argc, char** argv) {
   // The final ACK has been drained by the receiver; close without flushing
   // output, which could throw that ACK away.
   line.reset();
-  if (r.status != XmodemStatus::Ok) return Fail(XmodemFailureText(r, static_cast<int>(packets)));
+  std::printf("retransmissions %d\n", r.retries);
+  if (r.status != XmodemStatus::Ok) {
+    const char* partial = std::getenv(kPartialPathVariable);
+    if (partial && *partial && r.status != XmodemStatus::Aborted && !r.data.empty())
+      WriteFileAtomically(partial, std::string(r.data.begin(), r.data.end()));
+    return Fail(XmodemFailureText(r, FewestPackets(static_cast<int>(packets), options.expectedBytes)));
+  }
 
   const std::string bytes(r.data.begin(), r.data.end());
   std::string reason;
-  if (WriteFileAtomically(receivePath, bytes, &reason) != AtomicWrite::Ok)
+  if (WriteFileAtomically(receivePath, bytes, &reason) != AtomicWrite::Ok) {
+    std::printf("error-kind: write\n");
     return Fail("cannot write " + receivePath + ": " + reason);
+  }
   std::printf("received %zu bytes in %d packets\n", r.data.size(), r.packets);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "select_port_dialog.h"
 
 #include <QComboBox>
+#include <QStandardItemModel>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMetaObject>
@@ -54,9 +55,17 @@ void SelectPortDialog::scan() {
   const PortScan result = ScanPorts(serial_, savedPort_, [this](int i) { return DescribePort(serial_, i); });
   list_->clear();
   for (const PortEntry& e : result.entries) list_->addItem(QString::fromStdString(e.text), e.index);
+  // Ports in use are named, greyed: they cannot be chosen, but the user
+  // sees who holds them.
+  for (const PortEntry& e : result.busy) {
+    list_->addItem(QString::fromStdString(e.text), e.index);
+    if (auto* model = qobject_cast<QStandardItemModel*>(list_->model()))
+      if (QStandardItem* item = model->item(list_->count() - 1)) item->setEnabled(false);
+  }
   scanDone_ = true;
   const QString hint = QString::fromStdString(result.permissionHint);
   if (result.entries.empty()) {
+    list_->setCurrentIndex(-1);
     status_->setText(hint.isEmpty() ? QString(kNoFreePorts) : QString(kNoFreePorts) + "\n" + hint);
     status_->show();
     status_->setEnabled(true);
@@ -97,9 +106,7 @@ void SelectPortDialog::reject() {
 
 int RunSelectPort(SystemSerialPort& serial, SettingsStore& store, Prompter& prompter, CommandSink& commands,
                   QWidget* parent) {
-  int saved = 0;
-  const SettingsValue v = store.read(kSettingsKey, "ComPort");
-  if (v.present()) saved = AtoiRules(v.text);
+  const int saved = ReadComPort(store);
   SelectPortDialog dialog(serial, store, prompter, commands, saved, parent);
   dialog.exec();
   return dialog.savedPort();

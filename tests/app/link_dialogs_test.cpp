@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QStandardItemModel>
+
 #include <QKeyEvent>
 
 #include <QComboBox>
@@ -79,8 +81,13 @@ TEST(SelectPortDialog, BusySavedPortFallsBackToTheFirstFreePort) {
   SelectPortDialog dialog(f.serial, f.store, f.prompter, f.sink, 4);
   dialog.scan();
   PosixSerialPort::CloseExclusive(holder);
-  ASSERT_EQ(dialog.portList()->count(), 1);
+  // The busy port is named, greyed, with who holds it; it cannot be chosen.
+  ASSERT_EQ(dialog.portList()->count(), 2);
   EXPECT_TRUE(dialog.portList()->itemText(0).startsWith("COM2"));
+  EXPECT_EQ(dialog.portList()->itemText(1), "COM5: in use by this program");
+  auto* model = qobject_cast<QStandardItemModel*>(dialog.portList()->model());
+  ASSERT_NE(model, nullptr);
+  EXPECT_FALSE(model->item(1)->isEnabled());
   EXPECT_EQ(dialog.portList()->currentIndex(), 0);
 }
 

@@ -166,7 +166,7 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
   const std::string id = std::to_string(g.frame->view()->config().collarId);
   EXPECT_EQ(g.frame->statusBar()->currentMessage().toStdString(),
             "150 fixes of collar " + id + " written to " + g.dir.file("GPS Data/wapiti.csv") +
-                "; the collar was erased. 150 new fixes in the season store (SQLite " +
+                " (confirmed by two reads); the collar was erased. 150 new fixes in the season store (SQLite " +
                 g.dir.file("zelkor.sqlite") + ").");
   EXPECT_EQ(g.frame->connectionPane()->text().toStdString(), "COM1 = " + sim.link() + " \u00b7 collar " + id);
 }

@@ -3,6 +3,8 @@
 // 6 December 2026. ModalCloser closes each modal dialog as it appears.
 #pragma once
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QDialog>
 #include <QPrinter>
@@ -42,6 +44,12 @@ struct Program {
   Program() {
     App();
     state.programDirectory = dir.dir();
+    // A configuration download that succeeds brings a record, as a collar's would.
+    link.onRun = [this](const LinkParams& p) {
+      if (p.request != LinkRequest::DownloadConfig) return;
+      std::filesystem::create_directories(dir.file("Backup/Collar Config"));
+      dir.write("Backup/Collar Config/" + p.fileName, std::string(64, '\0'));
+    };
     frame = std::make_unique<MainFrame>(context);
     frame->view()->setPrintTarget([] { return std::unique_ptr<QPrinter>(); });  // cancelled
     QObject::connect(frame->view(), &MainView::commandStarted, [this](int id) { started.push_back(id); });

@@ -56,9 +56,10 @@ TEST(ParallelOffloadWindow, TwoCollarsSideBySideEachWithItsRowAndResult) {
         return std::make_unique<PortSession>(dir.dir(), resolve, std::string(ZELKOR_BIN_DIR) + "/nvk_xmodem",
                                              std::move(onTick), std::move(cancelled));
       },
-      [&](const std::vector<uint8_t>& image, const std::string& backup, int port) {
+      [&](const std::vector<uint8_t>& image, const std::string& backup, bool, int port) {
         ++kept;
-        return KeepInStore(dir.dir(), DefaultStorePath(dir.dir()), image, {NowText(clock), port, backup}).message();
+        const KeepOutcome k = KeepInStore(dir.dir(), DefaultStorePath(dir.dir()), image, {NowText(clock), port, backup});
+        return KeepResult{k.safe(), k.message()};
       });
   ASSERT_EQ(dialog.portList()->count(), 2) << "the two free ports";
   dialog.startButton()->click();

@@ -115,9 +115,11 @@ TEST(FirstRunDetection, FailedWritesGiveOneMessageAfterTheUtcDialog) {
   EXPECT_EQ(prompter.messages[0].caption, "");
 }
 
+// atoi rules, and a number that names no port (below COM1, past COM36, an
+// int's largest) reads as COM1 rather than overflowing into "COM-2147483648".
 TEST(NormalStart, ComPortTextIsReadWithAtoiRules) {
   for (const auto& [text, port] : std::vector<std::pair<std::string, int>>{
-           {"abc", 0}, {"2", 2}, {" 7x", 7}, {"-1", -1}}) {
+           {"abc", 0}, {"2", 2}, {" 7x", 7}, {"35", 35}, {"-1", 0}, {"36", 0}, {"2147483647", 0}}) {
     FakeStore store;
     store.set(kTopKey, "FirstTime", "FALSE");
     store.set(kSettingsKey, "ComPort", text);

@@ -87,7 +87,7 @@ struct Workflow {
       if (p.request == LinkRequest::UploadConfig) *lastUpload = p;
       if (p.request == LinkRequest::DownloadConfig) {
         const CollarConfigRecord r = record(*lastUpload);
-        dir.writeBytes("Backup/Collar Config/CollarConfig.cfg", std::vector<unsigned char>(r.begin(), r.end()));
+        dir.writeBytes("Backup/Collar Config/" + p.fileName, std::vector<unsigned char>(r.begin(), r.end()));
       }
     };
   }
@@ -129,6 +129,13 @@ TEST(ConfigWorkflow, EditedIdIsSentToTheRememberedIdAndMustComeBack) {
   w.options.answers = {{OptionsChoice::SendToCollar, ""}};
   w.link.results = {{true, false}, {true, true}};
   w.collarAnswers(RecordOf);
+  // The transfer window asks for its last line while the read-back is there.
+  std::string closing;
+  const auto answer = w.link.onRun;
+  w.link.onRun = [&](const LinkParams& p) {
+    answer(p);
+    if (p.closingLine) closing = p.closingLine();
+  };
   EXPECT_EQ(w.run(), ConfigOutcome::Verified);
   ASSERT_EQ(w.link.requests.size(), 2u);
   const LinkParams& up = w.link.requests[0];
@@ -146,8 +153,10 @@ TEST(ConfigWorkflow, EditedIdIsSentToTheRememberedIdAndMustComeBack) {
   ASSERT_EQ(w.options.changesShown.size(), 1u);
   EXPECT_EQ(w.options.changesShown[0], std::vector<std::string>{"Collar ID: 1234 -> 4321"});
   // Success is said twice: on the transfer window's last line and in the status bar.
-  ASSERT_TRUE(w.link.requests[1].closingLine);
-  EXPECT_EQ(w.link.requests[1].closingLine(), "Configuration verified on collar 4321");
+  EXPECT_EQ(closing, "Configuration verified on collar 4321");
+  EXPECT_NE(w.link.requests[1].fileName, "CollarConfig.cfg") << "the read-back goes to this job's own file";
+  EXPECT_EQ(testing::TempDir::List(w.dir.file("Backup/Collar Config")).size(), 2u)
+      << "the working file and one backup; no scratch file stays";
   EXPECT_EQ(w.statusLines, std::vector<std::string>{"Configuration verified on collar 4321"});
 }
 

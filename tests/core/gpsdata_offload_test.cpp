@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "app/paths.h"
 #include "gpsdata/offload_workflow.h"
@@ -43,10 +44,21 @@ struct Offload {
                                       12345);
   }
   std::vector<std::string> statusLines;
+  // The season store's side: whether it takes the data (or lists it), and
+  // the user's cancel; both are noted in the collar's log, in order.
+  bool keepSafe = true;
+  bool cancelBeforeErase = false;
+  std::vector<bool> keptConfirmed;
   OffloadReport run(OffloadChoice c) {
     OffloadContext context{state, store, prompter, collar, clock,
                            [this](const std::string& p, const std::string&) { viewed.push_back(p); },
                            [this](const std::string& line) { statusLines.push_back(line); }};
+    context.keep = [this](const std::vector<uint8_t>&, const std::string&, bool confirmed) {
+      collar.log.push_back("kept");
+      keptConfirmed.push_back(confirmed);
+      return KeepResult{keepSafe, keepSafe ? "kept" : "the store could not be reached nor the backup listed"};
+    };
+    context.cancelled = [this] { return cancelBeforeErase; };
     return RunOffload(c, context);
   }
   static OffloadChoice Choice(long blocks = 2) {
@@ -87,12 +99,17 @@ TEST(OffloadWorkflow, FetchesBacksUpConfirmsWithASecondReadErasesTranslatesAndVi
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   const OffloadReport r = o.run(Offload::Choice());
   EXPECT_EQ(r.outcome, OffloadOutcome::Viewed) << o.prompter.all();
-  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Reset"}));
-  EXPECT_EQ(o.collar.requests[0].fileName, "deer 12.csv.incoming") << "received beside the CSV, not under its name";
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "kept", "Reset"}))
+      << "the erase comes last, after the store";
+  EXPECT_EQ(o.collar.requests[0].fileName.rfind("deer 12.csv.incoming.scratch-", 0), 0u)
+      << "received beside the CSV under a name of this job's own: " << o.collar.requests[0].fileName;
+  EXPECT_NE(o.collar.requests[1].fileName, o.collar.requests[0].fileName) << "each read has its own file";
   EXPECT_EQ(o.collar.requests[0].selectFlag, 0);
   EXPECT_EQ(o.collar.requests[0].port, 2);
   EXPECT_EQ(o.collar.requests[1].datablocks, o.collar.requests[0].datablocks) << "the second read repeats the first";
   EXPECT_TRUE(r.resetDone);
+  EXPECT_TRUE(r.confirmed);
+  EXPECT_EQ(o.keptConfirmed, std::vector<bool>{true});
   EXPECT_EQ(r.reads, 2);
   EXPECT_EQ(o.collar.pointer(), 64u);
   EXPECT_EQ(o.backups(), std::vector<std::string>{"12345_9_5_2006_14_3_7.gps"});
@@ -108,12 +125,12 @@ TEST(OffloadWorkflow, FetchesBacksUpConfirmsWithASecondReadErasesTranslatesAndVi
   for (int i : {0, 1}) {
     EXPECT_EQ(o.prompter.messages[i].more.defaultAnswer, PromptAnswer::No) << "erase questions default to No";
     EXPECT_EQ(o.prompter.messages[i].more.details,
-              "Erase the 2 fixes stored in collar 12345? Their verified backup is " +
-                  o.dir.file("Backup/GPS Data/12345_9_5_2006_14_3_7.gps") +
-                  ". The collar is read once more before it is erased.");
+              "Erase the 2 fixes stored in collar 12345? The collar is read once more, and erased only when that "
+              "read agrees and the backup, the CSV and the season store are written.");
   }
   EXPECT_EQ(o.statusLines, std::vector<std::string>{"2 fixes of collar 12345 written to " +
-                                                    o.dir.file("GPS Data/deer 12.csv") + "; the collar was erased"});
+                                                    o.dir.file("GPS Data/deer 12.csv") +
+                                                    " (confirmed by two reads); the collar was erased. kept"});
   EXPECT_EQ(o.prompter.messages[2].text, "All data in the collar has been erased");
   EXPECT_EQ(o.prompter.messages[2].caption, "Data Erased");
 }
@@ -123,8 +140,9 @@ TEST(OffloadWorkflow, NoToTheResetQuestionReadsOnceAndKeepsTheData) {
   o.prompter.answers = {PromptAnswer::No};
   const OffloadReport r = o.run(Offload::Choice());
   EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
-  EXPECT_EQ(o.collar.log, std::vector<std::string>{"Offload"});
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "kept"}));
   EXPECT_NE(o.collar.pointer(), 64u);
+  EXPECT_FALSE(r.confirmed) << "a clean single read is trusted as it is";
 }
 
 // The collar is erased only when two reads agree; the CSV and the backup
@@ -135,7 +153,7 @@ TEST(EraseGuard, ADamagedSecondReadIsOutvotedByTheThird) {
   o.collar.damage = {nullptr, FlipByte, nullptr};
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   const OffloadReport r = o.run(Offload::Choice());
-  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload", "Reset"}));
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload", "kept", "Reset"}));
   EXPECT_TRUE(r.resetDone);
   EXPECT_EQ(o.csv(), o.expectedCsv(clean));
   EXPECT_EQ(o.backups().size(), 1u);
@@ -149,11 +167,10 @@ TEST(EraseGuard, ADamagedFirstReadIsReplacedByTheTwoThatAgree) {
   const OffloadReport r = o.run(Offload::Choice());
   EXPECT_TRUE(r.resetDone);
   EXPECT_EQ(o.csv(), o.expectedCsv(clean)) << "the CSV must come from the reads that agree";
-  // The damaged first backup no longer looks like a backup; the agreed one is.
-  EXPECT_EQ(o.backups(), (std::vector<std::string>{"12345_9_5_2006_14_3_7-2.gps",
-                                                   "12345_9_5_2006_14_3_7.gps.damaged"}));
-  EXPECT_EQ(r.backupPath, o.dir.file("Backup/GPS Data/12345_9_5_2006_14_3_7-2.gps"));
-  EXPECT_EQ(o.dir.read("Backup/GPS Data/12345_9_5_2006_14_3_7-2.gps"), std::string(clean.begin(), clean.end()));
+  // The backup is written once, from the reads that agree.
+  EXPECT_EQ(o.backups(), std::vector<std::string>{"12345_9_5_2006_14_3_7.gps"});
+  EXPECT_EQ(r.backupPath, o.dir.file("Backup/GPS Data/12345_9_5_2006_14_3_7.gps"));
+  EXPECT_EQ(o.dir.read("Backup/GPS Data/12345_9_5_2006_14_3_7.gps"), std::string(clean.begin(), clean.end()));
   EXPECT_TRUE(o.prompter.saw("The first read of the collar's memory was damaged"));
 }
 
@@ -163,10 +180,11 @@ TEST(EraseGuard, ThreeDifferentReadsEraseNothing) {
   o.collar.damage = {nullptr, FlipByte, FlipAnother};
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   const OffloadReport r = o.run(Offload::Choice());
-  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload"}));
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload", "kept"}))
+      << "the clean first read is kept; nothing is erased";
   EXPECT_FALSE(r.resetDone);
   EXPECT_EQ(o.collar.pointer(), pointer);
-  EXPECT_TRUE(o.prompter.saw("three reads of its memory gave three different results")) << o.prompter.all();
+  EXPECT_TRUE(o.prompter.saw("Three reads of the collar's memory gave three different results")) << o.prompter.all();
   EXPECT_FALSE(r.failure.empty());
 }
 
@@ -176,10 +194,11 @@ TEST(EraseGuard, ACancelledOrFailedSecondReadErasesNothing) {
     (cancel ? o.collar.cancelReads : o.collar.failReads) = {2};
     o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
     const OffloadReport r = o.run(Offload::Choice());
-    EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload"})) << cancel;
+    EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "kept"})) << cancel;
     EXPECT_FALSE(r.resetDone);
-    EXPECT_EQ(r.outcome, OffloadOutcome::Viewed) << "the first read's data is still translated";
-    EXPECT_TRUE(o.prompter.saw(cancel ? "was cancelled. The collar was not erased." : "too many errors on one packet"))
+    EXPECT_EQ(r.cancelled, cancel);
+    EXPECT_EQ(r.outcome, OffloadOutcome::Viewed) << "the first read was clean: its data is still translated";
+    EXPECT_TRUE(o.prompter.saw(cancel ? "was cancelled; nothing was erased" : "too many errors on one packet"))
         << o.prompter.all();
   }
 }
@@ -211,7 +230,7 @@ TEST(EraseGuard, FewerBlocksThanTheCollarHoldsAreNeverFollowedByAnErase) {
   Offload o;
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   const OffloadReport r = o.run(Offload::Choice(1));
-  EXPECT_EQ(o.collar.log, std::vector<std::string>{"Offload"});
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "kept"}));
   EXPECT_FALSE(r.resetDone);
   for (const auto& m : o.prompter.messages) EXPECT_FALSE(m.question) << m.text;
   EXPECT_TRUE(o.prompter.saw("only 1 of the 2 blocks the collar holds were read"));
@@ -223,14 +242,106 @@ TEST(EraseGuard, NoEraseWithoutAVerifiedBackupButTheCsvIsStillWritten) {
   std::filesystem::remove_all(o.dir.file("Backup/GPS Data"));
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   const OffloadReport r = o.run(Offload::Choice());
-  EXPECT_EQ(o.collar.log, std::vector<std::string>{"Offload"}) << "the collar was reset without a backup";
+  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload"})) << "no backup: no store, no erase";
   EXPECT_FALSE(r.resetDone);
-  EXPECT_EQ(o.prompter.messages[0].text, "Could not create a backup gps data file.");
-  EXPECT_NE(o.prompter.messages[0].more.details.find("Backup"), std::string::npos) << "names the folder";
-  EXPECT_EQ(o.prompter.messages[1].caption, "Reset DataPointer");
-  EXPECT_FALSE(o.prompter.messages[1].question);
+  ASSERT_EQ(o.prompter.messages.size(), 3u) << o.prompter.all();
+  EXPECT_EQ(o.prompter.messages[2].text, "Could not create a backup gps data file.");
+  EXPECT_NE(o.prompter.messages[2].more.details.find("Backup"), std::string::npos) << "names the folder";
+  EXPECT_NE(o.prompter.messages[2].more.details.find("The collar was not erased."), std::string::npos);
   EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
   EXPECT_EQ(o.csv(), o.expectedCsv(clean));
+}
+
+// Where the line shows damage (a read that needed retransmissions) the
+// one-byte sum may have let some through: the data is read again, and kept
+// only when two reads agree.
+TEST(VerifiedReads, ANoisyFirstReadIsConfirmedBeforeAnythingIsKept) {
+  {
+    Offload o;
+    const std::vector<uint8_t> clean = o.cleanImage();
+    o.collar.damage = {FlipByte, nullptr, nullptr};  // the damage that passed the sum
+    o.collar.retransmissions = {3};
+    o.prompter.answers = {PromptAnswer::No};
+    const OffloadReport r = o.run(Offload::Choice());
+    EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload", "kept"}));
+    EXPECT_TRUE(r.confirmed);
+    EXPECT_EQ(o.keptConfirmed, std::vector<bool>{true});
+    EXPECT_EQ(o.csv(), o.expectedCsv(clean)) << "the true data, not the first read's";
+    EXPECT_EQ(o.dir.read("Backup/GPS Data/12345_9_5_2006_14_3_7.gps"), std::string(clean.begin(), clean.end()));
+  }
+  {
+    // A clean first read costs nothing extra; --verify never trusts any
+    // single read, --verify always confirms every one.
+    for (const auto& [mode, repeated, reads] :
+         std::vector<std::tuple<VerifyMode, int, size_t>>{{VerifyMode::Auto, 0, 1u},
+                                                          {VerifyMode::Never, 5, 1u},
+                                                          {VerifyMode::Always, 0, 2u}}) {
+      Offload o;
+      o.collar.retransmissions = {repeated};
+      o.prompter.answers = {PromptAnswer::No};
+      OffloadChoice c = Offload::Choice();
+      c.verify = mode;
+      const OffloadReport r = o.run(c);
+      EXPECT_EQ(r.outcome, OffloadOutcome::Viewed);
+      EXPECT_EQ(static_cast<size_t>(r.reads), reads) << static_cast<int>(mode);
+    }
+  }
+}
+
+TEST(VerifiedReads, UnconfirmedDataFromANoisyLineIsKeptAsideAndNothingElse) {
+  Offload o;
+  o.collar.damage = {FlipByte, FlipAnother, nullptr};
+  o.collar.retransmissions = {2};
+  o.prompter.answers = {PromptAnswer::No};
+  o.collar.failReads = {3};  // the deciding read breaks off
+  const OffloadReport r = o.run(Offload::Choice());
+  EXPECT_EQ(r.outcome, OffloadOutcome::Unconfirmed);
+  EXPECT_EQ(o.gpsData(), std::vector<std::string>{}) << "no CSV";
+  EXPECT_TRUE(o.keptConfirmed.empty()) << "nothing for the store";
+  EXPECT_EQ(o.backups(), std::vector<std::string>{"12345_9_5_2006_14_3_7.unconfirmed.gps"})
+      << "kept aside under a name no reset takes for a backup";
+  EXPECT_TRUE(o.prompter.saw("could not be confirmed")) << o.prompter.all();
+}
+
+TEST(VerifiedReads, AConfirmingReadThatBreaksOffIsComparedAsFarAsItWent) {
+  for (const bool damaged : {false, true}) {
+    Offload o;
+    o.collar.failReads = {2};
+    o.collar.partialBytes = 128;  // the header and both blocks
+    o.collar.damage = {nullptr, damaged ? FlipAnother : nullptr};
+    o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    const OffloadReport r = o.run(Offload::Choice());
+    EXPECT_FALSE(r.resetDone);
+    EXPECT_EQ(r.differsFromBlock, damaged ? 2u : 0u) << "byte 104 lies in block 2 (bytes 96-127)";
+    EXPECT_EQ(o.prompter.saw("The two reads differ from block"), damaged) << o.prompter.all();
+    EXPECT_TRUE(o.gpsData().size() == 1u) << "the clean first read is still translated";
+  }
+}
+
+// Erase last: the backup, the CSV and the store first; then nobody may
+// have cancelled.
+TEST(EraseLast, NoEraseWhenTheStoreCannotTakeItNorAfterACancel) {
+  {
+    Offload o;
+    o.keepSafe = false;
+    o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    const OffloadReport r = o.run(Offload::Choice());
+    EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "kept"}));
+    EXPECT_FALSE(r.resetDone);
+    EXPECT_TRUE(o.prompter.saw("neither go into the season store nor be listed")) << o.prompter.all();
+  }
+  {
+    Offload o;
+    o.cancelBeforeErase = true;
+    o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    const OffloadReport r = o.run(Offload::Choice());
+    EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "kept"}));
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_FALSE(r.resetDone);
+    EXPECT_NE(o.collar.pointer(), 64u);
+    EXPECT_TRUE(o.prompter.saw("Cancelled; nothing was erased.")) << o.prompter.all();
+    EXPECT_EQ(o.gpsData(), std::vector<std::string>{"deer 12.csv"}) << "the data is written all the same";
+  }
 }
 
 TEST(OffloadWorkflow, RangeAndNameRules) {
@@ -247,7 +358,7 @@ TEST(OffloadWorkflow, RangeAndNameRules) {
   c.fileName = "deer.12";
   o.run(c);
   ASSERT_EQ(o.collar.requests.size(), 1u);
-  EXPECT_EQ(o.collar.requests[0].fileName, "deer.12.incoming");
+  EXPECT_EQ(o.collar.requests[0].fileName.rfind("deer.12.incoming.scratch-", 0), 0u);
   EXPECT_EQ(o.collar.requests[0].selectFlag, 1) << "a count other than the collar's selects blocks";
   EXPECT_EQ(o.collar.requests[0].datablocks, 8190);
 }

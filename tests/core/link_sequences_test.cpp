@@ -54,7 +54,9 @@ TEST(ResetSequence, ErasesWhenTheMemoryEqualsTheNewestBackupWithThePortHeldThrou
   r.backUp("321_1_1_2006_1_0_0.gps", false);  // older, different
   r.backUp("321_9_5_2006_14_3_7.gps");
   EXPECT_TRUE(r.run()) << r.prompter.all();
-  EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "Reset", "release 2"}));
+  EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "DownloadConfig", "Offload", "Reset", "release 2"}));
+  EXPECT_EQ(r.collar.requests[1].datablocks, 1) << "the read expects the blocks the configuration announces";
+  EXPECT_NE(r.collar.requests[1].fileName.find(".scratch-"), std::string::npos) << "this job's own file";
   EXPECT_EQ(r.collar.pointer(), 64u);
   EXPECT_EQ(r.prompter.messages.back().text, "All data in the collar has been erased.");
   EXPECT_EQ(r.prompter.messages.back().caption, "Data Erased");
@@ -67,9 +69,16 @@ TEST(ResetSequence, UnsavedDataIsNeverErased) {
     if (variant == 1) r.backUp("321_9_5_2006_14_3_7.gps", false);                          // newest differs
     if (variant == 2) r.backUp("999_9_5_2006_14_3_7.gps");                                 // another collar's
     EXPECT_FALSE(r.run()) << variant;
-    EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "release 2"})) << variant;
+    // Without a backup of this collar nothing is even read.
+    EXPECT_EQ(r.collar.log, variant == 1 ? (std::vector<std::string>{"hold 2", "DownloadConfig", "Offload", "release 2"})
+                                         : (std::vector<std::string>{"hold 2", "DownloadConfig", "release 2"}))
+        << variant;
     EXPECT_NE(r.collar.pointer(), 64u);
     EXPECT_EQ(r.prompter.messages.back().text, "This collar holds data that has not been saved; offload it first.");
+    if (variant != 1)
+      EXPECT_NE(r.prompter.messages.back().more.details.find("No backup of collar 321 exists; offload it first"),
+                std::string::npos)
+          << r.prompter.all();
   }
   // The newest backup counts, not any: an old equal copy with new data since.
   Reset r;
@@ -82,7 +91,7 @@ TEST(ResetSequence, AnEmptyMemoryIsErasedWithoutABackup) {
   Reset r;
   r.collar.memory = testing::GpsImage({}, 321);
   EXPECT_TRUE(r.run());
-  EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "Reset", "release 2"}));
+  EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "DownloadConfig", "Reset", "release 2"}));
 }
 
 TEST(ResetSequence, AFailedOrCancelledReadErasesNothing) {
@@ -91,7 +100,7 @@ TEST(ResetSequence, AFailedOrCancelledReadErasesNothing) {
     r.backUp("321_9_5_2006_14_3_7.gps");
     (cancel ? r.collar.cancelReads : r.collar.failReads) = {1};
     EXPECT_FALSE(r.run());
-    EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "Offload", "release 2"}));
+    EXPECT_EQ(r.collar.log, (std::vector<std::string>{"hold 2", "DownloadConfig", "Offload", "release 2"}));
     EXPECT_EQ(r.prompter.messages.back().text,
               cancel ? "The reset was cancelled. Nothing was erased." : "Error sending command. Did not reset the datapointer.");
   }
@@ -161,18 +170,29 @@ TEST(ConfigDownloadChoice, OutcomeTable) {
       {CollarChoice::EditConfig, {true, true}, nullptr, kCmdCollarConfiguration},
   };
   for (const ChoiceCase& c : cases) {
+    testing::TempDir dir;
+    std::string e;
+    PrepareDataFolders(dir.dir(), &e);
     ScriptedPrompter prompter;
     FakeLink link;
     link.results = {c.result};
+    // A received record lands where the request said.
+    link.onRun = [&](const LinkParams& p) {
+      if (c.result.fileReceived) dir.write("Backup/Collar Config/" + p.fileName, std::string(64, '\x01'));
+    };
     RecordingSink sink;
     ConfigDownloadState state;
     state.viewOnly = true;
-    RunConfigDownloadChoice(c.choice, 3, "/p/", state, link, prompter, sink);
+    RunConfigDownloadChoice(c.choice, 3, dir.dir(), state, link, prompter, sink);
     ASSERT_EQ(link.requests.size(), 1u);
     EXPECT_EQ(link.requests[0].request, LinkRequest::DownloadConfig);
-    EXPECT_EQ(link.requests[0].fileName, "CollarConfig.cfg");
+    EXPECT_EQ(link.requests[0].fileName.rfind("CollarConfig.cfg.scratch-", 0), 0u) << "this job's own file";
     EXPECT_EQ(link.requests[0].port, 3);
-    EXPECT_EQ(state.downloadedConfigPath, ConfigBackupDir("/p/") + "CollarConfig.cfg");
+    EXPECT_EQ(state.downloadedConfigPath, ConfigBackupDir(dir.dir()) + "CollarConfig.cfg");
+    EXPECT_EQ(state.record.size(), c.result.fileReceived ? 64u : 0u);
+    EXPECT_EQ(testing::TempDir::List(dir.file("Backup/Collar Config")),
+              c.result.fileReceived ? std::vector<std::string>{"CollarConfig.cfg"} : std::vector<std::string>{})
+        << "the record is published under the known name; no scratch file stays";
     if (c.choice == CollarChoice::EditConfig) {
       EXPECT_FALSE(state.viewOnly);
     }

@@ -4,6 +4,9 @@
 #include <poll.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <csignal>
+#include <unistd.h>
 
 #include <atomic>
 #include <fstream>
@@ -259,9 +262,35 @@ TEST(LinkWorker, BusyPortFailsAtOnceWithItsMessage) {
   ASSERT_EQ(f.prompter.messages.size(), 1u);
   EXPECT_EQ(f.prompter.messages[0].text, "Error: Port in use or doesn't exist !");
   EXPECT_EQ(f.prompter.messages[0].caption, "NVK XMODEM File Transfer");
+  // The holder is this test itself: the message names it.
   EXPECT_EQ(f.prompter.messages[0].more.details, "COM1: " + f.line.slavePath() +
-                                                     " is in use by another program. Choose the port under "
+                                                     " is in use by this program. Choose the port under "
                                                      "Settings > Com Port.");
+}
+
+// Another process holding the port is named with its process ID and name.
+TEST(PortProblemText, ABusyPortNamesTheProcessThatHoldsIt) {
+  Fixture f;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    PortProblem problem;
+    const int fd = PosixSerialPort::OpenExclusive(f.line.slavePath(), &problem);
+    char c = fd >= 0 ? 'y' : 'n';
+    (void)!write(ready[1], &c, 1);
+    pause();
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  const std::string text = DescribePortProblem(PortProblem::Busy, f.line.slavePath());
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_NE(text.find("is in use by PID " + std::to_string(child) + " ("), std::string::npos) << text;
 }
 
 TEST(PortProblemText, NamesTheDeviceAndForAPermissionTheGroupThatOwnsIt) {
@@ -336,10 +365,14 @@ TEST(CollarCommandsChoice, ViewWithMissingSelectCmdGivesTheLinkMessageThenTheSeq
   testing::RecordingSink sink;
   ConfigDownloadState state;
   RunConfigDownloadChoice(CollarChoice::ViewConfig, 0, f.programDir, state, link, f.prompter, sink);
-  ASSERT_EQ(f.prompter.messages.size(), 2u);
-  EXPECT_EQ(f.prompter.messages[0].text, "Command File was not found or could not be opened.");
-  EXPECT_EQ(f.prompter.messages[1].text, "The collar did not receive the command. View collar config is canceled!");
-  EXPECT_EQ(f.prompter.messages[1].caption, "GPS data");
+  // One message for one failure: the sequence's sentence, the link's reason under it.
+  ASSERT_EQ(f.prompter.messages.size(), 1u) << f.prompter.all();
+  EXPECT_EQ(f.prompter.messages[0].text, "The collar did not receive the command. View collar config is canceled!");
+  EXPECT_EQ(f.prompter.messages[0].caption, "GPS data");
+  EXPECT_EQ(f.prompter.messages[0].more.details.find("Command File was not found or could not be opened. " +
+                                                     f.dir.file("Commands/Select.cmd") + " cannot be read"),
+            0u)
+      << f.prompter.all();
   EXPECT_TRUE(state.viewOnly);
   EXPECT_EQ(sink.posted, std::vector<int>{kCmdCollarCommands});
 }
@@ -364,12 +397,13 @@ TEST(CollarCommandsChoice, AFailedDownloadExplainsItselfAndRetryAsksTheCollarAga
     EXPECT_FALSE(
         RunConfigDownloadChoice(CollarChoice::OffloadGpsData, 0, f.programDir, state, link, f.prompter, sink));
     PosixSerialPort::CloseExclusive(holder);
-    ASSERT_EQ(f.prompter.messages.size(), 2u) << f.prompter.all();
-    const auto& m = f.prompter.messages[1];
+    ASSERT_EQ(f.prompter.messages.size(), 1u) << f.prompter.all();
+    const auto& m = f.prompter.messages[0];
     EXPECT_EQ(m.text, "The collar did not receive the command. Offload GPS data canceled!");
     EXPECT_EQ(m.buttons, PromptButtons::RetryCancel);
-    EXPECT_EQ(m.more.details,
-              "Nothing was sent to the collar: the port could not be opened. Retry asks the collar again.");
+    EXPECT_EQ(m.more.details, "Error: Port in use or doesn't exist ! COM1: " + f.line.slavePath() +
+                                  " is in use by this program. Choose the port under Settings > Com Port. Retry asks "
+                                  "the collar again.");
   }
   {
     SCOPED_TRACE("the transfer failed");
@@ -387,7 +421,8 @@ TEST(CollarCommandsChoice, AFailedDownloadExplainsItselfAndRetryAsksTheCollarAga
     ASSERT_EQ(f.prompter.messages.size(), 2u) << f.prompter.all();
     for (const auto& m : f.prompter.messages) {
       EXPECT_EQ(m.text, "Did not receive the collar config data file. View collar config is canceled!");
-      EXPECT_EQ(m.more.details, "The reason: too many errors on packet 4. Retry asks the collar again.");
+      EXPECT_EQ(m.more.details,
+                "The collar's configuration did not arrive: too many errors on packet 4. Retry asks the collar again.");
     }
     EXPECT_EQ(sink.posted, std::vector<int>{kCmdCollarCommands});
   }

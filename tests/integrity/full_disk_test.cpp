@@ -44,7 +44,10 @@ TEST(FullDisk, AReceivedFileThatCannotBeWrittenIsReportedWithItsReason) {
                                  testing::SimEnvironment(sim.link()), 100);
   EXPECT_EQ(r.exit, 1) << r.err;
   EXPECT_TRUE(Has(r.err, "Did not receive the GPS data file. Offload GPS data canceled!")) << r.err;
-  EXPECT_TRUE(Has(r.err, "CollarConfig.cfg: File too large")) << "names the file and the reason\n" << r.err;
+  EXPECT_TRUE(Has(r.err, "CollarConfig.cfg.scratch-")) << "names the file\n" << r.err;
+  EXPECT_TRUE(Has(r.err, "File too large")) << "and the reason\n" << r.err;
+  EXPECT_TRUE(Has(r.err, "Make room on the disk")) << "a full disk is not a cable fault\n" << r.err;
+  EXPECT_FALSE(Has(r.err, "Check the cable")) << r.err;
   EXPECT_EQ(sim.pointer(), truth.pointer);
   ExpectNoPartialFiles(sim.data(), "config download");
 }
@@ -82,7 +85,7 @@ TEST(FullDisk, ConfigRewriteLeavesNoEmptyFile) {
 // Any command that needs the data folder prepares it; "send" with a port that
 // does not exist stops right after.
 CliResult Prepare(const TempDir& dir, const std::string& data, long long limit = -1) {
-  return RunProgram(dir.dir(), {"zelkor-cli", "send", "twoway", "--port", "1", "--data-dir", data},
+  return RunProgram(dir.dir(), {"zelkor-cli", "send", "almanac", "--port", "1", "--data-dir", data},
                     {{"ZELKOR_COM1", dir.file("no-such-port")}}, limit);
 }
 
@@ -100,18 +103,22 @@ TEST(FullDisk, ADataFolderCreatedOnAFullDiskIsRepairedOnTheNextStart) {
   EXPECT_GT(TempDir::ReadFile(data + "/AccessLevel.txt").size(), 1000u);
   ExpectNoPartialFiles(data, "repaired folder");
 
-  // A folder that an earlier version left with empty files is repaired too;
-  // a vendor's command file of another size is left alone.
-  const std::string old = dir.file("old");
-  std::filesystem::create_directories(old + "/Commands");
-  for (const char* name : {"Offload.cmd", "Select.cmd", "Reset.cmd", "ldalmnc.cmd", "2waygps.cmd"})
-    TempDir::WriteFile(old + "/Commands/" + name, "");
-  TempDir::WriteFile(old + "/Commands/Config.cmd", "VENDOR-CONFIG-COMMAND");
-  TempDir::WriteFile(old + "/AccessLevel.txt", "");
-  r = Prepare(dir, old);
-  EXPECT_TRUE(Has(r.err, "Port in use")) << r.err;
-  ExpectNoPartialFiles(old, "repaired old folder");
-  EXPECT_EQ(TempDir::ReadFile(old + "/Commands/Config.cmd"), "VENDOR-CONFIG-COMMAND");
+}
+
+// The vendor's command files are the user's: an empty one stays empty (and
+// sends nothing) through any number of starts, and a set missing one file
+// is not completed with the shipped bytes.
+TEST(CommandFiles, AVendorsEmptyFileIsLeftAloneAtEveryStart) {
+  TempDir dir;
+  const std::string data = dir.file("vendor");
+  std::filesystem::create_directories(data + "/Commands");
+  TempDir::WriteFile(data + "/Commands/2waygps.cmd", "");
+  for (const char* name : {"Offload.cmd", "Select.cmd", "Reset.cmd", "ldalmnc.cmd"})
+    TempDir::WriteFile(data + "/Commands/" + name, std::string("VENDOR-") + name);
+  for (int start = 0; start < 5; ++start) Prepare(dir, data);
+  EXPECT_EQ(TempDir::ReadFile(data + "/Commands/2waygps.cmd"), "");
+  EXPECT_FALSE(TempDir::Exists(data + "/Commands/Config.cmd")) << "a vendor's set is not completed with ours";
+  EXPECT_EQ(TempDir::ReadFile(data + "/Commands/Reset.cmd"), "VENDOR-Reset.cmd");
 }
 
 }  // namespace

@@ -28,6 +28,12 @@ class FakeCollar : public LinkRunner {
   std::vector<int> cancelReads;
   // Reads that fail in transfer.
   std::vector<int> failReads;
+  // Bytes a failing read did bring before it broke (left at the request's
+  // partial path, as the transfer helper does), with `damage` applied.
+  size_t partialBytes = 0;
+  // Packets each read asked for again (the line's damage), one per read;
+  // empty: none.
+  std::deque<int> retransmissions;
   bool resetReplyLost = false;
   bool resetIgnored = false;  // the collar never erases
   bool configDownloadFails = false;
@@ -49,11 +55,6 @@ class FakeCollar : public LinkRunner {
           r.cancelled = true;
           return r;
         }
-        if (Contains(failReads, reads)) {
-          LinkResult r(true, false);
-          r.transferError = "too many errors on one packet";
-          return r;
-        }
         const uint32_t bytes = p.selectFlag ? static_cast<uint32_t>(p.datablocks) * 32 + 64 : pointer();
         std::vector<uint8_t> image(memory.begin(), memory.begin() + std::min<size_t>(bytes, memory.size()));
         while (image.size() % 128) image.push_back(0x1A);  // XMODEM padding
@@ -62,8 +63,23 @@ class FakeCollar : public LinkRunner {
           if (damage.front()) damage.front()(image);
           damage.pop_front();
         }
+        int repeated = 0;
+        if (!retransmissions.empty()) {
+          repeated = retransmissions.front();
+          retransmissions.pop_front();
+        }
+        if (Contains(failReads, reads)) {
+          LinkResult r(true, false);
+          r.transferError = "too many errors on one packet";
+          r.retransmissions = repeated;
+          if (partialBytes && !p.partialPath.empty())
+            TempDir::WriteFile(p.partialPath, std::string(image.begin(), image.begin() + std::min(partialBytes, image.size())));
+          return r;
+        }
         TempDir::WriteFile(GpsDataDir(dir_) + p.fileName, std::string(image.begin(), image.end()));
-        return {true, true};
+        LinkResult r(true, true);
+        r.retransmissions = repeated;
+        return r;
       }
       case LinkRequest::ResetDataPointer:
         log.push_back("Reset");

@@ -1,5 +1,7 @@
 #include "app/access_file.h"
 
+#include "util/read_file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -97,16 +99,13 @@ AccessTable ParseAccessLevels(const std::string& text) {
 
 bool LoadAccessLevels(AppState& state, Prompter& prompter) {
   const std::string path = state.programDirectory + "AccessLevel.txt";
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!ReadWholeFile(path, &text)) {
     state.accessTable = AccessTable{};
     prompter.notify(Format("Unable to open the Access Level file - %s!!", path.c_str()),
                     "Opening File Error", PromptIcon::Warning);
     return false;
   }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  std::string text = buffer.str();
   // Text mode: CR LF line ends read as LF.
   std::string cleaned;
   cleaned.reserve(text.size());

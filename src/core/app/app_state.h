@@ -7,6 +7,8 @@
 
 namespace zelkor {
 
+constexpr int kComPortCount = 36;  // COM1 to COM36
+constexpr int kTwoWayGpsControl = 1266;  // "Enable Two Way GPS": the full access level by default
 constexpr int kFirstAccessControlId = 1003;
 constexpr int kLastAccessControlId = 1268;
 constexpr int kAccessTableSize = kLastAccessControlId - kFirstAccessControlId + 1;  // 266

@@ -1,5 +1,9 @@
 #include "app/ini_file.h"
 
+#include <sstream>
+
+#include "util/read_file.h"
+
 #include <cstdlib>
 #include <fstream>
 
@@ -63,8 +67,9 @@ std::string DefaultUserDataDirectory() {
 #endif
 
 std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section, const std::string& key) {
-  std::ifstream in(path);
-  if (!in) return std::nullopt;
+  std::string text;
+  if (!ReadWholeFile(path, &text)) return std::nullopt;
+  std::istringstream in(text);
   std::string line, current;
   while (std::getline(in, line)) {
     line = Trim(line);

@@ -4,6 +4,15 @@
 
 namespace zelkor {
 
+int ReadComPort(const SettingsStore& store) {
+  const SettingsValue v = store.read(kSettingsKey, "ComPort");
+  if (!v.present()) return 0;
+  // A number that names no port (COM1 to COM36) is read as an unreadable
+  // one: COM1, never a port index that overflows.
+  const int index = AtoiRules(v.text);
+  return index >= 0 && index < kComPortCount ? index : 0;
+}
+
 StartKind LoadSettings(AppState& state, SettingsStore& store, Prompter& prompter,
                        CommandSink& commands, const std::function<void()>& runUtcOffsetDialog) {
   std::string firstTime = "TRUE";
@@ -37,11 +46,7 @@ StartKind LoadSettings(AppState& state, SettingsStore& store, Prompter& prompter
   }
 
   const SettingsValue port = store.read(kSettingsKey, "ComPort");
-  if (port.status == ReadStatus::Present) {
-    state.comPort = AtoiRules(port.text);
-  } else if (port.status == ReadStatus::Unreadable) {
-    state.comPort = 0;
-  }
+  if (port.status != ReadStatus::Missing) state.comPort = ReadComPort(store);
   commands.postCommand(kCmdCollarCommands);
   return StartKind::Normal;
 }

@@ -11,6 +11,10 @@
 
 namespace zelkor {
 
+// "ComPort" as a port index, 0 (COM1) when missing, unreadable or naming no
+// port.
+int ReadComPort(const SettingsStore& store);
+
 inline const char kRegistryWriteFailedFirstRun[] =
     "There was an error writing to the registry.  You will be asked to select a com port next "
     "time the program starts.";

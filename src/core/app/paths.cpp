@@ -1,5 +1,7 @@
 #include "app/paths.h"
 
+#include "app/app_state.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -25,9 +27,20 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return WithTrailingSeparator(dir) + name;
 }
 
+namespace {
+// A folder given relative to the working folder, made absolute: the
+// transfer helper is started in the data folder and must find the same
+// files.
+std::string Absolute(const std::string& dir) {
+  std::error_code ec;
+  const fs::path p = fs::absolute(fs::u8path(dir), ec);
+  return ec ? dir : p.lexically_normal().u8string();
+}
+}  // namespace
+
 std::string ResolveProgramDirectory(const ProgramDirectoryInputs& in) {
-  if (!in.optionDir.empty()) return WithTrailingSeparator(in.optionDir);
-  if (!in.envDir.empty()) return WithTrailingSeparator(in.envDir);
+  if (!in.optionDir.empty()) return WithTrailingSeparator(Absolute(in.optionDir));
+  if (!in.envDir.empty()) return WithTrailingSeparator(Absolute(in.envDir));
   std::error_code ec;
   if (!in.exeDir.empty() && fs::is_directory(fs::path(in.exeDir) / "Commands", ec))
     return WithTrailingSeparator(in.exeDir);
@@ -48,18 +61,15 @@ std::string DefaultAccessLevelText() {
   // which needs the full level.
   std::string text;
   for (int id = 1003; id <= 1268; ++id) {
-    const int level = id == 1266 ? 1 : 0;
+    const int level = id == kTwoWayGpsControl ? 1 : 0;
     text += std::to_string(id) + " " + std::to_string(level) + " " + std::to_string(level) + "\n";
   }
   return text;
 }
 
 namespace {
-// A command file left empty or cut short by a failed install (a full disk)
-// is one of ours that did not finish: the start of the shipped bytes. A
-// vendor's file of another size is the user's and is left alone.
-bool IsTruncatedDefault(const std::string& bytes, const std::vector<uint8_t>& shipped) {
-  return bytes.size() < shipped.size() && std::equal(bytes.begin(), bytes.end(), shipped.begin());
+bool IsTemporary(const std::string& name) {
+  return name.find(".part-") != std::string::npos || name.find(".scratch-") != std::string::npos;
 }
 }  // namespace
 
@@ -72,44 +82,44 @@ bool PrepareDataFolders(const std::string& programDirectory, std::string* error)
       if (error) *error = "Could not create the folder " + dir + ": " + ec.message();
       return false;
     }
+    // What a killed program left half-written stays out of the way.
+    RemoveStaleTemporaries(dir);
   }
+  RemoveStaleTemporaries(programDirectory);
   const std::string commands = CommandsDir(programDirectory);
-  const bool fresh = fs::is_empty(commands, ec) && !ec;
-  std::string reason;
-  const std::string access = programDirectory + "AccessLevel.txt";
-  // Which shipped files stand, and whether they are ours (whole or cut).
+  // The shipped files go only where no file of that name stands, and only
+  // into a folder that is ours: empty (another program starting at the same
+  // moment may be filling it) or holding one of the shipped files as it was
+  // shipped. A vendor's files, empty ones included, are never replaced, and
+  // a vendor's set missing one file is not completed with ours.
   const auto& shipped = DefaultCommandFiles();
-  std::vector<int> state(shipped.size(), 0);  // 0 missing, 1 whole or foreign, 2 cut short
-  bool ours = fresh;
-  for (size_t i = 0; i < shipped.size(); ++i) {
-    const std::string path = commands + shipped[i].name;
-    std::string bytes;
-    if (!fs::exists(path, ec)) continue;
-    state[i] = 1;
-    if (!ReadWholeFile(path, &bytes, &reason)) continue;  // reported when it is sent
-    const std::vector<uint8_t>& want = shipped[i].bytes;
-    if (IsTruncatedDefault(bytes, want)) state[i] = 2;
-    if (state[i] == 2 || std::equal(bytes.begin(), bytes.end(), want.begin(), want.end())) ours = true;
+  bool ours = true;
+  for (const auto& entry : fs::directory_iterator(commands, ec)) {
+    const std::string name = entry.path().filename().u8string();
+    if (IsTemporary(name)) continue;
+    ours = false;
+    break;
   }
-  for (size_t i = 0; i < shipped.size(); ++i) {
-    if (!(state[i] == 2 || (state[i] == 0 && ours))) continue;
-    const std::string path = commands + shipped[i].name;
-    const auto& bytes = shipped[i].bytes;
-    if (WriteFileAtomically(path, std::string(bytes.begin(), bytes.end()), &reason) != AtomicWrite::Ok) {
+  for (const CommandFile& f : shipped) {
+    std::string bytes;
+    if (ReadWholeFile(commands + f.name, &bytes) && bytes.size() == f.bytes.size() &&
+        std::equal(bytes.begin(), bytes.end(), f.bytes.begin()))
+      ours = true;
+  }
+  if (!ours) return true;
+  std::string reason;
+  for (const CommandFile& f : shipped) {
+    const std::string path = commands + f.name;
+    if (CreateFileAtomically(path, std::string(f.bytes.begin(), f.bytes.end()), &reason) == CreateResult::Failed) {
       if (error) *error = "Could not install the command file " + path + ": " + reason;
       return false;
     }
   }
-  // A fresh install, or one whose access file a failed install left empty,
-  // gets the default access levels with the command files.
-  std::string accessText;
-  const bool accessPresent = fs::exists(access, ec);
-  const bool accessEmpty = accessPresent && ReadWholeFile(access, &accessText) && accessText.empty();
-  if ((fresh && !accessPresent) || (ours && accessEmpty)) {
-    if (WriteFileAtomically(access, DefaultAccessLevelText(), &reason) != AtomicWrite::Ok) {
-      if (error) *error = "Could not write " + access + ": " + reason;
-      return false;
-    }
+  // The default access levels come with the command files.
+  const std::string access = programDirectory + "AccessLevel.txt";
+  if (CreateFileAtomically(access, DefaultAccessLevelText(), &reason) == CreateResult::Failed) {
+    if (error) *error = "Could not write " + access + ": " + reason;
+    return false;
   }
   return true;
 }

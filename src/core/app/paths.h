@@ -22,12 +22,16 @@ struct ProgramDirectoryInputs {
   std::string userDataDir;  // the platform's per-user data folder
 };
 
-// First match wins: the option or the environment, the executable's folder
-// when it holds "Commands", the per-user data folder. Ends with the separator.
+// First match wins: the option or the environment (made absolute), the
+// executable's folder when it holds "Commands", the per-user data folder.
+// Ends with the separator.
 std::string ResolveProgramDirectory(const ProgramDirectoryInputs& in);
 
-// Creates the data folders that are missing and installs the default command
-// files into an empty "Commands". Returns false (with a reason) on failure.
+// Creates the data folders that are missing, removes what killed programs
+// left half-written in them, and installs a default command file wherever
+// none of that name stands, in a "Commands" that is empty or holds the
+// shipped files (never over a file, an empty one included). Returns false
+// (with a reason) on failure.
 bool PrepareDataFolders(const std::string& programDirectory, std::string* error);
 
 // The access-level file installed with a fresh data folder.

@@ -69,6 +69,12 @@ std::string MakeConfigBackup(const std::string& workingPath, const std::string& 
                     "Error", PromptIcon::Error, {workingPath + ": " + reason + ".", {}});
     return std::string();
   }
+  return MakeConfigBackupOf(bytes, backupDir, collarId, clock, prompter);
+}
+
+std::string MakeConfigBackupOf(const std::string& bytes, const std::string& backupDir, uint32_t collarId,
+                               const Clock& clock, Prompter& prompter) {
+  std::string reason;
   const std::string target =
       WriteNewFileAtomically(JoinPath(backupDir, ConfigBackupName(collarId, clock.now())), bytes, &reason);
   if (target.empty())

@@ -33,5 +33,8 @@ std::string ConfigBackupName(uint32_t collarId, const LocalDateTime& when);
 // text when no copy was made.
 std::string MakeConfigBackup(const std::string& workingPath, const std::string& backupDir,
                              uint32_t collarId, const Clock& clock, Prompter& prompter);
+// The same from the bytes of a record at hand.
+std::string MakeConfigBackupOf(const std::string& bytes, const std::string& backupDir, uint32_t collarId,
+                               const Clock& clock, Prompter& prompter);
 
 }  // namespace zelkor

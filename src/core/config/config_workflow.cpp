@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "config/config_file.h"
+#include "util/atomic_file.h"
 #include "util/text.h"
 
 namespace zelkor {
@@ -119,13 +120,21 @@ std::vector<std::string> DescribeChanges(const CollarConfig& a, const CollarConf
 ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& c) {
   // A configuration that cannot be read is never shown or sent: what is in
   // memory may belong to another collar.
-  if (ReadConfig(c.workingPath, c.config, c.prompter) != ConfigFileStatus::Ok) {
-    c.commands.postCommand(kCmdCollarCommands);
-    return ConfigOutcome::ReadFailed;
+  const std::string dir = c.workingPath.substr(0, c.workingPath.find_last_of("/\\") + 1);
+  if (c.downloaded.size() >= kConfigRecordSize) {
+    CollarConfigRecord raw{};
+    std::copy(c.downloaded.begin(), c.downloaded.begin() + kConfigRecordSize, raw.begin());
+    DecodeConfig(raw, c.config);
+    MakeConfigBackupOf(std::string(c.downloaded.begin(), c.downloaded.end()), dir, c.config.collarId, c.clock,
+                       c.prompter);
+  } else {
+    if (ReadConfig(c.workingPath, c.config, c.prompter) != ConfigFileStatus::Ok) {
+      c.commands.postCommand(kCmdCollarCommands);
+      return ConfigOutcome::ReadFailed;
+    }
+    MakeConfigBackup(c.workingPath, dir, c.config.collarId, c.clock, c.prompter);
   }
   ConfigFields fields = FieldsFrom(c.config);
-  const std::string dir = c.workingPath.substr(0, c.workingPath.find_last_of("/\\") + 1);
-  MakeConfigBackup(c.workingPath, dir, c.config.collarId, c.clock, c.prompter);
   auto busy = [&c](bool b) {
     if (c.setBusy) c.setBusy(b);
   };
@@ -164,6 +173,9 @@ ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& c) {
     }
     WriteConfig(c.workingPath, c.config, c.prompter);
     const CollarConfigRecord sent = c.config.raw;
+    // The upload, the pause and the read-back are one collar sequence: the
+    // port stays locked from the first byte sent to the last byte read.
+    SequenceHold hold(c.link, c.comPort);
     LinkParams up;
     up.request = LinkRequest::UploadConfig;
     up.port = c.comPort;
@@ -171,31 +183,41 @@ ConfigOutcome RunConfigWorkflow(ConfigWorkflowContext& c) {
     up.uploadRecord[1] = static_cast<uint8_t>(rememberedId & 0xFF);
     std::copy(sent.begin(), sent.end(), up.uploadRecord.begin() + 2);
     up.uploadPathText = c.workingPath;
+    up.stage = "Sending the configuration";
     LinkResult last = c.link.run(up);
     if (c.wait) c.wait(1000);
     const std::string verifiedText =
         Format("Configuration verified on collar %u", static_cast<unsigned>(ReadBe16(sent.data() + 12)));
+    bool verified = false;
     if (last.commandReceived) {
       c.viewOnly = true;
+      // Read back into a scratch file of this job; the working file takes
+      // what came back once it is whole.
+      const std::string scratch = ScratchName("CollarConfig.cfg");
+      const std::string scratchPath = dir + scratch;
       LinkParams down;
       down.request = LinkRequest::DownloadConfig;
       down.port = c.comPort;
-      down.fileName = "CollarConfig.cfg";
+      down.fileName = scratch;
+      down.stage = "Checking what the collar stored";
       // The transfer window's last line says so as soon as the read-back
       // matches what was sent.
-      down.closingLine = [path = c.workingPath, sent, verifiedText] {
+      down.closingLine = [scratchPath, sent, verifiedText] {
         CollarConfig back;
-        return ReadConfigFile(path, back) == ConfigFileStatus::Ok && back.raw == sent ? verifiedText : std::string();
+        return ReadConfigFile(scratchPath, back) == ConfigFileStatus::Ok && back.raw == sent ? verifiedText
+                                                                                              : std::string();
       };
       last = c.link.run(down);
-    }
-    bool verified = false;
-    if (last.fileReceived) {
-      CollarConfig readBack;
-      if (ReadConfig(c.workingPath, readBack, c.prompter) == ConfigFileStatus::Ok) {
-        c.config = readBack;
-        verified = c.config.raw == sent;
+      if (last.fileReceived) {
+        CollarConfig readBack;
+        if (ReadConfig(scratchPath, readBack, c.prompter) == ConfigFileStatus::Ok) {
+          c.config = readBack;
+          verified = c.config.raw == sent;
+          // The working file holds what the collar holds, as it came back.
+          WriteFileAtomically(c.workingPath, std::string(readBack.raw.begin(), readBack.raw.end()));
+        }
       }
+      DiscardFile(scratchPath);
     }
     if (verified) {
       if (c.status) c.status(verifiedText);

@@ -65,6 +65,10 @@ struct ConfigWorkflowContext {
   std::function<void(bool)> setBusy;
   std::function<void(int ms)> wait;  // must keep the window alive
   std::function<void(const std::string&)> status;  // a confirmation for the status bar; may be empty
+  // The record the download before brought, as it came; the workflow works
+  // from it rather than from workingPath, which another program may have
+  // replaced meanwhile. Empty: read workingPath.
+  std::vector<uint8_t> downloaded = {};
 };
 
 // ReadFailed: the working file could not be read (reported); nothing was

@@ -1,68 +1,92 @@
 #include "gpsdata/erase_guard.h"
 
-#include "util/text.h"
-
+#include <algorithm>
 #include <cstdio>
+
+#include "util/atomic_file.h"
+#include "util/text.h"
 
 #include "app/paths.h"
 #include "config/config_file.h"
+#include "gpsdata/gps_fix.h"
 #include "link/collar_sequences.h"
 #include "util/read_file.h"
 
 namespace zelkor {
 
 MemoryRead ReadCollarMemory(LinkRunner& link, int port, const std::string& programDirectory,
-                            const std::string& tempName, int32_t blocks, int32_t selectFlag) {
+                            const std::string& baseName, int32_t blocks, int32_t selectFlag,
+                            const std::string& stage) {
   MemoryRead read;
+  const std::string name = ScratchName(baseName);
+  const std::string path = GpsDataDir(programDirectory) + name;
   LinkParams p;
   p.request = LinkRequest::Offload;
   p.port = port;
-  p.fileName = tempName;
+  p.fileName = name;
   p.datablocks = blocks;
   p.selectFlag = selectFlag;
-  const std::string path = GpsDataDir(programDirectory) + tempName;
-  std::remove(path.c_str());
+  p.stage = stage;
+  p.quietFailures = true;
+  p.partialPath = GpsDataDir(programDirectory) + ScratchName(baseName + ".partial");
   const LinkResult r = link.run(p);
   read.commandReceived = r.commandReceived;
-  read.cancelled = r.cancelled;
-  if (r.cancelled) {
+  read.cancelled = r.cancelled || r.cancelRequested;
+  read.retransmissions = r.retransmissions;
+  read.writeFailed = r.transferWriteFailed;
+  if (read.cancelled) {
     read.error = "the transfer was cancelled";
   } else if (!r.commandReceived) {
-    read.error = "the collar did not receive the command";
+    const std::string said = ProblemsText(r);
+    read.error = "the collar did not receive the command" + (said.empty() ? std::string() : " (" + said + ")");
   } else if (!r.fileReceived) {
     read.error = r.transferError.empty() ? "the transfer failed" : r.transferError;
+    ReadWholeFile(p.partialPath, &read.partial);
   } else {
     std::string reason;
     read.received = ReadWholeFile(path, &read.image, &reason);
     if (!read.received) read.error = "the received file " + path + " could not be read: " + reason;
   }
-  std::remove(path.c_str());
+  DiscardFile(path);
+  DiscardFile(p.partialPath);
   return read;
 }
 
+uint32_t FirstDifferingBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  const size_t both = std::min(a.size(), b.size());
+  if (both < kGpsHeaderSize) return both == 0 ? 0 : (std::equal(a.begin(), a.begin() + both, b.begin()) ? 0 : 1);
+  if (!std::equal(a.begin(), a.begin() + kGpsHeaderSize, b.begin())) return 1;
+  const size_t blocks = (both - kGpsHeaderSize) / kGpsBlockSize;
+  for (size_t i = 0; i < blocks; ++i) {
+    const size_t at = kGpsHeaderSize + i * kGpsBlockSize;
+    if (!std::equal(a.begin() + at, a.begin() + at + kGpsBlockSize, b.begin() + at)) return static_cast<uint32_t>(i + 1);
+  }
+  return 0;
+}
+
 ReadAgreement ConfirmByRereading(LinkRunner& link, int port, const std::string& programDirectory,
-                                 const std::string& tempName, const std::vector<uint8_t>& first, int32_t blocks,
+                                 const std::string& baseName, const std::vector<uint8_t>& first, int32_t blocks,
                                  int32_t selectFlag) {
   ReadAgreement a;
-  const MemoryRead second = ReadCollarMemory(link, port, programDirectory, tempName, blocks, selectFlag);
-  a.reads = 2;
-  if (!second.received) {
-    a.outcome = second.cancelled ? ReadAgreement::Cancelled : ReadAgreement::Failed;
-    a.error = second.error;
+  auto failed = [&](const MemoryRead& read) {
+    a.outcome = read.cancelled ? ReadAgreement::Cancelled : ReadAgreement::Failed;
+    a.error = read.error;
+    if (!read.cancelled) a.differsFromBlock = FirstDifferingBlock(first, read.partial);
     return a;
-  }
+  };
+  const MemoryRead second = ReadCollarMemory(link, port, programDirectory, baseName, blocks, selectFlag,
+                                             "Reading it again to confirm (second read)");
+  a.reads = 2;
+  if (!second.received || second.cancelled) return failed(second);
   if (second.image == first) {
     a.outcome = ReadAgreement::Agreed;
     a.image = first;
     return a;
   }
-  const MemoryRead third = ReadCollarMemory(link, port, programDirectory, tempName, blocks, selectFlag);
+  const MemoryRead third = ReadCollarMemory(link, port, programDirectory, baseName, blocks, selectFlag,
+                                            "The two reads differ: reading a third time to decide");
   a.reads = 3;
-  if (!third.received) {
-    a.outcome = third.cancelled ? ReadAgreement::Cancelled : ReadAgreement::Failed;
-    a.error = third.error;
-    return a;
-  }
+  if (!third.received || third.cancelled) return failed(third);
   if (third.image == first || third.image == second.image) {
     a.outcome = ReadAgreement::Agreed;
     a.image = third.image;
@@ -79,20 +103,9 @@ EraseResult EraseCollarMemory(LinkRunner& link, int port, const std::string& pro
   reset.port = port;
   if (link.run(reset).commandReceived) return EraseResult::Erased;
   // The reply may have been lost after the collar erased: ask the collar.
-  // One name per port, so that collars offloaded side by side never share it.
-  const std::string kCheckName = Format("erase-check-COM%d.cfg", port + 1);
-  LinkParams check;
-  check.request = LinkRequest::DownloadConfig;
-  check.port = port;
-  check.fileName = kCheckName;
-  const std::string path = ConfigBackupDir(programDirectory) + kCheckName;
-  const LinkResult r = link.run(check);
-  EraseResult result = EraseResult::Unknown;
-  CollarConfig config;
-  if (r.commandReceived && r.fileReceived && ReadConfigFile(path, config) == ConfigFileStatus::Ok)
-    result = config.dataBlockCount == 0 ? EraseResult::ErasedReplyLost : EraseResult::NotErased;
-  std::remove(path.c_str());
-  return result;
+  const ConfigFetch check = FetchCollarConfig(link, port, programDirectory, "Checking whether the collar erased");
+  if (!check.received) return EraseResult::Unknown;
+  return check.config.dataBlockCount == 0 ? EraseResult::ErasedReplyLost : EraseResult::NotErased;
 }
 
 void ReportErase(EraseResult result, const std::string& erasedText, Prompter& prompter) {

@@ -20,16 +20,22 @@ namespace zelkor {
 struct MemoryRead {
   bool commandReceived = false;
   bool received = false;
-  bool cancelled = false;
+  bool cancelled = false;        // the user cancelled (during or at the end of the transfer)
+  bool writeFailed = false;      // the file could not be written (a full disk): the line was fine
+  int retransmissions = 0;       // packets asked for again: damage on the line
   std::string error;  // why not, for people
   std::vector<uint8_t> image;
+  std::vector<uint8_t> partial;  // what a failed transfer did bring
 };
 
 // One read of the data memory: all of it (selectFlag 0), or `blocks` blocks
-// (selectFlag 1). The file goes to tempName in "GPS Data" and is removed
-// once its bytes are in memory.
+// (selectFlag 1). The file goes to a scratch name of this job in "GPS Data"
+// (made from baseName) and is removed once its bytes are in memory; no other
+// job, in this program or another, uses that name. stage names the step for
+// the transfer window.
 MemoryRead ReadCollarMemory(LinkRunner& link, int port, const std::string& programDirectory,
-                            const std::string& tempName, int32_t blocks, int32_t selectFlag);
+                            const std::string& baseName, int32_t blocks, int32_t selectFlag,
+                            const std::string& stage = {});
 
 // After a first read, reads again until two reads agree (three at most).
 struct ReadAgreement {
@@ -38,10 +44,19 @@ struct ReadAgreement {
   bool firstWasWrong = false;  // the agreed image is not the first read's
   int reads = 1;               // reads made, the first included
   std::string error;
+  // When a later read failed part way: the first block (1-based) in which
+  // the part it did bring differs from the first read; 0 when they agree as
+  // far as it went.
+  uint32_t differsFromBlock = 0;
 };
 ReadAgreement ConfirmByRereading(LinkRunner& link, int port, const std::string& programDirectory,
-                                 const std::string& tempName, const std::vector<uint8_t>& first, int32_t blocks,
+                                 const std::string& baseName, const std::vector<uint8_t>& first, int32_t blocks,
                                  int32_t selectFlag);
+
+// The first block (1-based) in which two images differ, comparing the
+// header and then as many whole blocks as both hold; 0 when they agree that
+// far. A header that differs is block 0's business: it gives 1.
+uint32_t FirstDifferingBlock(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 
 enum class EraseResult {
   Erased,           // the collar acknowledged

@@ -62,8 +62,21 @@ std::string SaveVerifiedBackup(const std::vector<uint8_t>& image, const std::str
   return written;
 }
 
-std::string IncomingName(const std::string& csvName, int read) {
-  return csvName + (read <= 1 ? ".incoming" : Format(".incoming-%d", read));
+std::string IncomingName(const std::string& csvName) { return csvName + ".incoming"; }
+
+VerifyMode ReadVerifyMode(const SettingsStore& store) {
+  VerifyMode mode = VerifyMode::Auto;
+  const SettingsValue v = store.read(kSettingsKey, "Verify Reads");
+  if (v.present()) ParseVerifyMode(v.text, &mode);
+  return mode;
+}
+
+bool ParseVerifyMode(const std::string& text, VerifyMode* mode) {
+  if (text == "auto") *mode = VerifyMode::Auto;
+  else if (text == "always") *mode = VerifyMode::Always;
+  else if (text == "never") *mode = VerifyMode::Never;
+  else return false;
+  return true;
 }
 
 namespace {
@@ -74,73 +87,15 @@ bool BadFileName(const std::string& name) {
          name.find('\\') != std::string::npos;
 }
 
-// A backup that a later read has shown to be damaged stops looking like
-// one: it keeps its bytes under a name that no tool takes for a backup.
-void SetAsideDamagedBackup(const std::string& path) {
-  std::error_code ec;
-  const std::string target = path + ".damaged";
-  if (!std::filesystem::exists(target, ec)) std::filesystem::rename(path, target, ec);
-}
-
-// The erase, after the user's two Yes: read again until two reads agree,
-// then erase. Returns the image the CSV must come from.
-std::vector<uint8_t> ConfirmAndErase(const OffloadChoice& choice, const LinkParams& first,
-                                     const std::vector<uint8_t>& firstImage, const std::string& fileName,
-                                     OffloadContext& c, OffloadReport& report) {
-  Prompter& ui = c.prompter;
-  const std::string& dir = c.state.programDirectory;
-  const ReadAgreement agreement = ConfirmByRereading(c.link, first.port, dir, IncomingName(fileName, 2), firstImage,
-                                                     first.datablocks, first.selectFlag);
-  report.reads += agreement.reads - 1;
-  switch (agreement.outcome) {
-    case ReadAgreement::Cancelled:
-      ui.notify("The second read of the collar's memory was cancelled. The collar was not erased.", kResetCaption,
-                PromptIcon::Information);
-      return firstImage;
-    case ReadAgreement::Failed:
-      ui.notify("The collar was not erased, because its memory could not be read a second time to confirm the "
-                "data on disk.",
-                kResetCaption, PromptIcon::Warning,
-                {"The second read failed: " + agreement.error + ". The data already received is kept; offload "
-                 "again to erase the collar.",
-                 {}});
-      report.failure = "the confirming read failed: " + agreement.error;
-      return firstImage;
-    case ReadAgreement::Disagreed:
-      ui.notify("The collar was not erased: three reads of its memory gave three different results, so no copy "
-                "of its data can be trusted yet.",
-                kResetCaption, PromptIcon::Warning,
-                {"The line to the collar is damaging data. Check the cable and its connectors, then offload "
-                 "again. The CSV comes from the first read and may hold errors.",
-                 {}});
-      report.failure = "three reads of the memory disagree";
-      return firstImage;
-    case ReadAgreement::Agreed:
-      break;
-  }
-  if (agreement.firstWasWrong) {
-    // The first read was damaged on the line; the agreed image replaces it.
-    std::string reason;
-    const std::string agreed =
-        SaveVerifiedBackup(agreement.image, GpsBackupDir(dir) + GpsBackupName(choice.collarId, c.clock.now()),
-                           &reason);
-    if (agreed.empty()) {
-      ui.notify("Could not create a backup gps data file.", "Error", PromptIcon::Error,
-                {WriteFailureText(GpsBackupDir(dir), reason) + " The collar was not erased.", {}});
-      report.failure = "the confirmed data could not be saved: " + reason;
-      return agreement.image;
-    }
-    if (!report.backupPath.empty()) SetAsideDamagedBackup(report.backupPath);
-    report.backupPath = agreed;
-    ui.notify("The first read of the collar's memory was damaged on the line. Two later reads agree; the backup "
-              "and the CSV come from them.",
-              kOffloadCaption, PromptIcon::Information, {"Backup copy: " + agreed, {}});
-  }
-  const EraseResult erased = EraseCollarMemory(c.link, first.port, dir);
-  report.resetDone = erased == EraseResult::Erased || erased == EraseResult::ErasedReplyLost;
-  if (!report.resetDone) report.failure = "the collar's memory was not erased";
-  ReportErase(erased, "All data in the collar has been erased", ui);
-  return agreement.image;
+// Keeps a read that could not be confirmed aside, under a name no tool
+// takes for a backup ("...unconfirmed.gps"): evidence for the user, never
+// the source of a CSV, a store row or an erase.
+std::string KeepAsideUnconfirmed(const std::vector<uint8_t>& image, uint32_t collarId, OffloadContext& c) {
+  std::string name = GpsBackupName(collarId, c.clock.now());
+  name.insert(name.rfind('.'), ".unconfirmed");
+  std::string reason;
+  return WriteNewFileAtomically(GpsBackupDir(c.state.programDirectory) + name,
+                                std::string(image.begin(), image.end()), &reason);
 }
 
 }  // namespace
@@ -189,14 +144,13 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
     }
   }
 
-  LinkParams p;
-  p.request = LinkRequest::Offload;
-  p.port = c.state.comPort;
-  p.datablocks = static_cast<int32_t>(choice.blocks);
-  p.selectFlag = static_cast<uint32_t>(choice.blocks) != choice.initialCount ? 1 : 0;
+  const int port = c.state.comPort;
+  const int32_t blocks = static_cast<int32_t>(choice.blocks);
+  const int32_t selectFlag = static_cast<uint32_t>(choice.blocks) != choice.initialCount ? 1 : 0;
   MemoryRead first;
   for (;;) {
-    first = ReadCollarMemory(c.link, p.port, dir, IncomingName(fileName, 1), p.datablocks, p.selectFlag);
+    first = ReadCollarMemory(c.link, port, dir, IncomingName(fileName), blocks, selectFlag,
+                             "Reading the collar's memory (first read)");
     ++report.reads;
     c.state.commandReceived = first.commandReceived;
     c.state.fileReceived = first.received;
@@ -204,72 +158,141 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
       ui.notify("The offload was cancelled. Nothing was erased and no file was written.", kOffloadCaption,
                 PromptIcon::Information);
       report.outcome = OffloadOutcome::Cancelled;
+      report.cancelled = true;
       report.failure = "cancelled";
       return report;
     }
     if (first.received) break;
     // A transfer that failed may well pass the next time: Retry asks the
-    // collar again.
+    // collar again (on the port opened anew, if it went away meanwhile).
+    const std::string advice =
+        first.writeFailed
+            ? "The data could not be saved: " + first.error + ". Make room on the disk, then Retry."
+            : "The reason: " + first.error + ". Check the cable and wake the collar with its magnet, then Retry.";
     if (ui.ask("GPS data was not received from the collar.", "ERROR", PromptIcon::Error, PromptButtons::RetryCancel,
-               {"The reason: " + first.error + ". Check the cable and wake the collar with its magnet, then Retry.",
-                {}}) != PromptAnswer::Retry) {
+               {advice, {}}) != PromptAnswer::Retry) {
       report.outcome = OffloadOutcome::NotReceived;
       report.failure = first.error;
       return report;
     }
   }
-
-  std::string reason;
-  report.backupPath =
-      SaveVerifiedBackup(first.image, GpsBackupDir(dir) + GpsBackupName(choice.collarId, c.clock.now()), &reason);
-  if (report.backupPath.empty())
-    ui.notify("Could not create a backup gps data file.", "Error", PromptIcon::Error,
-              {WriteFailureText(GpsBackupDir(dir), reason), {}});
-
+  report.retransmissions = first.retransmissions;
   const bool complete = GpsImageIsComplete(first.image);
-  std::vector<uint8_t> image = first.image;
+  std::string reason;
+
+  if (!complete) {
+    // Kept aside for the user; nothing is translated, stored or erased.
+    report.evidencePath = KeepAsideUnconfirmed(first.image, choice.collarId, c);
+    const uint32_t announced = HeaderBlockCount(first.image.data());
+    const size_t present = (first.image.size() - kGpsHeaderSize) / kGpsBlockSize;
+    ui.notify(Format("The GPS data received holds %zu of the %u blocks its header announces, so no CSV was "
+                     "written.",
+                     present, announced),
+              kViewCaption, PromptIcon::Error,
+              {report.evidencePath.empty() ? "Offload the collar again."
+                                           : "The data received is kept in " + report.evidencePath +
+                                                 ". Offload the collar again.",
+               {}});
+    report.outcome = OffloadOutcome::Incomplete;
+    report.failure = "the data received is incomplete";
+    return report;
+  }
+
+  // The erase is asked for now and done last, once everything is written.
   if (choice.blocks > 0) {
-    if (report.backupPath.empty()) {
-      // The collar keeps its data until a copy of it is safely on disk.
-      ui.notify("The collar's data pointer was not reset, because no verified backup copy of the GPS data "
-                "exists.",
-                kResetCaption, PromptIcon::Warning);
-    } else if (!complete) {
-      ui.notify("The collar's data pointer was not reset, because the received GPS data holds fewer blocks than "
-                "its header announces.",
-                kResetCaption, PromptIcon::Warning);
-    } else if (static_cast<uint32_t>(choice.blocks) < choice.initialCount) {
+    if (static_cast<uint32_t>(choice.blocks) < choice.initialCount) {
       ui.notify(Format("The collar's data pointer was not reset, because only %ld of the %u blocks the collar "
                        "holds were read; erasing would lose the rest.",
                        choice.blocks, choice.initialCount),
                 kResetCaption, PromptIcon::Information);
-    } else if (const std::string stake = Format("Erase the %ld fixes stored in collar %u? Their verified backup "
-                                                "is %s. The collar is read once more before it is erased.",
-                                                choice.blocks, choice.collarId, report.backupPath.c_str());
+    } else if (const std::string stake = Format("Erase the %ld fixes stored in collar %u? The collar is read once "
+                                                "more, and erased only when that read agrees and the backup, the "
+                                                "CSV and the season store are written.",
+                                                choice.blocks, choice.collarId);
                ui.ask("GPS data was successfully received. Would you like to reset the datapointer?",
                       kResetCaption, PromptIcon::Question, PromptButtons::YesNo, {stake, PromptAnswer::No}) ==
                    PromptAnswer::Yes &&
                ui.ask(kResetQuestion, kResetCaption, PromptIcon::Question, PromptButtons::YesNo,
                       {stake, PromptAnswer::No}) == PromptAnswer::Yes) {
       report.eraseAsked = true;
-      image = ConfirmAndErase(choice, p, first.image, fileName, c, report);
     }
   }
 
-  if (!complete) {
-    const uint32_t announced = HeaderBlockCount(image.data());
-    const size_t present = (image.size() - kGpsHeaderSize) / kGpsBlockSize;
-    ui.notify(Format("The GPS data received holds %zu of the %u blocks its header announces, so no CSV was "
-                     "written.",
-                     present, announced),
-              kViewCaption, PromptIcon::Error,
-              {report.backupPath.empty() ? "Offload the collar again."
-                                         : "The data received is kept in " + report.backupPath +
-                                               ". Offload the collar again.",
+  // A second read where the line has shown damage, where the user asks for
+  // it always, and before any erase.
+  std::vector<uint8_t> image = first.image;
+  const bool noisy = first.retransmissions > 0;
+  const bool confirm = report.eraseAsked || choice.verify == VerifyMode::Always ||
+                       (choice.verify == VerifyMode::Auto && noisy);
+  const bool mustConfirm = choice.verify == VerifyMode::Always || (choice.verify == VerifyMode::Auto && noisy);
+  bool eraseAllowed = report.eraseAsked;
+  if (confirm) {
+    const ReadAgreement agreement = ConfirmByRereading(c.link, port, dir, IncomingName(fileName), first.image, blocks,
+                                                       selectFlag);
+    report.reads += agreement.reads - 1;
+    if (agreement.outcome == ReadAgreement::Agreed) {
+      image = agreement.image;
+      report.confirmed = true;
+      if (agreement.firstWasWrong)
+        ui.notify("The first read of the collar's memory was damaged on the line. Two later reads agree; the "
+                  "backup and the CSV come from them.",
+                  kOffloadCaption, PromptIcon::Information);
+    } else {
+      eraseAllowed = false;
+      report.differsFromBlock = agreement.differsFromBlock;
+      std::string why;
+      switch (agreement.outcome) {
+        case ReadAgreement::Cancelled:
+          report.cancelled = true;
+          why = "The confirming read of the collar's memory was cancelled; nothing was erased.";
+          report.failure = "cancelled; nothing was erased";
+          break;
+        case ReadAgreement::Failed:
+          why = agreement.differsFromBlock
+                    ? Format("The two reads differ from block %u: the data may hold errors; offload again.",
+                             agreement.differsFromBlock)
+                    : "The confirming read of the collar's memory failed (" + agreement.error +
+                          "); as far as it went it agrees with the first.";
+          report.failure = agreement.differsFromBlock
+                               ? Format("the two reads differ from block %u", agreement.differsFromBlock)
+                               : "the confirming read failed: " + agreement.error;
+          break;
+        case ReadAgreement::Disagreed:
+          why = "Three reads of the collar's memory gave three different results, so no copy of its data can be "
+                "trusted yet.";
+          report.failure = "three reads of the memory disagree";
+          break;
+        case ReadAgreement::Agreed:
+          break;
+      }
+      if (mustConfirm) {
+        // The first read came over a damaged line and nothing confirms it:
+        // it is kept aside, and nothing is made of it.
+        report.evidencePath = KeepAsideUnconfirmed(first.image, choice.collarId, c);
+        ui.notify("The GPS data could not be confirmed, so no CSV was written and nothing was stored or erased.",
+                  kOffloadCaption, PromptIcon::Warning,
+                  {why + Format(" The line repeated %d packets of the first read. ", first.retransmissions) +
+                       (report.evidencePath.empty() ? std::string()
+                                                    : "That read is kept aside in " + report.evidencePath + ". ") +
+                       "Check the cable and its connectors, then offload again.",
+                   {}});
+        report.outcome = report.cancelled ? OffloadOutcome::Cancelled : OffloadOutcome::Unconfirmed;
+        return report;
+      }
+      // A clean first read stands; only the erase is off.
+      ui.notify("The collar was not erased, because its memory could not be read a second time to confirm the "
+                "data on disk.",
+                kResetCaption, PromptIcon::Warning, {why + " The data of the first read is kept.", {}});
+    }
+  }
+
+  report.backupPath =
+      SaveVerifiedBackup(image, GpsBackupDir(dir) + GpsBackupName(choice.collarId, c.clock.now()), &reason);
+  if (report.backupPath.empty()) {
+    eraseAllowed = false;
+    ui.notify("Could not create a backup gps data file.", "Error", PromptIcon::Error,
+              {WriteFailureText(GpsBackupDir(dir), reason) + (report.eraseAsked ? " The collar was not erased." : ""),
                {}});
-    report.outcome = OffloadOutcome::Incomplete;
-    report.failure = "the data received is incomplete";
-    return report;
   }
 
   const TranslateResult t =
@@ -278,7 +301,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   if (message) {
     const bool failed = t != TranslateResult::ChecksumMismatch;
     PromptOptions more;
-    if (failed) more.details = WriteFailureText(csvPath, reason);
+    if (failed) more.details = WriteFailureText(csvPath, reason) + (report.eraseAsked ? " The collar was not erased." : "");
     ui.notify(message, kViewCaption, failed ? PromptIcon::Error : PromptIcon::Warning, more);
   }
   if (t != TranslateResult::Ok && t != TranslateResult::ChecksumMismatch) {
@@ -296,13 +319,36 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
       return report;
     }
   }
+
+  KeepResult kept;
+  if (c.keep && !report.backupPath.empty()) kept = c.keep(image, report.backupPath, report.confirmed);
+  if (!kept.safe) eraseAllowed = false;
+
+  if (report.eraseAsked && eraseAllowed) {
+    if (c.cancelled && c.cancelled()) {
+      report.cancelled = true;
+      report.failure = "cancelled; nothing was erased";
+      ui.notify("Cancelled; nothing was erased.", kResetCaption, PromptIcon::Information);
+    } else {
+      const EraseResult erased = EraseCollarMemory(c.link, port, dir);
+      report.resetDone = erased == EraseResult::Erased || erased == EraseResult::ErasedReplyLost;
+      if (!report.resetDone) report.failure = "the collar's memory was not erased";
+      ReportErase(erased, "All data in the collar has been erased", ui);
+    }
+  } else if (report.eraseAsked && report.failure.empty()) {
+    report.failure = kept.safe ? "the collar was not erased" : "the store import could not be kept: " + kept.message;
+    if (!kept.safe)
+      ui.notify("The collar was not erased, because its fixes could neither go into the season store nor be "
+                "listed to go in later.",
+                kResetCaption, PromptIcon::Warning, {kept.message, {}});
+  }
+
   report.outcome = OffloadOutcome::Viewed;
-  std::string kept;
-  if (c.keep) kept = c.keep(image, report.backupPath);
   if (c.status)
-    c.status(Format("%u fixes of collar %u written to %s%s", report.translation.rows, choice.collarId,
-                    csvPath.c_str(), report.resetDone ? "; the collar was erased" : "") +
-             (kept.empty() ? std::string() : ". " + kept));
+    c.status(Format("%u fixes of collar %u written to %s%s%s", report.translation.rows, choice.collarId,
+                    csvPath.c_str(), report.confirmed ? " (confirmed by two reads)" : "",
+                    report.resetDone ? "; the collar was erased" : "") +
+             (kept.message.empty() ? std::string() : ". " + kept.message));
   if (c.view) c.view(csvPath, report.backupPath);
   return report;
 }

@@ -2,10 +2,15 @@
 // time-stamped backup, offer to erase the collar, translate to CSV.
 //
 // Beyond the plain sequence, nothing stands under the CSV's name until the
-// translation is whole: the memory is received under a temporary name, the
-// backup never replaces another file, and the collar is erased only after a
-// second read agrees with the first byte for byte (a third read decides a
-// disagreement).
+// translation is whole: the memory is received under a scratch name of this
+// job, the backup never replaces another file, and data is trusted only
+// when it is sure: a read that needed no retransmission, or two reads that
+// agree byte for byte (a third read decides a disagreement). A read that
+// needed retransmissions shows a noisy line, on which the one-byte XMODEM
+// sum can let damage through: it is read again before anything is kept.
+// The collar is erased last, after two reads agree and the backup, the CSV
+// and the season store (or its list of imports to come) are written, and
+// only when nobody cancelled.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +33,16 @@ namespace zelkor {
 // gives -7:00, "(GMT +09:30) Adelaide" +9:30, the UTC entry 0.
 UtcShift ZoneOffset(const std::string& zoneText);
 
+// When a read is confirmed by a second one: after a read that needed
+// retransmissions (Auto), after every read (Always), or only before an erase
+// (Never).
+enum class VerifyMode { Auto, Always, Never };
+// "auto", "always", "never".
+bool ParseVerifyMode(const std::string& text, VerifyMode* mode);
+// The setting "Verify Reads" (auto, always or never); Auto when missing or
+// not one of them.
+VerifyMode ReadVerifyMode(const SettingsStore& store);
+
 struct OffloadChoice {
   long blocks = 0;            // Number of Datablocks as entered
   uint32_t initialCount = 0;  // the count the dialog opened with
@@ -38,6 +53,7 @@ struct OffloadChoice {
   // A named zone chosen instead of the list's entry: each row then takes
   // the offset in force at its fix, daylight saving included.
   std::optional<NamedZone> namedZone;
+  VerifyMode verify = VerifyMode::Auto;
   ZoneChoice zone() const {
     return namedZone ? ZoneChoice::Named(*namedZone) : ZoneChoice::Fixed(ZoneOffset(zoneText), zoneText);
   }
@@ -50,6 +66,7 @@ enum class OffloadOutcome {
   NotReceived,
   Cancelled,        // the user cancelled a transfer; nothing was erased
   Incomplete,       // fewer blocks arrived than the header announces; no CSV
+  Unconfirmed,      // the line damaged data and no two reads agreed; no CSV, nothing stored
   TranslateFailed,
   Viewed,  // translated (possibly with bad checks) and handed to the viewer
 };
@@ -60,9 +77,20 @@ struct OffloadReport {
   std::string backupPath;    // the verified backup the CSV comes from; empty when none exists
   bool eraseAsked = false;   // the user answered Yes twice
   bool resetDone = false;    // the collar's memory is known to be erased
+  bool cancelled = false;    // the user cancelled before the erase command went out
+  bool confirmed = false;    // two reads agree on the data kept
   int reads = 0;             // full reads of the memory made
+  int retransmissions = 0;   // packets the first read asked for again
+  uint32_t differsFromBlock = 0;  // a confirming read that broke off disagreed from this block on
+  std::string evidencePath;  // an unconfirmed read kept aside (not a backup)
   std::string failure;       // the reason of a failure, for the command line
   Translation translation;
+};
+
+// What keeping an offload in the season store came to.
+struct KeepResult {
+  bool safe = true;     // in the store, or listed to go in when it can be reached
+  std::string message;  // a sentence for the status line
 };
 
 
@@ -77,8 +105,9 @@ bool GpsImageIsComplete(const std::vector<uint8_t>& image);
 // back; the path written when both agree, else empty with *reason set.
 std::string SaveVerifiedBackup(const std::vector<uint8_t>& image, const std::string& path, std::string* reason);
 
-// The temporary name a memory image is received under, beside the CSV.
-std::string IncomingName(const std::string& csvName, int read);
+// The base of the scratch names a memory image is received under, beside
+// the CSV ("deer.csv.incoming"); each read adds its own job mark.
+std::string IncomingName(const std::string& csvName);
 
 struct OffloadContext {
   AppState& state;
@@ -90,10 +119,14 @@ struct OffloadContext {
   std::function<void(const std::string& csvPath, const std::string& backupPath)> view;
   // A confirmation for the status bar; may be empty.
   std::function<void(const std::string&)> status;
-  // Keeps the agreed image of a finished offload (in the season store),
-  // with the backup it was saved to; may be empty. Returns a sentence for
-  // the status line.
-  std::function<std::string(const std::vector<uint8_t>& image, const std::string& backupPath)> keep = {};
+  // Keeps the image of a finished offload (in the season store), with the
+  // backup it was saved to and whether two reads confirmed it; may be
+  // empty.
+  std::function<KeepResult(const std::vector<uint8_t>& image, const std::string& backupPath, bool confirmed)> keep =
+      {};
+  // True once the user has asked to stop (Ctrl+C, a window's Cancel); asked
+  // last thing before the erase command goes out. May be empty.
+  std::function<bool()> cancelled = {};
 };
 
 OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& context);

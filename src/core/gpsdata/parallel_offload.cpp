@@ -202,10 +202,19 @@ void ParallelOffload::runCollar(Slot& slot) {
   if (next.last != kCmdOffloadGpsData)
     return finish(false, "the configuration could not be read: " + prompter.lastProblem);
   CollarConfig config;
-  std::string reason;
-  if (ReadConfigFile(download.downloadedConfigPath, config, &reason) != ConfigFileStatus::Ok)
-    return finish(false, "the configuration could not be read: " + reason);
+  if (download.record.size() < kConfigRecordSize) return finish(false, "the configuration could not be read");
+  CollarConfigRecord raw{};
+  std::copy(download.record.begin(), download.record.begin() + kConfigRecordSize, raw.begin());
+  DecodeConfig(raw, config);
   update([&](CollarRun& r) { r.collarId = config.collarId; });
+  if (config.dataBlockCount == 0) {
+    // Nothing to offload is no failure, and no file is written for it.
+    finish(true, Format("collar %u is empty: nothing to offload", config.collarId));
+    return update([&](CollarRun& r) {
+      r.empty = true;
+      r.stage = "Empty";
+    });
+  }
 
   OffloadChoice choice;
   choice.blocks = config.dataBlockCount;
@@ -222,11 +231,13 @@ void ParallelOffload::runCollar(Slot& slot) {
   std::string kept;
   OffloadContext context{state, settings, prompter, link, clock_, {}, {}};
   if (keep_)
-    context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup) {
+    context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed) {
       std::lock_guard<std::mutex> lock(keepMutex_);
-      kept = keep_(image, backup, port);
-      return kept;
+      const KeepResult result = keep_(image, backup, confirmed, port);
+      kept = result.message;
+      return result;
     };
+  context.cancelled = [&slot] { return slot.cancel.load(); };
   const OffloadReport report = RunOffload(choice, context);
   update([&](CollarRun& r) {
     r.csvPath = report.receivedPath;
@@ -240,7 +251,9 @@ void ParallelOffload::runCollar(Slot& slot) {
     double rate = 0;
     update([&](CollarRun& r) { rate = r.readRate; });
     if (rate > 0) line += Format(", read at %.0f B/s", rate);
-    if (options_.erase) line += report.resetDone ? "; erased" : "; NOT erased: " + prompter.lastProblem;
+    if (options_.erase)
+      line += report.resetDone ? "; erased"
+                               : "; NOT erased: " + (report.failure.empty() ? prompter.lastProblem : report.failure);
     if (!kept.empty()) line += ". " + kept;
     const bool ok = !options_.erase || report.resetDone;
     return finish(ok, line);

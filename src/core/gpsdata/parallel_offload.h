@@ -36,6 +36,7 @@ struct CollarRun {
   bool ok = false;
   bool cancelled = false;
   bool erased = false;
+  bool empty = false;  // the collar held no fixes: nothing was done
   uint32_t fixes = 0;
   std::string csvPath;
   std::string backupPath;
@@ -56,8 +57,8 @@ using LinkSessionFactory = std::function<std::unique_ptr<LinkRunner>(
     int port, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled)>;
 // Keeps a finished collar's image (see OffloadContext::keep); called one
 // collar at a time.
-using ImageKeeper =
-    std::function<std::string(const std::vector<uint8_t>& image, const std::string& backupPath, int port)>;
+using ImageKeeper = std::function<KeepResult(const std::vector<uint8_t>& image, const std::string& backupPath,
+                                             bool confirmed, int port)>;
 
 class ParallelOffload {
  public:

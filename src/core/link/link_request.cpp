@@ -18,6 +18,7 @@ RequestSetup SetUpRequest(const LinkParams& p, const std::string& programDirecto
       s.receivePath = GpsDataDir(programDirectory) + p.fileName;
       s.packetCount = static_cast<int32_t>(std::ceil((p.datablocks * 32.0 + 65.0) / 128.0));
       s.selectedByteCount = (static_cast<uint32_t>(p.datablocks) * 32 + 64) & 0xFFFFFF;
+      s.expectedBytes = p.datablocks >= 0 ? static_cast<long>(p.datablocks) * 32 + 64 : 0;
       break;
     case LinkRequest::ResetDataPointer:
       s.status = "Requesting reset data pointer. . .";
@@ -33,6 +34,7 @@ RequestSetup SetUpRequest(const LinkParams& p, const std::string& programDirecto
       s.commandFile = kSelectCmd;
       s.transferExpected = true;
       s.receivePath = ConfigBackupDir(programDirectory) + p.fileName;
+      s.expectedBytes = 64;
       s.deleteOldReceiveFile = true;
       break;
     case LinkRequest::UploadConfig:

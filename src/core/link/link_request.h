@@ -30,6 +30,16 @@ struct LinkParams {
   // Called on the link's worker once a file has arrived; a text it returns
   // is the dialog's last status line ("Configuration verified on ...").
   std::function<std::string()> closingLine;
+  // Where the packets of a transfer that fails on the line are left (a
+  // scratch file of the caller's), for comparing with another read; empty:
+  // nowhere.
+  std::string partialPath;
+  // The step of a longer job this request is, for people: "Reading the
+  // collar's memory (first read)". Empty: none.
+  std::string stage;
+  // The link's own failure messages are handed back in LinkResult instead
+  // of being shown, for a caller that says once what went wrong.
+  bool quietFailures = false;
 };
 
 // The request table, resolved against the program directory.
@@ -40,6 +50,7 @@ struct RequestSetup {
   bool transferExpected = false;
   std::string receivePath;      // empty when nothing is received
   int32_t packetCount = 1;
+  long expectedBytes = 0;          // what the transfer brings, when known
   uint32_t selectedByteCount = 0;  // Offload with selectFlag 1
   bool deleteOldReceiveFile = false;
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "util/read_file.h"
 #include "util/text.h"
 
 namespace zelkor {
@@ -34,6 +35,13 @@ std::optional<LinkMessage> LinkShared::takeMessage() {
 bool LinkShared::hasMessages() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return !messages_.empty();
+}
+
+std::string ProblemsText(const LinkResult& r) {
+  std::string text;
+  for (const LinkMessage& m : r.problems)
+    text += (text.empty() ? "" : " ") + m.text + (m.details.empty() ? "" : " " + m.details);
+  return text;
 }
 
 bool ParseProgressLine(const std::string& line, int* done, int* total) {
@@ -125,22 +133,21 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
 
   if (shared.cancelRequested) return endCancelled();
   discardInput();
-  std::FILE* command = std::fopen(setup.commandPath.c_str(), "rb");
-  if (!command) {
+  std::string commandBytes, why;
+  if (!ReadWholeFile(setup.commandPath, &commandBytes, &why, 1u << 20)) {
     shared.postMessage({kCommandFileMissing, kCommandFileMissingCaption, PromptIcon::Error,
-                        setup.commandPath + " cannot be read. Put the collar's command files in the Commands "
-                                            "folder (a folder without them gets the shipped ones at the next "
-                                            "start)."});
+                        setup.commandPath + " cannot be read (" + why +
+                            "). Put the collar's command files in the Commands folder (a folder without them gets "
+                            "the shipped ones at the next start)."});
     finish();  // the port is closed here too, not left to the next request
     return;
   }
   int sent = 0;
-  for (int c; (c = std::fgetc(command)) != EOF;) {
+  for (const char c : commandBytes) {
     SendByte(serial, port, static_cast<uint8_t>(c));
     ++sent;
     shared.update([&](LinkDisplay& d) { d.bytesSent = Format("%d", sent); });
   }
-  std::fclose(command);
 
   WaitTicks(shared, 80, [&] { return serial.outputDrained(port, 1) & 0xFF; });
 
@@ -207,6 +214,8 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
       run.workingDir = programDirectory;
       run.portDescriptor = serial.heldDescriptor(port);
       run.cancelled = [&] { return shared.cancelRequested.load(); };
+      if (setup.expectedBytes > 0) run.environment[kExpectedBytesVariable] = Format("%ld", setup.expectedBytes);
+      if (!params.partialPath.empty()) run.environment[kPartialPathVariable] = params.partialPath;
       const auto started = std::chrono::steady_clock::now();
       shared.update([&](LinkDisplay& d) {
         d.transferring = true;
@@ -215,6 +224,15 @@ void RunLinkWorker(LinkShared& shared, SerialPort& serial, const LinkParams& par
       run.onLine = [&](const std::string& line) {
         if (line.compare(0, 7, "error: ") == 0) {
           shared.update([&](LinkDisplay& d) { d.transferError = line.substr(7); });
+          return;
+        }
+        if (line == "error-kind: write") {
+          shared.update([](LinkDisplay& d) { d.transferWriteFailed = true; });
+          return;
+        }
+        int retries = 0;
+        if (std::sscanf(line.c_str(), "retransmissions %d", &retries) == 1) {
+          shared.update([&](LinkDisplay& d) { d.retransmissions = retries; });
           return;
         }
         int done = 0, total = 0;
@@ -277,7 +295,10 @@ LinkDriver::~LinkDriver() {
 void LinkDriver::start() {
   shared_.closeRequested = false;
   const int port = params_.port & 0xFF;
-  shared_.update([&](LinkDisplay& d) { d.portText = Format("Com %d", port + 1); });
+  shared_.update([&](LinkDisplay& d) {
+    d.portText = Format("Com %d", port + 1);
+    d.stage = params_.stage;
+  });
   serial_.closePort(port);
   serial_.openPort(port);
   bool failed = false;
@@ -316,6 +337,9 @@ void LinkDriver::start() {
 }
 
 void LinkDriver::cancel() {
+  // A cancel that comes when the transfer is over is still the user's word:
+  // the caller hears of it and goes no further.
+  cancelAsked_ = true;
   if (finished_ || shared_.workerDone) return;
   shared_.cancelRequested = true;
   shared_.update([](LinkDisplay& d) { d.cancelling = true; });
@@ -327,7 +351,12 @@ LinkResult LinkDriver::result() const {
   r.commandReceived = shared_.commandReceived;
   r.fileReceived = shared_.fileReceived;
   r.cancelled = shared_.cancelled;
-  r.transferError = shared_.display().transferError;
+  r.cancelRequested = cancelAsked_;
+  const LinkDisplay d = shared_.display();
+  r.transferError = d.transferError;
+  r.transferWriteFailed = d.transferWriteFailed;
+  r.retransmissions = d.retransmissions;
+  r.problems = problems_;
   return r;
 }
 
@@ -336,7 +365,12 @@ bool LinkDriver::tick() {
   ++shared_.ticks;
   if (showing_) return false;  // a message box is open; its loop ticks us
   showing_ = true;
-  while (auto m = shared_.takeMessage()) prompter_.notify(m->text, m->caption, m->icon, {m->details, {}});
+  while (auto m = shared_.takeMessage()) {
+    if (params_.quietFailures)
+      problems_.push_back(*m);
+    else
+      prompter_.notify(m->text, m->caption, m->icon, {m->details, {}});
+  }
   showing_ = false;
   if (shared_.closeRequested && shared_.workerDone && !shared_.hasMessages()) {
     if (worker_.joinable()) worker_.join();

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/prompter.h"
 #include "link/link_request.h"
@@ -46,6 +47,12 @@ struct LinkDisplay {
   int secondsLeft = -1;
   // The reason the transfer helper gave for a failure, if any.
   std::string transferError;
+  // The helper could not write the file (a full disk): the line was fine.
+  bool transferWriteFailed = false;
+  // Packets the helper asked for again: damage on the line.
+  int retransmissions = 0;
+  // The step of a longer job, for people ("Reading it again to confirm").
+  std::string stage;
   bool cancelling = false;
 };
 
@@ -94,8 +101,17 @@ struct LinkResult {
   bool commandReceived = false;
   bool fileReceived = false;
   bool cancelled = false;     // the user cancelled; nothing was received
+  bool cancelRequested = false;  // the user asked to cancel, even after the transfer was over
   std::string transferError;  // why the helper failed, when it said
+  bool transferWriteFailed = false;  // the file could not be written; the line was fine
+  int retransmissions = 0;    // packets asked for again during the transfer
+  // With LinkParams::quietFailures: what the link would have said.
+  std::vector<LinkMessage> problems;
 };
+
+// What the link found, in words, for a caller that says it once: the
+// kept-back messages (LinkParams::quietFailures), each with its details.
+std::string ProblemsText(const LinkResult& result);
 
 // Opens the port, sets up the request and starts the worker; then tick()
 // every 50 ms until it returns true. Messages are shown through the
@@ -129,6 +145,8 @@ class LinkDriver {
   bool showing_ = false;
   bool finished_ = false;
   bool portFailed_ = false;
+  std::vector<LinkMessage> problems_;  // messages kept back (quietFailures)
+  bool cancelAsked_ = false;
 };
 
 // Runs a request to its end on the calling thread, ticking every 50 ms;

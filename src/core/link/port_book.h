@@ -1,7 +1,11 @@
 // The bookkeeping every serial port implementation shares: which ports are
 // open and on what handle, nested holds of collar sequences (a held port
 // stays open through closePort), why the last open failed, and the option
-// value. The platform supplies how a device is opened and closed.
+// value. The platform supplies how a device is opened and closed, and how
+// to tell that an open handle still leads to the device: a held handle
+// whose device went away (a pulled cable) or changed (a new adapter, a new
+// simulated collar on the same link) is closed and the device opened again
+// at the next open or hold, so that a Retry after a reconnect works.
 #pragma once
 
 #include <functional>
@@ -19,10 +23,16 @@ class PortBook {
   using Resolver = std::function<std::string(int portIndex)>;
   using Opener = std::function<Handle(const std::string& device, PortProblem* problem)>;
   using Closer = std::function<void(Handle)>;
+  // True while the handle still leads to that device.
+  using Checker = std::function<bool(Handle, const std::string& device)>;
 
   // `none` is the handle value of a port that is not open.
-  PortBook(Resolver resolver, Handle none, Opener opener, Closer closer)
-      : resolver_(std::move(resolver)), none_(none), open_(std::move(opener)), close_(std::move(closer)) {}
+  PortBook(Resolver resolver, Handle none, Opener opener, Closer closer, Checker alive = {})
+      : resolver_(std::move(resolver)),
+        none_(none),
+        open_(std::move(opener)),
+        close_(std::move(closer)),
+        alive_(std::move(alive)) {}
   ~PortBook() {
     for (auto& [port, entry] : ports_) close_(entry.handle);
   }
@@ -41,7 +51,7 @@ class PortBook {
   int open(int port) {
     std::lock_guard<std::mutex> lock(mutex_);
     Entry& entry = entryFor(port);
-    if (entry.handle == none_) entry.handle = open_(resolver_(port), &entry.problem);
+    renew(port, entry);
     return entry.handle != none_ ? 0 : -1;
   }
 
@@ -55,7 +65,7 @@ class PortBook {
   bool hold(int port) {
     std::lock_guard<std::mutex> lock(mutex_);
     Entry& entry = entryFor(port);
-    if (entry.handle == none_) entry.handle = open_(resolver_(port), &entry.problem);
+    renew(port, entry);
     if (entry.handle == none_) return false;
     ++entry.holds;
     return true;
@@ -77,7 +87,11 @@ class PortBook {
 
   // 1 when the port exists and is free: opened and closed again at once.
   int probe(int port) {
-    if (handle(port) != none_) return 0;  // ours: not free
+    if (handle(port) != none_) {  // ours: not free
+      std::lock_guard<std::mutex> lock(mutex_);
+      entryFor(port).problem = PortProblem::Busy;
+      return 0;
+    }
     PortProblem problem = PortProblem::None;
     const Handle h = open_(resolver_(port), &problem);
     {
@@ -115,10 +129,20 @@ class PortBook {
   Handle none_;
   Opener open_;
   Closer close_;
+  Checker alive_;
   mutable std::mutex mutex_;
   std::map<int, Entry> ports_;
 
   Entry& entryFor(int port) { return ports_.try_emplace(port, Entry{none_}).first->second; }
+
+  // Opens the port when it is not open; an open handle that no longer leads
+  // to its device is closed first (its holds stay: the sequence goes on on
+  // the new handle).
+  void renew(int port, Entry& entry) {
+    const std::string device = resolver_(port);
+    if (entry.handle != none_ && alive_ && !alive_(entry.handle, device)) closeEntry(entry);
+    if (entry.handle == none_) entry.handle = open_(device, &entry.problem);
+  }
 
   void closeEntry(Entry& entry) {
     close_(entry.handle);

@@ -5,9 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "app/app_state.h"
+
 namespace zelkor {
 
-constexpr int kPortCount = 36;
+constexpr int kPortCount = kComPortCount;
 
 // Looks up a setting "Port Devices/COM<n>"; returns nothing when unset.
 using PortSettingLookup = std::function<std::optional<std::string>(int comNumber)>;

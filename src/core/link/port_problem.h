@@ -12,4 +12,8 @@ enum class PortProblem { None, Missing, Busy, PermissionDenied, NotATerminal, Ot
 // Windows).
 std::string DescribePortProblem(PortProblem problem, const std::string& device);
 
+// Who holds a busy device, for people: "PID 1234 (zelkor-cli)", "this
+// program"; empty when that cannot be found out.
+std::string PortHolder(const std::string& device);
+
 }  // namespace zelkor

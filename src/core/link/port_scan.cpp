@@ -25,6 +25,12 @@ PortScan ScanPorts(SystemSerialPort& serial, int savedPort, const std::function<
       }
       if (i == savedPort) scan.selected = static_cast<int>(scan.entries.size());
       scan.entries.push_back(e);
+    } else if (serial.lastProblem(i) == PortProblem::Busy) {
+      PortEntry e;
+      e.index = i;
+      const std::string holder = PortHolder(serial.device(i));
+      e.text = Format("COM%d: in use by %s", i + 1, holder.empty() ? "another program" : holder.c_str());
+      scan.busy.push_back(e);
     } else if (serial.lastProblem(i) == PortProblem::PermissionDenied && scan.permissionHint.empty()) {
       scan.permissionHint = Format("COM%d: ", i + 1) + DescribePortProblem(PortProblem::PermissionDenied, serial.device(i));
     }

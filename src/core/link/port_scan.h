@@ -18,7 +18,10 @@ struct PortEntry {
 };
 
 struct PortScan {
-  std::vector<PortEntry> entries;  // ascending port order
+  std::vector<PortEntry> entries;  // the free ports, ascending
+  // Ports that exist but another program (or this one) holds: shown greyed,
+  // "COM3: in use by PID 1234 (zelkor-cli)".
+  std::vector<PortEntry> busy;
   int selected = -1;               // position in entries
   std::string permissionHint;      // how to reach ports we may not open
 };

@@ -1,6 +1,10 @@
 #include "link/posix_serial_port.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/sysmacros.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -92,8 +96,20 @@ bool PosixSerialPort::ConfigureRaw(int fd, int baud, int dataBits, int stopBits,
   return ok;
 }
 
+bool PosixSerialPort::StillThere(int fd, const std::string& device) {
+  // A hang-up or an error on the descriptor: the device went away.
+  pollfd p{fd, 0, 0};
+  if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
+  struct stat open {}, now {};
+  if (fstat(fd, &open) != 0) return false;
+  // The name leads elsewhere now (a new adapter, a new pseudo-terminal).
+  if (stat(device.c_str(), &now) != 0) return false;
+  return open.st_rdev == now.st_rdev && open.st_ino == now.st_ino && open.st_dev == now.st_dev;
+}
+
 PosixSerialPort::PosixSerialPort(Resolver resolver)
-    : book_(std::move(resolver), -1, &PosixSerialPort::OpenExclusive, &PosixSerialPort::CloseExclusive) {}
+    : book_(std::move(resolver), -1, &PosixSerialPort::OpenExclusive, &PosixSerialPort::CloseExclusive,
+            &PosixSerialPort::StillThere) {}
 
 PosixSerialPort::~PosixSerialPort() = default;
 
@@ -186,11 +202,40 @@ std::string PosixSerialPort::openProblem(int port) const {
 
 PortProblem PosixSerialPort::lastProblem(int port) const { return book_.lastProblem(port); }
 
+std::string PortHolder(const std::string& device) {
+  // The lock a holder takes (flock) is listed in /proc/locks with its
+  // process and the device node's major:minor:inode.
+  struct stat st {};
+  if (stat(device.c_str(), &st) != 0) return std::string();
+  std::ifstream locks("/proc/locks");
+  for (std::string line; std::getline(locks, line);) {
+    std::istringstream words(line);
+    std::string number, kind, mode, access, file;
+    long pid = 0;
+    if (!(words >> number >> kind)) continue;
+    if (kind == "->") words >> kind;  // a waiter
+    if (!(words >> mode >> access >> pid >> file) || kind != "FLOCK") continue;
+    unsigned major = 0, minor = 0;
+    unsigned long inode = 0;
+    if (std::sscanf(file.c_str(), "%x:%x:%lu", &major, &minor, &inode) != 3) continue;
+    if (inode != st.st_ino || major != ::major(st.st_dev) || minor != ::minor(st.st_dev)) continue;
+    if (pid == static_cast<long>(getpid())) return "this program";
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    return "PID " + std::to_string(pid) + (name.empty() ? std::string() : " (" + name + ")");
+  }
+  return std::string();
+}
+
 std::string DescribePortProblem(PortProblem problem, const std::string& device) {
   switch (problem) {
     case PortProblem::None: return std::string();
     case PortProblem::Missing: return device + " does not exist.";
-    case PortProblem::Busy: return device + " is in use by another program.";
+    case PortProblem::Busy: {
+      const std::string holder = PortHolder(device);
+      return holder.empty() ? device + " is in use by another program." : device + " is in use by " + holder + ".";
+    }
     case PortProblem::NotATerminal: return device + " is not a serial port.";
     case PortProblem::Other: return device + " could not be opened.";
     case PortProblem::PermissionDenied: {

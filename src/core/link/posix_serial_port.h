@@ -46,6 +46,8 @@ class PosixSerialPort : public SerialPort {
   static bool ConfigureRaw(int fd, int baud, int dataBits, int stopBits, char parity);
   // Drops exclusive use and closes.
   static void CloseExclusive(int fd);
+  // Whether an open descriptor still leads to the device of that name.
+  static bool StillThere(int fd, const std::string& device);
 
  private:
   PortBook<int> book_;

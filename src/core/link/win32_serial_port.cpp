@@ -110,7 +110,13 @@ bool Win32SerialPort::WriteAll(Handle handle, const uint8_t* data, size_t size) 
 }
 
 Win32SerialPort::Win32SerialPort(Resolver resolver)
-    : book_(std::move(resolver), nullptr, &Win32SerialPort::OpenExclusive, &Win32SerialPort::CloseExclusive) {}
+    : book_(std::move(resolver), nullptr, &Win32SerialPort::OpenExclusive, &Win32SerialPort::CloseExclusive,
+            [](Handle h, const std::string&) {
+              // A removed USB adapter leaves a handle whose comm calls fail.
+              DWORD errors = 0;
+              COMSTAT status{};
+              return ClearCommError(H(h), &errors, &status) != 0;
+            }) {}
 
 Win32SerialPort::~Win32SerialPort() = default;
 
@@ -193,6 +199,9 @@ std::string Win32SerialPort::openProblem(int port) const {
 }
 
 PortProblem Win32SerialPort::lastProblem(int port) const { return book_.lastProblem(port); }
+
+// Windows names no holder of a COM port to other programs.
+std::string PortHolder(const std::string&) { return std::string(); }
 
 std::string DescribePortProblem(PortProblem problem, const std::string& device) {
   switch (problem) {

@@ -20,6 +20,8 @@ const char* XmodemStatusText(XmodemStatus s) {
 }
 
 std::string XmodemFailureText(const XmodemReceiveResult& r, int expected) {
+  if (r.status == XmodemStatus::Incomplete && expected > 0 && r.packets == 0)
+    return "the sender ended before the first of " + std::to_string(expected) + " packets";
   if (r.status == XmodemStatus::Incomplete && expected > 0)
     return "the sender ended after " + std::to_string(r.packets) + " of " + std::to_string(expected) + " packets";
   if (r.status == XmodemStatus::Timeout && r.packets > 0)
@@ -69,13 +71,21 @@ void Purge(ByteChannel& ch, int quietMs, const std::function<bool()>& cancelled)
 
 }  // namespace
 
+int FewestPackets(int expectedPackets, long expectedBytes) {
+  if (expectedBytes > 0)
+    return static_cast<int>((expectedBytes + static_cast<long>(kXmodemPacketSize) - 1) /
+                            static_cast<long>(kXmodemPacketSize));
+  if (expectedPackets <= 0) return 0;
+  return expectedPackets > 1 ? expectedPackets - 1 : 1;
+}
+
 XmodemReceiveResult XmodemReceive(ByteChannel& ch, const XmodemReceiveOptions& o) {
   XmodemReceiveResult r;
   uint8_t expected = 1;
   int tries = 0;
   bool started = false;
   bool eotPending = false;  // one EOT seen and answered with NAK
-  const int fewest = o.expectedPackets > 1 ? o.expectedPackets - 1 : 0;
+  const int fewest = FewestPackets(o.expectedPackets, o.expectedBytes);
   auto fail = [&](XmodemStatus s, bool cancel) {
     if (cancel) {
       SendCancel(ch);
@@ -104,7 +114,7 @@ XmodemReceiveResult XmodemReceive(ByteChannel& ch, const XmodemReceiveOptions& o
     if (c == kReadTimeout) {
       // A sender that never repeats its EOT: once every expected packet is
       // here, its silence after our NAK ends the transfer.
-      if (eotPending && o.expectedPackets > 0 && r.packets >= fewest) return finish();
+      if (eotPending && fewest > 0 && r.packets >= fewest) return finish();
       if (!retry()) return fail(XmodemStatus::Timeout, true);
       continue;
     }

@@ -39,10 +39,13 @@ struct XmodemReceiveOptions {
   int startTimeoutMs = 3000;    // between NAKs while waiting for the first packet
   int packetTimeoutMs = 10000;  // for the start of each later packet
   int charTimeoutMs = 1000;     // between bytes inside a packet
-  // Packets the request expects, 0 when unknown. An end of transmission
-  // before expectedPackets - 1 packets is a failure: the count is rounded up
-  // by the caller, so the last packet may legitimately be missing.
+  // Packets the request expects, 0 when unknown, and the bytes it brings,
+  // 0 when unknown. An end of transmission before the last packet the bytes
+  // need is a failure. Without the bytes, the count's rounding (it is worked
+  // out from one byte more than the data) allows one packet fewer, but
+  // never none.
   int expectedPackets = 0;
+  long expectedBytes = 0;
   // Called after each accepted packet with the count so far.
   std::function<void(int packets)> progress;
   // Polled while waiting; true ends the transfer with CAN CAN (Aborted).
@@ -53,8 +56,11 @@ struct XmodemReceiveResult {
   XmodemStatus status = XmodemStatus::Ok;
   std::vector<uint8_t> data;  // whole packets, the last one's padding included
   int packets = 0;
-  int retries = 0;
+  int retries = 0;  // packets asked for again: damage on the line
 };
+
+// The fewest packets a transfer may end with.
+int FewestPackets(int expectedPackets, long expectedBytes);
 
 // Receives packets until the sender's end of transmission. The first EOT is
 // answered with NAK and accepted only when it comes again: a lost packet

@@ -20,7 +20,15 @@ struct HelperRun {
   int portDescriptor = -1;
   // Polled while the helper runs; true asks it to cancel the transfer.
   std::function<bool()> cancelled;
+  // Added to the helper's environment for this run only.
+  std::map<std::string, std::string> environment;
 };
+
+// What the helper is told beyond its eight arguments: the exact number of
+// bytes the request brings (so that it can require every packet they
+// need), and where to leave what it did receive when a transfer fails.
+inline const char kExpectedBytesVariable[] = "ZELKOR_XMODEM_BYTES";
+inline const char kPartialPathVariable[] = "ZELKOR_XMODEM_PARTIAL";
 
 // Where the helper finds a port handed over by descriptor.
 inline const char kPortDescriptorVariable[] = "ZELKOR_PORT_FD";

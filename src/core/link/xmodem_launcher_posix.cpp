@@ -31,6 +31,7 @@ int SpawnXmodemLauncher::run(const HelperRun& run) {
   if (pipe2(out, O_CLOEXEC) != 0) return -1;
 
   std::map<std::string, std::string> extra = extra_;
+  for (const auto& [name, value] : run.environment) extra[name] = value;
   // A port held for the caller's whole sequence arrives as descriptor 3.
   constexpr int kChildPortFd = 3;
   int portCopy = -1;

@@ -64,6 +64,7 @@ int SpawnXmodemLauncher::run(const HelperRun& run) {
     SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
 
     std::map<std::string, std::string> extra = extra_;
+    for (const auto& [name, value] : run.environment) extra[name] = value;
     if (run.portDescriptor >= 0) {
       HANDLE held = reinterpret_cast<HANDLE>(static_cast<intptr_t>(run.portDescriptor));
       if (!DuplicateHandle(GetCurrentProcess(), held, GetCurrentProcess(), &port, 0, TRUE, DUPLICATE_SAME_ACCESS)) {

@@ -22,6 +22,7 @@ struct ImportInfo {
   std::string at;          // when, as the user's clock reads "2026-12-07 14:03:07"
   int port = -1;           // COM port (0-based) of an offload; -1 for an imported file
   std::string backupPath;  // the file the data was kept in
+  bool confirmed = false;  // two reads of the collar agreed on it
 };
 
 struct ImportResult {

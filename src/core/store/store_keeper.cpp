@@ -55,6 +55,9 @@ std::string KeepOutcome::message() const {
     if (waitingImported) s += Format(" %d earlier offloads that were waiting went in too.", waitingImported);
     return s;
   }
+  if (!listed)
+    return "The fixes were not added to the season store: " + error + ". The store could not be reached and the " +
+           "backup could not be listed for later: import " + backupPath + " by hand (zelkor-cli db import).";
   return "The fixes were not added to the season store: " + error + ". The files are written; the backup is " +
          Format("remembered and goes into the store the next time it can be reached (%d waiting).", stillWaiting);
 }
@@ -62,6 +65,7 @@ std::string KeepOutcome::message() const {
 KeepOutcome KeepInStore(const std::string& programDirectory, const std::string& target,
                         const std::vector<uint8_t>& image, const ImportInfo& info) {
   KeepOutcome out;
+  out.backupPath = info.backupPath;
   std::vector<PendingImport> pending = ReadPendingImports(programDirectory);
   std::string error;
   auto store = SeasonStore::Open(target, &error);
@@ -71,7 +75,7 @@ KeepOutcome KeepInStore(const std::string& programDirectory, const std::string& 
     for (const PendingImport& p : pending) known |= p.path == info.backupPath;
     if (!known && !info.backupPath.empty()) pending.push_back({info.backupPath, info.port, info.at});
     std::string ignored;
-    WritePendingImports(programDirectory, pending, &ignored);
+    out.listed = !info.backupPath.empty() && WritePendingImports(programDirectory, pending, &ignored);
     out.stillWaiting = static_cast<int>(pending.size());
     return out;
   };

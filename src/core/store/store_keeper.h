@@ -34,14 +34,18 @@ bool WritePendingImports(const std::string& programDirectory, const std::vector<
 
 struct KeepOutcome {
   bool stored = false;         // this image went into the store
+  bool listed = false;         // or, when it could not, its backup is on the list of imports to come
   int added = 0;               // new fixes from it
   int waitingImported = 0;     // earlier offloads that were waiting and went in now
   int stillWaiting = 0;        // offloads waiting for the store
   std::string store;           // its description
   std::string error;           // why the store could not take it
+  std::string backupPath;      // the file it was kept in
   // One sentence for the user: "200 new fixes in the season store (SQLite
   // /data/zelkor.sqlite)." or why not and what happens next.
   std::string message() const;
+  // In the store or on its way there: what an erase may rely on.
+  bool safe() const { return stored || listed; }
 };
 
 // Imports an offload's agreed image (kept in `info.backupPath`), after

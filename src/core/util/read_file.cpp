@@ -28,7 +28,16 @@ bool IsFolderMode(const FileStat& st) { return (st.st_mode & _S_IFMT) == _S_IFDI
 bool IsRegularMode(const FileStat& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 #else
 using FileStat = struct stat;
-int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+// Without O_NONBLOCK, opening a named pipe waits for a writer, for ever;
+// the descriptor goes back to blocking once it is known to be a file.
+int OpenForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd >= 0) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  }
+  return fd;
+}
 int StatOf(int fd, FileStat* st) { return fstat(fd, st); }
 int ReadSome(int fd, char* buffer, unsigned size) { return static_cast<int>(::read(fd, buffer, size)); }
 void CloseFile(int fd) { ::close(fd); }
