@@ -280,6 +280,11 @@ int RunOffloadCommand(int argc, char** argv) {
     return KeepResult{kept.safe(), kept.message()};
   };
   context.cancelled = CancelRequested;
+  // A last moment to keep the collar's data, said where the user looks.
+  context.beforeErase = [&] {
+    std::fprintf(stderr, "Erasing collar %u in 2 seconds; press Ctrl+C to keep its data.\n", config.collarId);
+    for (int i = 0; i < 20 && !CancelRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  };
   const OffloadReport report = RunOffload(choice, context);
   if (report.cancelled && report.outcome != OffloadOutcome::Cancelled)
     std::fprintf(stderr, "Cancelled; nothing was erased.\n");

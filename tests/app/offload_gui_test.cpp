@@ -8,12 +8,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 #include "app/paths.h"
 #include "collar_commands_dialog.h"
 #include "gpsdata/translate.h"
 #include "main_frame.h"
+#include "link_dialog.h"
 #include "main_view.h"
 #include "offload_dialog.h"
 #include "qt_app.h"
@@ -169,6 +172,58 @@ TEST(OffloadEndToEndGui, OffloadFromTheDialogThenResetTheCollar) {
                 " (confirmed by two reads); the collar was erased. 150 new fixes in the season store (SQLite " +
                 g.dir.file("zelkor.sqlite") + ").");
   EXPECT_EQ(g.frame->connectionPane()->text().toStdString(), "COM1 = " + sim.link() + " \u00b7 collar " + id);
+}
+
+// The cable is pulled in the middle of the first read and put back: the
+// program still holds the port from the configuration download, opens it
+// anew, and the Retry the user answers finishes the offload.
+TEST(OffloadEndToEndGui, RetryAfterACablePullFinishesTheOffload) {
+  testing::Sim sim({"--fixes", "100", "--seed", "23", "--pace"});
+  ASSERT_TRUE(sim.ready());
+  const std::string state = sim.state();
+  setenv("ZELKOR_XMODEM_TIMEOUT_MS", "2000", 1);
+  Gui g(sim.link());
+  g.prompter.answers = {PromptAnswer::Retry, PromptAnswer::No};  // Retry, and keep the collar's data
+  bool sent = false, pulled = false;
+  QTimer driver;
+  driver.setInterval(30);
+  QElapsedTimer since;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* d = qobject_cast<OffloadGpsDataDialog*>(modal); d && !sent) {
+      sent = true;
+      since.start();
+      d->fileNameField()->setText("moose");
+      // Clicked from the event loop, so that this timer keeps running
+      // while the transfer's window is open.
+      QTimer::singleShot(0, d, [d] { d->sendButton()->click(); });
+      return;
+    }
+    // A second into the first read: out, and back after a moment.
+    bool reading = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) reading |= qobject_cast<LinkDialog*>(w) && w->isVisible();
+    if (sent && !pulled && reading && since.elapsed() > 1500) {
+      pulled = true;
+      sim.pull();
+      QThread::msleep(1000);
+      sim.start();
+    }
+  });
+  driver.start();
+  g.frame->view()->runCommand(kCmdCollarCommands);
+  g.frame->view()->collarCommands()->okButton()->click();
+  for (int i = 0; i < 6000 && !testing::TempDir::Exists(g.dir.file("GPS Data/moose.csv")); ++i)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  for (int i = 0; i < 30; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+  ASSERT_TRUE(pulled) << g.prompter.all();
+  EXPECT_TRUE(g.prompter.saw("GPS data was not received from the collar.")) << g.prompter.all();
+  ASSERT_TRUE(testing::TempDir::Exists(g.dir.file("GPS Data/moose.csv"))) << g.prompter.all();
+  std::string image = state.substr(0, 100 * 32 + 64);
+  while (image.size() % 128) image.push_back('\x1A');
+  EXPECT_TRUE(g.dir.read("GPS Data/moose.csv") ==
+              TranslateGpsImage(std::vector<uint8_t>(image.begin(), image.end()), OutputForm::LatLon, UtcShift{},
+                                "(GMT) Universal Time Coordinated (UTC)")
+                  .csv);
 }
 
 }  // namespace

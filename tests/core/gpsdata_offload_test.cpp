@@ -174,17 +174,20 @@ TEST(EraseGuard, ADamagedFirstReadIsReplacedByTheTwoThatAgree) {
   EXPECT_TRUE(o.prompter.saw("The first read of the collar's memory was damaged"));
 }
 
-TEST(EraseGuard, ThreeDifferentReadsEraseNothing) {
+TEST(EraseGuard, ReadsThatAllDifferEraseNothing) {
   Offload o;
   const uint32_t pointer = o.collar.pointer();
-  o.collar.damage = {nullptr, FlipByte, FlipAnother};
+  // Every read differs from every other: five reads, then no erase.
+  o.collar.damage = {nullptr, FlipByte, FlipAnother, [](std::vector<uint8_t>& i) { i[64 + 50] ^= 2; },
+                     [](std::vector<uint8_t>& i) { i[64 + 60] ^= 4; }};
   o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
   const OffloadReport r = o.run(Offload::Choice());
-  EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "Offload", "kept"}))
+  EXPECT_EQ(o.collar.log,
+            (std::vector<std::string>{"Offload", "Offload", "Offload", "Offload", "Offload", "kept"}))
       << "the clean first read is kept; nothing is erased";
   EXPECT_FALSE(r.resetDone);
   EXPECT_EQ(o.collar.pointer(), pointer);
-  EXPECT_TRUE(o.prompter.saw("Three reads of the collar's memory gave three different results")) << o.prompter.all();
+  EXPECT_TRUE(o.prompter.saw("5 reads of the collar's memory gave 5 different results")) << o.prompter.all();
   EXPECT_FALSE(r.failure.empty());
 }
 
@@ -194,11 +197,16 @@ TEST(EraseGuard, ACancelledOrFailedSecondReadErasesNothing) {
     (cancel ? o.collar.cancelReads : o.collar.failReads) = {2};
     o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
     const OffloadReport r = o.run(Offload::Choice());
-    EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "kept"})) << cancel;
+    // A cancel stops the offload; a failed second read leaves the clean
+    // first read's data, unerased.
+    EXPECT_EQ(o.collar.log, cancel ? (std::vector<std::string>{"Offload", "Offload"})
+                                   : (std::vector<std::string>{"Offload", "Offload", "kept"}))
+        << cancel;
     EXPECT_FALSE(r.resetDone);
     EXPECT_EQ(r.cancelled, cancel);
-    EXPECT_EQ(r.outcome, OffloadOutcome::Viewed) << "the first read was clean: its data is still translated";
-    EXPECT_TRUE(o.prompter.saw(cancel ? "was cancelled; nothing was erased" : "too many errors on one packet"))
+    EXPECT_EQ(r.outcome, cancel ? OffloadOutcome::Cancelled : OffloadOutcome::Viewed);
+    EXPECT_EQ(o.gpsData().size(), cancel ? 0u : 1u);
+    EXPECT_TRUE(o.prompter.saw(cancel ? "Nothing was erased and no file was written." : "too many errors on one packet"))
         << o.prompter.all();
   }
 }
@@ -293,7 +301,7 @@ TEST(VerifiedReads, UnconfirmedDataFromANoisyLineIsKeptAsideAndNothingElse) {
   o.collar.damage = {FlipByte, FlipAnother, nullptr};
   o.collar.retransmissions = {2};
   o.prompter.answers = {PromptAnswer::No};
-  o.collar.failReads = {3};  // the deciding read breaks off
+  o.collar.failReads = {3};  // the next read breaks off
   const OffloadReport r = o.run(Offload::Choice());
   EXPECT_EQ(r.outcome, OffloadOutcome::Unconfirmed);
   EXPECT_EQ(o.gpsData(), std::vector<std::string>{}) << "no CSV";

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/paths.h"
 #include "gpsdata/gps_fix.h"
 #include "gpsdata/translate.h"
+#include "store/season_store.h"
 #include "support/collar_sim.h"
 #include "support/temp_dir.h"
 #include "util/endian.h"
@@ -34,6 +36,17 @@ struct CollarTruth {
     csv = t.csv;
   }
 };
+
+template <typename Bytes>
+std::string Hex(const Bytes& b, size_t at) {
+  std::string s;
+  for (size_t i = at; i < at + 32 && i < b.size(); ++i) {
+    static const char* d = "0123456789abcdef";
+    s.push_back(d[static_cast<uint8_t>(b[i]) >> 4]);
+    s.push_back(d[static_cast<uint8_t>(b[i]) & 15]);
+  }
+  return s;
+}
 
 inline std::vector<std::string> FilesIn(const std::string& dir) { return TempDir::List(dir); }
 
@@ -64,7 +77,34 @@ inline void ExpectNothingWrongStands(const Sim& sim, const CollarTruth& truth, i
   bool trueBackup = false;
   for (const std::string& name : FilesIn(backups)) {
     if (!EndsWith(name, ".gps")) continue;
-    trueBackup |= TempDir::ReadFile(backups + name) == truth.image;
+    const bool isTrue = TempDir::ReadFile(backups + name) == truth.image;
+    trueBackup |= isTrue;
+    // A read kept aside unconfirmed may be anything; a backup must be true.
+    if (!EndsWith(name, ".unconfirmed.gps"))
+      EXPECT_TRUE(isTrue) << context << ": the backup " << name << " differs from the collar's data";
+  }
+  // The store's rows of this collar are the collar's blocks, whatever came
+  // of the run.
+  const std::string storePath = DefaultStorePath(sim.data() + "/");
+  if (TempDir::Exists(storePath) && truth.pointer > 64) {
+    std::string error;
+    auto store = SeasonStore::Open(storePath, &error);
+    ASSERT_TRUE(store) << context << ": " << error;
+    std::vector<uint8_t> history;
+    const uint32_t collar = ReadBe16(reinterpret_cast<const uint8_t*>(truth.image.data()) + 12);
+    if (store->history(collar, std::nullopt, std::nullopt, &history, &error)) {
+      const size_t blocks = (truth.pointer - 64) / 32;
+      ASSERT_EQ(history.size(), 64 + blocks * 32) << context << ": the store holds other fixes than the collar";
+      const std::vector<uint8_t> want(truth.image.begin(), truth.image.end());
+      size_t differ = 0;
+      while (64 + differ * 32 < history.size() &&
+             std::equal(history.begin() + 64 + differ * 32, history.begin() + 96 + differ * 32,
+                        want.begin() + 64 + differ * 32))
+        ++differ;
+      EXPECT_EQ(64 + differ * 32, history.size())
+          << context << ": the store's fixes differ from the collar's from block " << differ + 1 << " (exit "
+          << exitStatus << ")\nstore: " << Hex(history, 64 + differ * 32) << "\ntrue:  " << Hex(truth.image, 64 + differ * 32);
+    }
   }
   if (sim.pointer() == 64 && truth.pointer != 64) {
     EXPECT_TRUE(trueBackup) << context << ": the collar was erased but no backup holds its true data";

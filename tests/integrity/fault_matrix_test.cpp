@@ -64,6 +64,14 @@ TEST(FaultMatrix, CorruptedLineNeverErasesWithoutATrueBackup) {
   RunMatrix("--corrupt", true, 101);
 }
 
+// Without --reset a single read used to be trusted; on a line that damages
+// bytes the one-byte sum can pass two flips that cancel out. Now a read that
+// needed retransmissions is confirmed by another, or nothing is kept.
+TEST(FaultMatrix, CorruptedLineWithoutResetKeepsOnlyConfirmedData) {
+  const Tally t = RunMatrix("--corrupt", false, 301);
+  EXPECT_GT(t.ok, 0) << "a 1 % corruption should not defeat every offload";
+}
+
 TEST(FaultMatrix, LossyLineNeverPassesOffAWrongCsv) {
   const Tally t = RunMatrix("--drop", false, 201);
   EXPECT_GT(t.ok, 0) << "a 1 % loss should not defeat every offload";

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <thread>
+#include <tuple>
 
 #include "integrity/collar_invariants.h"
 #include "support/cli_run.h"
@@ -103,6 +104,58 @@ TEST_P(KillPoints, NothingButAWholeCsvStandsAndTheCollarKeepsItsData) {
 
 INSTANTIATE_TEST_SUITE_P(Kill, KillPoints, ::testing::ValuesIn(kPoints),
                          [](const ::testing::TestParamInfo<KillPoint>& info) { return std::string(info.param.name); });
+
+// Ctrl+C (SIGINT) and SIGTERM at fixed points of an offload with --reset:
+// the program stops cleanly with 130, the collar keeps its data, and the
+// next offload works. "Just before the erase" is the moment the command line
+// announces it.
+struct StopPoint {
+  const char* name;
+  const char* marker;
+  int occurrence;
+  int delayMs;
+};
+
+const StopPoint kStops[] = {
+    {"DuringTheConfigurationDownload", "Requesting collar configuration", 1, 150},
+    {"DuringTheFirstRead", "Requesting GPS data", 1, 800},
+    {"DuringTheConfirmingRead", "Requesting GPS data", 2, 800},
+    {"JustBeforeTheErase", "press Ctrl+C to keep its data", 1, 0},
+};
+
+class StopPoints : public ::testing::TestWithParam<std::tuple<StopPoint, int>> {};
+
+TEST_P(StopPoints, TheOffloadStopsWith130AndTheCollarKeepsItsData) {
+  const StopPoint& k = std::get<0>(GetParam());
+  const int signal = std::get<1>(GetParam());
+  const std::string context = std::string(k.name) + (signal == SIGINT ? " SIGINT" : " SIGTERM");
+  Sim sim({"--fixes", "40", "--seed", "8", "--pace"});
+  ASSERT_TRUE(sim.ready());
+  const CollarTruth truth(sim);
+  const std::string err = sim.dir.file("cli.err");
+  auto env = testing::SimEnvironment(sim.link());
+  Process cli(std::string(ZELKOR_BIN_DIR) + "/zelkor-cli",
+              {"zelkor-cli", "offload", "--port", "1", "--out", "elk", "--reset", "--data-dir", sim.data()}, env, "",
+              err);
+  ASSERT_TRUE(WaitForText(err, k.marker, k.occurrence, 60000)) << context << "\n" << TempDir::ReadFile(err);
+  std::this_thread::sleep_for(std::chrono::milliseconds(k.delayMs));
+  cli.signal(signal);
+  const int status = cli.wait(60000);
+  EXPECT_EQ(status, 130) << context << "\n" << TempDir::ReadFile(err);
+  EXPECT_EQ(sim.pointer(), truth.pointer) << context << ": erased although the user stopped it";
+  EXPECT_FALSE(TempDir::ReadFile(err).find("has been erased") != std::string::npos) << context;
+  testing::ExpectNothingWrongStands(sim, truth, status, context);
+  const testing::CliResult again = testing::RunProgram(
+      sim.dir.dir(), {"zelkor-cli", "offload", "--port", "1", "--out", "elk2", "--data-dir", sim.data()}, env);
+  EXPECT_EQ(again.exit, 0) << context << ": the next offload failed\n" << again.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stop, StopPoints,
+                         ::testing::Combine(::testing::ValuesIn(kStops), ::testing::Values(SIGINT, SIGTERM)),
+                         [](const ::testing::TestParamInfo<std::tuple<StopPoint, int>>& info) {
+                           return std::string(std::get<0>(info.param).name) +
+                                  (std::get<1>(info.param) == SIGINT ? "Sigint" : "Sigterm");
+                         });
 
 }  // namespace
 }  // namespace zelkor

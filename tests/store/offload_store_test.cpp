@@ -127,6 +127,24 @@ TEST(ParallelOffload, NamesNeverCollideAndOneFailingCollarFailsTheRun) {
   EXPECT_EQ(a.pointer(), 40u * 32 + 64) << "nothing erased without --reset";
 }
 
+// An empty collar beside a full one: not a failure, and nothing is written
+// for it.
+TEST(ParallelOffload, AnEmptyCollarIsReportedEmptyAndWritesNoFiles) {
+  testing::Sim full({"--fixes", "30", "--id", "81", "--seed", "5"});
+  testing::Sim empty({"--fixes", "0", "--id", "82"});
+  ASSERT_TRUE(full.ready() && empty.ready());
+  TempDir work;
+  const CliOutcome r = Cli(work.dir(),
+                           {"offload", "--port", "1", "--port", "2", "--reset", "--out", "elk-{id}", "--data-dir",
+                            work.file("data")},
+                           {full.link(), empty.link()});
+  EXPECT_EQ(r.exit, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("COM2: collar 82 is empty: nothing to offload"), std::string::npos) << r.out;
+  EXPECT_EQ(TempDir::List(work.file("data/GPS Data")), std::vector<std::string>{"elk-81.csv"});
+  for (const std::string& name : TempDir::List(work.file("data/Backup/GPS Data")))
+    EXPECT_EQ(name.rfind("82_", 0), std::string::npos) << "a backup for the empty collar: " << name;
+}
+
 // A state file of `count` fixes of collar 55, the first ones always the same.
 void WriteState(const std::string& path, int count) {
   std::vector<GpsBlockFields> fixes;

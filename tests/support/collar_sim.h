@@ -15,15 +15,25 @@ namespace zelkor::testing {
 struct Sim {
   TempDir dir;
   std::unique_ptr<Process> process;
+  std::vector<std::string> args;
   explicit Sim(std::vector<std::string> options) {
-    std::vector<std::string> args = {"collar-sim", "--link", dir.file("collar"), "--state", dir.file("state.bin"),
-                                     "--verbose"};
+    args = {"collar-sim", "--link", dir.file("collar"), "--state", dir.file("state.bin"), "--verbose"};
     args.insert(args.end(), options.begin(), options.end());
+    start();
+  }
+  void start() {
+    std::remove(dir.file("sim.out").c_str());
     process = std::make_unique<Process>(std::string(ZELKOR_BIN_DIR) + "/collar-sim", args,
                                         std::map<std::string, std::string>{}, dir.file("sim.out"), dir.file("sim.err"));
     WaitForPath(dir.file("collar"), 10000);
     for (int i = 0; i < 100 && dir.read("sim.out").find("ready") == std::string::npos; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  // The cable pulled: the collar's end of the line goes away at once.
+  void pull() {
+    process->signal(SIGKILL);
+    process->wait(5000);
+    std::remove(link().c_str());
   }
   bool ready() const { return dir.read("sim.out").find("ready") != std::string::npos; }
   std::string link() const { return dir.file("collar"); }

@@ -68,30 +68,28 @@ ReadAgreement ConfirmByRereading(LinkRunner& link, int port, const std::string& 
                                  const std::string& baseName, const std::vector<uint8_t>& first, int32_t blocks,
                                  int32_t selectFlag) {
   ReadAgreement a;
-  auto failed = [&](const MemoryRead& read) {
-    a.outcome = read.cancelled ? ReadAgreement::Cancelled : ReadAgreement::Failed;
-    a.error = read.error;
-    if (!read.cancelled) a.differsFromBlock = FirstDifferingBlock(first, read.partial);
-    return a;
-  };
-  const MemoryRead second = ReadCollarMemory(link, port, programDirectory, baseName, blocks, selectFlag,
-                                             "Reading it again to confirm (second read)");
-  a.reads = 2;
-  if (!second.received || second.cancelled) return failed(second);
-  if (second.image == first) {
-    a.outcome = ReadAgreement::Agreed;
-    a.image = first;
-    return a;
-  }
-  const MemoryRead third = ReadCollarMemory(link, port, programDirectory, baseName, blocks, selectFlag,
-                                            "The two reads differ: reading a third time to decide");
-  a.reads = 3;
-  if (!third.received || third.cancelled) return failed(third);
-  if (third.image == first || third.image == second.image) {
-    a.outcome = ReadAgreement::Agreed;
-    a.image = third.image;
-    a.firstWasWrong = third.image != first;
-    return a;
+  std::vector<std::vector<uint8_t>> seen = {first};
+  for (int read = 2; read <= kMaxReads; ++read) {
+    const MemoryRead next = ReadCollarMemory(
+        link, port, programDirectory, baseName, blocks, selectFlag,
+        read == 2 ? "Reading it again to confirm (second read)"
+                  : Format("The reads differ: reading again to find two that agree (read %d of at most %d)", read,
+                           kMaxReads));
+    a.reads = read;
+    if (!next.received || next.cancelled) {
+      a.outcome = next.cancelled ? ReadAgreement::Cancelled : ReadAgreement::Failed;
+      a.error = next.error;
+      if (!next.cancelled) a.differsFromBlock = FirstDifferingBlock(first, next.partial);
+      return a;
+    }
+    for (const std::vector<uint8_t>& earlier : seen) {
+      if (earlier != next.image) continue;
+      a.outcome = ReadAgreement::Agreed;
+      a.image = next.image;
+      a.firstWasWrong = next.image != first;
+      return a;
+    }
+    seen.push_back(next.image);
   }
   a.outcome = ReadAgreement::Disagreed;
   return a;

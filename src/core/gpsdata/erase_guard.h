@@ -2,7 +2,7 @@
 //
 // The link's checksum is one byte: a damaged packet can pass it. So the
 // memory is erased only when two independent reads of it agree byte for
-// byte (a third read decides a disagreement), or, for "Reset Datapointer"
+// byte (further reads decide a disagreement), or, for "Reset Datapointer"
 // on its own, when a fresh read equals the newest backup of that collar.
 // An erase whose reply was lost on the line is checked by reading the
 // configuration back.
@@ -37,7 +37,9 @@ MemoryRead ReadCollarMemory(LinkRunner& link, int port, const std::string& progr
                             const std::string& baseName, int32_t blocks, int32_t selectFlag,
                             const std::string& stage = {});
 
-// After a first read, reads again until two reads agree (three at most).
+// After a first read, reads again until two reads agree (any two: on a line
+// that damages data, a read is often wrong), kMaxReads reads at most.
+constexpr int kMaxReads = 5;
 struct ReadAgreement {
   enum Outcome { Agreed, Disagreed, Cancelled, Failed } outcome = Failed;
   std::vector<uint8_t> image;  // the image two reads agree on

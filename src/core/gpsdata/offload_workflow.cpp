@@ -134,14 +134,19 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   report.receivedPath = csvPath;
 
   std::error_code ec;
+  bool mayReplace = false;
   if (std::filesystem::exists(csvPath, ec)) {
     // The old file stays until the new one is complete and takes its place.
+    // No is the default: the backup stays either way, but a person's edited
+    // CSV may not.
     if (ui.ask(Format("The file %s already exists. Would you want to overwrite the file?", fileName.c_str()),
-               "File Exists", PromptIcon::Question, PromptButtons::YesNo) != PromptAnswer::Yes) {
+               "File Exists", PromptIcon::Question, PromptButtons::YesNo, {{}, PromptAnswer::No}) !=
+        PromptAnswer::Yes) {
       report.outcome = OffloadOutcome::OverwriteDeclined;
       report.failure = csvPath + " exists";
       return report;
     }
+    mayReplace = true;
   }
 
   const int port = c.state.comPort;
@@ -237,15 +242,20 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
         ui.notify("The first read of the collar's memory was damaged on the line. Two later reads agree; the "
                   "backup and the CSV come from them.",
                   kOffloadCaption, PromptIcon::Information);
+    } else if (agreement.outcome == ReadAgreement::Cancelled) {
+      // A cancel stops the whole offload, as during the first read.
+      ui.notify("The offload was cancelled. Nothing was erased and no file was written.", kOffloadCaption,
+                PromptIcon::Information);
+      report.outcome = OffloadOutcome::Cancelled;
+      report.cancelled = true;
+      report.failure = "cancelled; nothing was erased";
+      return report;
     } else {
       eraseAllowed = false;
       report.differsFromBlock = agreement.differsFromBlock;
       std::string why;
       switch (agreement.outcome) {
         case ReadAgreement::Cancelled:
-          report.cancelled = true;
-          why = "The confirming read of the collar's memory was cancelled; nothing was erased.";
-          report.failure = "cancelled; nothing was erased";
           break;
         case ReadAgreement::Failed:
           why = agreement.differsFromBlock
@@ -258,9 +268,10 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
                                : "the confirming read failed: " + agreement.error;
           break;
         case ReadAgreement::Disagreed:
-          why = "Three reads of the collar's memory gave three different results, so no copy of its data can be "
-                "trusted yet.";
-          report.failure = "three reads of the memory disagree";
+          why = Format("%d reads of the collar's memory gave %d different results, so no copy of its data can be "
+                       "trusted yet.",
+                       agreement.reads, agreement.reads);
+          report.failure = Format("%d reads of the memory all differ", agreement.reads);
           break;
         case ReadAgreement::Agreed:
           break;
@@ -276,7 +287,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
                                                     : "That read is kept aside in " + report.evidencePath + ". ") +
                        "Check the cable and its connectors, then offload again.",
                    {}});
-        report.outcome = report.cancelled ? OffloadOutcome::Cancelled : OffloadOutcome::Unconfirmed;
+        report.outcome = OffloadOutcome::Unconfirmed;
         return report;
       }
       // A clean first read stands; only the erase is off.
@@ -295,8 +306,25 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
                {}});
   }
 
-  const TranslateResult t =
-      TranslateImageToFile(image, csvPath, choice.form, choice.zone(), &report.translation, &reason);
+  // A name the user did not agree to replace is taken only if it is still
+  // free: another offload may have written a file of that name meanwhile.
+  TranslateResult t;
+  if (mayReplace) {
+    t = TranslateImageToFile(image, csvPath, choice.form, choice.zone(), &report.translation, &reason);
+  } else {
+    report.translation = TranslateGpsImage(image, choice.form, choice.zone());
+    t = report.translation.result;
+    if (report.translation.headerBlocks > 0) {
+      switch (CreateFileAtomically(csvPath, report.translation.csv, &reason)) {
+        case CreateResult::Created: break;
+        case CreateResult::Exists:
+          t = TranslateResult::OutputOpenFailed;
+          reason = "another program wrote a file of that name meanwhile; it was left as it is";
+          break;
+        case CreateResult::Failed: t = TranslateResult::WriteFailed; break;
+      }
+    }
+  }
   const char* message = TranslateResultMessage(t);
   if (message) {
     const bool failed = t != TranslateResult::ChecksumMismatch;
@@ -325,6 +353,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   if (!kept.safe) eraseAllowed = false;
 
   if (report.eraseAsked && eraseAllowed) {
+    if (c.beforeErase) c.beforeErase();
     if (c.cancelled && c.cancelled()) {
       report.cancelled = true;
       report.failure = "cancelled; nothing was erased";

@@ -127,6 +127,9 @@ struct OffloadContext {
   // True once the user has asked to stop (Ctrl+C, a window's Cancel); asked
   // last thing before the erase command goes out. May be empty.
   std::function<bool()> cancelled = {};
+  // Called just before that last question: a command line gives the user a
+  // moment to stop the erase there. May be empty.
+  std::function<void()> beforeErase = {};
 };
 
 OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& context);
