@@ -8,6 +8,7 @@
 #include "app/settings_store.h"
 #include "link/link_runner.h"
 #include "link/system_serial_port.h"
+#include "store/store_password.h"
 
 namespace zelkor {
 
@@ -19,6 +20,9 @@ struct AppContext {
   SystemSerialPort& serial;
   LinkRunner& link;
   FileChooser& files;
+  // The desktop keyring that keeps the season store's password; none in
+  // tests, where passwords go to the password file.
+  PasswordKeyring* keyring = nullptr;
 };
 
 }  // namespace zelkor

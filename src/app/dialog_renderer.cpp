@@ -172,9 +172,9 @@ void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& v
       ImportResult r;
       store->import(image, {"2026-05-06 08:00:00", 0, "1234_5_6_2026_8_0_0.gps"}, &r, &error);
     }
-    CollarsDialog collars(storePath, context.files, context.prompter, context.clock, {}, &frame);
+    CollarsDialog collars(storePath, {}, context.files, context.prompter, context.clock, {}, &frame);
     visit(collars, "CollarsDialog");
-    SeasonStoreDialog where(context.store, context.state.programDirectory, context.prompter, &frame);
+    SeasonStoreDialog where(context.store, context.state.programDirectory, context.prompter, context.keyring, &frame);
     visit(where, "SeasonStoreDialog");
     for (const char* end : {"", "-wal", "-shm"}) std::remove((storePath + end).c_str());
   }

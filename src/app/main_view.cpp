@@ -20,6 +20,7 @@
 #include "link/port_session.h"
 #include "parallel_offload_dialog.h"
 #include "season_store_dialog.h"
+#include "store_work.h"
 #include "store/store_keeper.h"
 #include <QCoreApplication>
 #include "app/load_settings.h"
@@ -102,8 +103,9 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
   commands_[kCmdExportGpsData] = [this] { exportGpsData(std::string()); };
   commands_[kCmdOffloadSeveral] = [this] { offloadSeveralCollars(); };
   commands_[kCmdCollarsInStore] = [this] {
-    CollarsDialog dialog(StoreTarget(context_.state.programDirectory, "", &context_.store), context_.files,
-                         context_.prompter, context_.clock,
+    const std::string target = StoreTarget(context_.state.programDirectory, "", &context_.store);
+    CollarsDialog dialog(target, StoreConnectOptions(context_.keyring, target), context_.files, context_.prompter,
+                         context_.clock,
                          [this](uint32_t collar, const std::vector<uint8_t>& image) {
                            viewer_.showImage(image, QString("Collar %1 (season store)").arg(collar));
                          },
@@ -111,7 +113,8 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
     dialog.exec();
   };
   commands_[kCmdSeasonStore] = [this] {
-    SeasonStoreDialog dialog(context_.store, context_.state.programDirectory, context_.prompter, this);
+    SeasonStoreDialog dialog(context_.store, context_.state.programDirectory, context_.prompter, context_.keyring,
+                             this);
     dialog.exec();
   };
   commands_[kCmdAppAbout] = [this] {
@@ -300,6 +303,7 @@ void MainView::startOffloadGpsData() {
   offload.keep = [this](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed) {
     return keepInStore(image, backup, confirmed, context_.state.comPort);
   };
+  offload.askEraseWhileWaiting = true;
   // The lock taken for the configuration download lasts until the offload
   // dialog closes.
   const int held = collarCommands_ ? collarCommands_->takeHeldPort() : -1;
@@ -326,12 +330,19 @@ KeepResult MainView::keepInStore(const std::vector<uint8_t>& image, const std::s
                                  int port) {
   ImportInfo info{NowText(context_.clock), port, backup};
   info.confirmed = confirmed;
-  const KeepOutcome kept = KeepInStore(context_.state.programDirectory,
-                                       StoreTarget(context_.state.programDirectory, "", &context_.store), image, info);
-  if (!kept.stored)
+  const std::string dir = context_.state.programDirectory;
+  const std::string target = StoreTarget(dir, "", &context_.store);
+  const ConnectOptions options = StoreConnectOptions(context_.keyring, target);
+  KeepOutcome kept;
+  RunStoreWork(this, "Adding the fixes to the season store...", [&](std::function<bool()> cancelled) {
+    ConnectOptions call = options;
+    call.cancelled = cancelled;
+    kept = KeepInStore(dir, target, image, info, call);
+  });
+  if (!kept.stored && !kept.listed)
     context_.prompter.notify("The fixes were not added to the season store.", "Season Store", PromptIcon::Warning,
                              {kept.message() + " Check the store under Settings > Season Store.", {}});
-  return {kept.safe(), kept.message()};
+  return {kept.stored, kept.message(), kept.listed};
 }
 
 void MainView::offloadSeveralCollars() {
@@ -339,16 +350,19 @@ void MainView::offloadSeveralCollars() {
   const std::string helper = XmodemHelperPath((QCoreApplication::applicationDirPath() + "/").toStdString());
   // The keeper runs on a collar's own thread; the settings are read here.
   const std::string target = StoreTarget(dir, "", &context_.store);
+  const ConnectOptions options = StoreConnectOptions(context_.keyring, target);
   ParallelOffloadDialog dialog(
       dir, context_.serial, context_.store, context_.prompter, context_.clock,
       [dir, helper](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
         return std::make_unique<PortSession>(dir, AppPortDevice, helper, std::move(onTick), std::move(cancelled));
       },
-      [this, target, dir](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed, int port) {
+      [this, target, dir, options](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed,
+                                   int port) {
         ImportInfo info{NowText(context_.clock), port, backup};
         info.confirmed = confirmed;
-        const KeepOutcome kept = KeepInStore(dir, target, image, info);
-        return KeepResult{kept.safe(), kept.message()};
+        // Several collars: none is erased before the store holds its fixes.
+        const KeepOutcome kept = KeepInStore(dir, target, image, info, options);
+        return KeepResult{kept.stored, kept.message()};
       },
       this);
   dialog.exec();

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "store/desktop_keyring.h"
 #include "app/access_file.h"
 #include "app/clock.h"
 #include "app/command_ids.h"
@@ -78,7 +79,8 @@ int RunProgram(int argc, char** argv) {
   auto launcher = MakeAppXmodemLauncher();
   QtLinkRunner link(state, *serial, *launcher, prompter);
   QtFileChooser files;
-  AppContext context{state, store, prompter, clock, *serial, link, files};
+  auto keyring = DesktopKeyring();
+  AppContext context{state, store, prompter, clock, *serial, link, files, keyring.get()};
 
   MainFrame frame(context);
   prompter.setOwner(&frame);
@@ -107,6 +109,10 @@ int RunProgram(int argc, char** argv) {
   }
 
   frame.showWithSavedGeometry();
+  // A password an earlier version saved with the store's address leaves
+  // the settings.
+  const std::string moved = ProtectStoreSetting(store, keyring.get());
+  if (!moved.empty()) prompter.notify(moved, "Season Store", PromptIcon::Information);
 
   ProgramDirectoryInputs in;
   in.optionDir = parser.value(dataDir).toStdString();

@@ -26,7 +26,18 @@ QString PathOf(const std::string& key, const std::string& name) {
 
 QtSettingsStore::QtSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                            "Nalvik, Inc", "Zelkor")) {}
+                                            "Nalvik, Inc", "Zelkor")) {
+  keepPrivate();
+}
+
+void QtSettingsStore::keepPrivate() const {
+#ifndef _WIN32
+  // The settings name the team's store (its server and user): for the
+  // user's eyes alone. Later writes keep the file's rights.
+  QFile file(settings_->fileName());
+  if (file.exists()) file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#endif
+}
 
 bool QtSettingsStore::keyExists(const std::string& key) const {
   const QString group = GroupOf(key);
@@ -55,7 +66,10 @@ bool QtSettingsStore::createKey(const std::string& key) {
   QDir().mkpath(QFileInfo(file).absolutePath());
   // The key is the file: an empty one is whole, so no temporary is needed.
   QFile f(file);
-  return f.open(QIODevice::WriteOnly);
+  if (!f.open(QIODevice::WriteOnly)) return false;
+  f.close();
+  keepPrivate();
+  return true;
 #endif
 }
 
@@ -92,6 +106,7 @@ bool QtSettingsStore::write(const std::string& key, const std::string& name,
   if (!settings_->isWritable()) return false;
   settings_->setValue(PathOf(key, name), QString::fromStdString(value));
   settings_->sync();
+  keepPrivate();
   return settings_->status() == QSettings::NoError;
 }
 

@@ -21,6 +21,8 @@ class QtSettingsStore : public SettingsStore {
   QSettings& settings() { return *settings_; }
 
  private:
+  // Rights for the owner alone on the settings file.
+  void keepPrivate() const;
   std::unique_ptr<QSettings> settings_;
 };
 

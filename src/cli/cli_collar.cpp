@@ -271,13 +271,20 @@ int RunOffloadCommand(int argc, char** argv) {
   MemoryStore store;
   SystemClock clock;
   OffloadContext context{state, store, prompter, *link.runner, clock, {}, {}};
-  const std::string target = StoreTarget(dir, args.value("db").value_or(""), nullptr);
+  std::string target;
+  ConnectOptions connect;
+  if (!CliStoreTarget(args, dir, &target, &connect)) return kExitUsage;
   context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed) {
     ImportInfo info{NowText(clock), port, backup};
     info.confirmed = confirmed;
-    const KeepOutcome kept = KeepInStore(dir, target, image, info);
+    const KeepOutcome kept = KeepInStore(dir, target, image, info, connect);
     std::fprintf(stderr, "%s%s\n", kept.stored ? "" : "warning: ", kept.message().c_str());
-    return KeepResult{kept.safe(), kept.message()};
+    // The collar is erased only once the store holds its fixes.
+    std::string message = kept.message();
+    if (!kept.stored)
+      message += Format(" Once the store holds them, erase the collar with \"zelkor-cli send reset --port %d\".",
+                        port + 1);
+    return KeepResult{kept.stored, message};
   };
   context.cancelled = CancelRequested;
   // A last moment to keep the collar's data, said where the user looks.
@@ -368,7 +375,9 @@ int RunParallelOffloadCommand(Args& args) {
   options.namedZone = named;
   options.erase = args.flag("reset");
   SystemClock clock;
-  const std::string target = StoreTarget(dir, args.value("db").value_or(""), nullptr);
+  std::string target;
+  ConnectOptions connect;
+  if (!CliStoreTarget(args, dir, &target, &connect)) return kExitUsage;
   ParallelOffload job(
       dir, clock,
       [&dir](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
@@ -379,8 +388,8 @@ int RunParallelOffloadCommand(Args& args) {
       [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed, int port) {
         ImportInfo info{NowText(clock), port, backup};
         info.confirmed = confirmed;
-        const KeepOutcome kept = KeepInStore(dir, target, image, info);
-        return KeepResult{kept.safe(), kept.message()};
+        const KeepOutcome kept = KeepInStore(dir, target, image, info, connect);
+        return KeepResult{kept.stored, kept.message()};
       });
   std::fprintf(stderr, "Offloading %zu collars at once...\n", ports.size());
   job.start();

@@ -17,6 +17,9 @@
 #include "app/ini_file.h"
 #include "app/paths.h"
 #include "link/port_map.h"
+#include "store/desktop_keyring.h"
+#include "store/store_address.h"
+#include "store/store_keeper.h"
 #include "util/text.h"
 
 namespace zelkor::cli {
@@ -40,6 +43,24 @@ std::string CliPortDevice(int portIndex) {
   return PortDevice(portIndex, [](int com) {
     return ReadIniValue(DefaultSettingsFile(), "Port Devices", Format("COM%d", com));
   });
+}
+
+bool CliStoreTarget(const Args& args, const std::string& programDirectory, std::string* target,
+                    ConnectOptions* options) {
+  const std::string option = args.value("db").value_or("");
+  if (!option.empty() && MaskPassword(option) != option) {
+    std::fprintf(stderr,
+                 "error: --db %s holds a password, which every user of this computer can read in the process "
+                 "list. Give it instead through PGPASSWORD, ~/.pgpass (mode 600) or a service file, or save the "
+                 "store in Zelkor (Settings > Season Store), which keeps the password in the keyring.\n",
+                 MaskPassword(option).c_str());
+    return false;
+  }
+  *target = StoreTarget(programDirectory, option,
+                        ReadIniValue(DefaultSettingsFile(), "Store", "Database").value_or(""));
+  *options = StoreConnectOptions(DesktopKeyring().get(), *target);
+  options->cancelled = CancelRequested;
+  return true;
 }
 
 std::function<void(const LinkDisplay&)> ProgressPrinter() {

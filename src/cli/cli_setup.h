@@ -9,6 +9,7 @@
 #include "link/link_runner.h"
 #include "link/system_serial_port.h"
 #include "link/xmodem_launcher.h"
+#include "store/database.h"
 
 namespace zelkor::cli {
 
@@ -30,6 +31,16 @@ struct CollarLink {
 };
 
 CollarLink MakeCollarLink(Prompter& prompter, const std::string& programDirectory);
+
+// The season store of one command: --db, else the store the desktop's
+// settings name, else zelkor.sqlite in the data folder. A --db holding a
+// password is refused (false, with a message): the process list would show
+// it to every user.
+// *options carry the password the desktop keyring keeps for it (libpq
+// otherwise looks in PGPASSWORD, ~/.pgpass and the service file) and the
+// Ctrl+C that calls off a connect or an import.
+bool CliStoreTarget(const Args& args, const std::string& programDirectory, std::string* target,
+                    ConnectOptions* options);
 
 // --port N (1-based) as a port index, or -1 with a message.
 int PortIndexFrom(Args& args);

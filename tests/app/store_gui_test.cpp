@@ -30,6 +30,12 @@
 #include "support/gps_image.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
+#include "qt_settings_store.h"
+#include "app/ini_file.h"
+#include "store/store_password.h"
+#include <QSettings>
+#include <map>
+#include <sys/stat.h>
 
 namespace zelkor {
 namespace {
@@ -59,7 +65,7 @@ TEST(ParallelOffloadWindow, TwoCollarsSideBySideEachWithItsRowAndResult) {
       [&](const std::vector<uint8_t>& image, const std::string& backup, bool, int port) {
         ++kept;
         const KeepOutcome k = KeepInStore(dir.dir(), DefaultStorePath(dir.dir()), image, {NowText(clock), port, backup});
-        return KeepResult{k.safe(), k.message()};
+        return KeepResult{k.stored, k.message()};
       });
   ASSERT_EQ(dialog.portList()->count(), 2) << "the two free ports";
   dialog.startButton()->click();
@@ -115,14 +121,20 @@ TEST(CollarsWindow, ListsTheStoreAndShowsAWholeHistory) {
   testing::FixedClock clock{{2026, 12, 7, 12, 0, 0}};
   uint32_t shown = 0;
   size_t blocks = 0;
-  CollarsDialog dialog(path, files, prompter, clock, [&](uint32_t id, const std::vector<uint8_t>& image) {
+  CollarsDialog dialog(path, {}, files, prompter, clock, [&](uint32_t id, const std::vector<uint8_t>& image) {
     shown = id;
     blocks = (image.size() - 64) / 32;
   });
   ASSERT_EQ(dialog.table()->rowCount(), 2);
   EXPECT_EQ(dialog.table()->item(1, 1)->text(), "5");
   dialog.table()->selectRow(1);
+  ASSERT_EQ(dialog.importTable()->rowCount(), 1) << "the imports of the chosen collar";
+  EXPECT_EQ(dialog.importTable()->item(0, 2)->text(), "COM2");
+  EXPECT_EQ(dialog.importTable()->item(0, 3)->text(), "5");
+  dialog.show();
   dialog.viewButton()->click();
+  EXPECT_FALSE(dialog.isVisible()) << "the list closes before the viewer opens, so that the viewer takes the clicks";
+  QApplication::processEvents();
   EXPECT_EQ(shown, 12u);
   EXPECT_EQ(blocks, 5u);
 
@@ -135,41 +147,166 @@ TEST(CollarsWindow, ListsTheStoreAndShowsAWholeHistory) {
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages[1].text, "Collar 13: 0 new fixes of 1 (the file was imported before).");
 
-  CollarsDialog broken("/nonexistent/folder/zelkor.sqlite", files, prompter, clock, {});
+  // Taking an import out asks with the counts, No by default.
+  dialog.table()->selectRow(1);
+  dialog.importTable()->selectRow(0);
+  ASSERT_TRUE(dialog.removeImportButton()->isEnabled());
+  prompter.answers = {PromptAnswer::No};
+  dialog.removeImportButton()->click();
+  ASSERT_EQ(prompter.messages.size(), 3u);
+  EXPECT_TRUE(prompter.messages[2].text.rfind("Remove import ", 0) == 0) << prompter.messages[2].text;
+  EXPECT_NE(prompter.messages[2].text.find("of collar 12 (b, COM2)? 5 fixes no other import holds go from the store. "
+                                          "It is the collar's only import: collar 12 goes too."),
+            std::string::npos)
+      << prompter.messages[2].text;
+  EXPECT_EQ(prompter.messages[2].more.defaultAnswer, PromptAnswer::No);
+  EXPECT_EQ(dialog.table()->rowCount(), 3) << "No keeps it";
+  prompter.answers = {PromptAnswer::Yes};
+  dialog.removeImportButton()->click();
+  EXPECT_EQ(dialog.table()->rowCount(), 2);
+  dialog.table()->selectRow(0);
+  prompter.answers = {PromptAnswer::Yes};
+  dialog.removeCollarButton()->click();
+  EXPECT_EQ(prompter.messages.back().text, "Remove collar 11 from the season store, with its 1 import and 1 fix?");
+  EXPECT_EQ(dialog.table()->rowCount(), 1);
+  EXPECT_EQ(dialog.table()->item(0, 0)->text(), "13");
+
+  CollarsDialog broken("/nonexistent/folder/zelkor.sqlite", {}, files, prompter, clock, {});
   EXPECT_TRUE(broken.storeLabel()->text().startsWith("The season store cannot be read")) << broken.storeLabel()->text().toStdString();
   EXPECT_FALSE(broken.viewButton()->isEnabled());
 }
 
-TEST(SeasonStoreSettings, ATeamServerIsCheckedBeforeItIsKept) {
+// A keyring that keeps what it is given, or answers that none runs.
+class FakeKeyring : public PasswordKeyring {
+ public:
+  bool save(const std::string& key, const std::string& password, std::string* error) override {
+    if (!running) {
+      *error = "no desktop keyring runs in this session";
+      return false;
+    }
+    kept[key] = password;
+    return true;
+  }
+  std::optional<std::string> find(const std::string& key) override {
+    auto it = kept.find(key);
+    return it == kept.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  void forget(const std::string& key) override { kept.erase(key); }
+  bool running = true;
+  std::map<std::string, std::string> kept;
+};
+
+TEST(SeasonStoreSettings, AServerIsCheckedBeforeItIsKeptAndItsPasswordNeverReachesTheSettings) {
   testing::App();
   testing::FakeStore store;
   testing::ScriptedPrompter prompter;
   testing::TempDir dir;
+  const std::string pgpass = dir.file("pgpass");
+  setenv("PGPASSFILE", pgpass.c_str(), 1);
+  const std::string secret = "S3cret-xyz";
+  const std::string address = "postgresql://ana@/zelkor?host=/nonexistent/socket&connect_timeout=2";
   {
-    SeasonStoreDialog dialog(store, dir.dir(), prompter);
+    SeasonStoreDialog dialog(store, dir.dir(), prompter, nullptr);
     EXPECT_TRUE(dialog.localButton()->isChecked()) << "this computer by default";
     EXPECT_FALSE(dialog.urlField()->isEnabled());
+    EXPECT_EQ(dialog.passwordField()->echoMode(), QLineEdit::Password);
     dialog.serverButton()->setChecked(true);
     dialog.urlField()->setText("labserver/zelkor");
     dialog.accept();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "Enter the server's address as postgresql://USER@HOST/DATABASE.");
-    dialog.urlField()->setText("postgresql:///zelkor?host=/nonexistent/socket&connect_timeout=2");
+    EXPECT_TRUE(prompter.messages[0].text.rfind("Enter the server's address as postgresql://", 0) == 0)
+        << prompter.messages[0].text;
+
+    // A password typed into the address moves to its own, masked field.
+    dialog.urlField()->setText(QString::fromStdString("postgresql://ana:" + secret +
+                                                      "@/zelkor?host=/nonexistent/socket&connect_timeout=2"));
     dialog.testButton()->click();
     ASSERT_EQ(prompter.messages.size(), 2u);
     EXPECT_EQ(prompter.messages[1].text, "The season store cannot be reached.");
     EXPECT_NE(prompter.messages[1].more.details.find("cannot be opened"), std::string::npos);
+    EXPECT_EQ(dialog.urlField()->text().toStdString(), address);
+    EXPECT_EQ(dialog.passwordField()->text().toStdString(), secret);
+
+    // OK on an address that cannot be reached asks first; No stays.
+    prompter.answers = {PromptAnswer::No};
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(prompter.messages.size(), 3u);
+    EXPECT_EQ(prompter.messages[2].text, "The season store cannot be reached. Keep this address anyway?");
+    EXPECT_EQ(prompter.messages[2].more.defaultAnswer, PromptAnswer::No);
+    EXPECT_EQ(store.get(kStoreKey, "Database"), "<missing>") << "nothing kept after No";
+    prompter.answers = {PromptAnswer::Yes};
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(prompter.saw("the password is kept in " + pgpass)) << prompter.all();
+  }
+  EXPECT_EQ(store.get(kStoreKey, "Database"), address);
+  struct stat st {};
+  ASSERT_EQ(stat(pgpass.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u) << "libpq ignores a password file others can read";
+  EXPECT_EQ(testing::TempDir::ReadFile(pgpass), "/nonexistent/socket:*:zelkor:ana:" + secret + "\n");
+  EXPECT_EQ(prompter.all().find(secret), std::string::npos) << prompter.all();
+
+  // Opened again: the address, and the password left as it is.
+  {
+    SeasonStoreDialog again(store, dir.dir(), prompter, nullptr);
+    EXPECT_TRUE(again.serverButton()->isChecked());
+    EXPECT_EQ(again.urlField()->text().toStdString(), address);
+    EXPECT_TRUE(again.passwordField()->text().isEmpty());
+    again.localButton()->setChecked(true);
+    again.accept();
+  }
+  EXPECT_EQ(store.get(kStoreKey, "Database"), "");
+  EXPECT_EQ(StoreTarget(dir.dir(), "", &store), DefaultStorePath(dir.dir()));
+
+  // With a desktop keyring, the password goes there, and the file stays as it was.
+  FakeKeyring keyring;
+  {
+    SeasonStoreDialog dialog(store, dir.dir(), prompter, &keyring);
+    dialog.serverButton()->setChecked(true);
+    dialog.urlField()->setText(QString::fromStdString(address));
+    dialog.passwordField()->setText("An0ther");
+    prompter.answers = {PromptAnswer::Yes};
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
   }
-  EXPECT_EQ(store.get(kStoreKey, "Database"), "postgresql:///zelkor?host=/nonexistent/socket&connect_timeout=2");
-  SeasonStoreDialog again(store, dir.dir(), prompter);
-  EXPECT_TRUE(again.serverButton()->isChecked());
-  again.localButton()->setChecked(true);
-  again.accept();
-  EXPECT_EQ(store.get(kStoreKey, "Database"), "");
-  EXPECT_EQ(StoreTarget(dir.dir(), "", &store), DefaultStorePath(dir.dir()));
+  EXPECT_EQ(keyring.kept[address], "An0ther");
+  EXPECT_EQ(testing::TempDir::ReadFile(pgpass), "/nonexistent/socket:*:zelkor:ana:" + secret + "\n");
+  EXPECT_EQ(StoreConnectOptions(&keyring, address).password, "An0ther");
+
+  // A password an earlier version saved in the settings moves out of them.
+  store.set(kStoreKey, "Database", "host=db.example.org dbname=zelkor user=ana password='Old pw'");
+  EXPECT_EQ(ProtectStoreSetting(store, &keyring),
+            "The season store's password was moved from the settings to the desktop keyring.");
+  EXPECT_EQ(store.get(kStoreKey, "Database"), "host=db.example.org dbname=zelkor user=ana");
+  EXPECT_EQ(keyring.kept["host=db.example.org dbname=zelkor user=ana"], "Old pw");
+  unsetenv("PGPASSFILE");
+}
+
+TEST(SeasonStoreSettings, TheSettingsFileIsForItsOwnersEyesOnly) {
+  testing::App();
+  testing::TempDir dir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(dir.dir()));
+  {
+    QtSettingsStore settings;
+    ASSERT_TRUE(settings.write(kStoreKey, "Database", "postgresql://ana@db.example.org/zelkor"));
+    struct stat st {};
+    ASSERT_EQ(stat(settings.location().c_str(), &st), 0) << settings.location();
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_TRUE(settings.write(kSettingsKey, "Lat or UTC Offload", "1"));
+    ASSERT_EQ(stat(settings.location().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "and stays so";
+    // The command line reads the same setting back, whatever the address holds.
+    for (const std::string target :
+         {"postgresql:///zelkor?host=/tmp/pg sock&port=5433&user=ana", "host=db.example.org dbname=zelkor user='ana b'",
+          "service=team", "postgresql://ana@db/zelkor?sslmode=require;x", " padded "}) {
+      ASSERT_TRUE(settings.write(kStoreKey, "Database", target));
+      EXPECT_EQ(ReadIniValue(settings.location(), "Store", "Database").value_or("<none>"), target);
+    }
+  }
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                     QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")));
 }
 
 }  // namespace

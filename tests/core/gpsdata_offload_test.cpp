@@ -47,6 +47,8 @@ struct Offload {
   // The season store's side: whether it takes the data (or lists it), and
   // the user's cancel; both are noted in the collar's log, in order.
   bool keepSafe = true;
+  bool keepWaiting = false;  // not kept, but listed to go in later
+  bool askWhileWaiting = false;
   bool cancelBeforeErase = false;
   std::vector<bool> keptConfirmed;
   OffloadReport run(OffloadChoice c) {
@@ -56,9 +58,14 @@ struct Offload {
     context.keep = [this](const std::vector<uint8_t>&, const std::string&, bool confirmed) {
       collar.log.push_back("kept");
       keptConfirmed.push_back(confirmed);
-      return KeepResult{keepSafe, keepSafe ? "kept" : "the store could not be reached nor the backup listed"};
+      return KeepResult{keepSafe,
+                        keepSafe      ? "kept"
+                        : keepWaiting ? "the store could not be reached; the backup waits"
+                                      : "the store could not be reached nor the backup listed",
+                        keepWaiting};
     };
     context.cancelled = [this] { return cancelBeforeErase; };
+    context.askEraseWhileWaiting = askWhileWaiting;
     return RunOffload(c, context);
   }
   static OffloadChoice Choice(long blocks = 2) {
@@ -336,7 +343,29 @@ TEST(EraseLast, NoEraseWhenTheStoreCannotTakeItNorAfterACancel) {
     const OffloadReport r = o.run(Offload::Choice());
     EXPECT_EQ(o.collar.log, (std::vector<std::string>{"Offload", "Offload", "kept"}));
     EXPECT_FALSE(r.resetDone);
-    EXPECT_TRUE(o.prompter.saw("neither go into the season store nor be listed")) << o.prompter.all();
+    EXPECT_TRUE(o.prompter.saw("The collar was not erased, because its fixes are not in the season store."))
+        << o.prompter.all();
+  }
+  // Listed to go in later is not in the store: no erase without asking, and
+  // the question (where it is asked) defaults to No.
+  for (const bool ask : {false, true}) {
+    for (const PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+      Offload o;
+      o.keepSafe = false;
+      o.keepWaiting = true;
+      o.askWhileWaiting = ask;
+      o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes, answer};
+      const OffloadReport r = o.run(Offload::Choice());
+      const bool erased = ask && answer == PromptAnswer::Yes;
+      EXPECT_EQ(r.resetDone, erased) << ask << " " << static_cast<int>(answer);
+      EXPECT_EQ(o.collar.pointer() == 64u, erased);
+      EXPECT_EQ(o.prompter.saw("Erase the collar anyway?"), ask) << o.prompter.all();
+      if (ask) {
+        const auto& q = o.prompter.messages[2];
+        EXPECT_EQ(q.more.defaultAnswer, PromptAnswer::No);
+      }
+      if (!ask) break;
+    }
   }
   {
     Offload o;

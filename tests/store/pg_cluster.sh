@@ -25,6 +25,9 @@ case "$action" in
     cd "$dir"  # a folder the server's user may enter
     as_server "$bindir/initdb" -D "$dir/data" -A trust -U zelkor -E UTF8 --no-sync >"$dir/initdb.log" 2>&1 \
       || { cat "$dir/initdb.log" >&2; exit 1; }
+    # The tests' own role needs no password; the members the tests make
+    # (a read-only one, one with a password) log in with theirs.
+    printf 'local all zelkor trust\nlocal all all scram-sha-256\n' >"$dir/data/pg_hba.conf"
     as_server "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
       -o "-k $dir -c listen_addresses= -p 5433 -F -c max_connections=40" start >/dev/null \
       || { cat "$dir/server.log" >&2; exit 1; }

@@ -29,6 +29,7 @@ const std::vector<ManualPage>& ManualPages() {
       {"csv-columns.html", "What each CSV column means"},
       {"exports.html", "Exports for GIS and analysis"},
       {"store.html", "The season store"},
+      {"team-store.html", "Sharing a store with a team"},
       {"configuration.html", "The collar's configuration"},
       {"schedules.html", "Schedules and mortality"},
       {"calendar.html", "The schedule calendar"},

@@ -350,6 +350,12 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
 
   KeepResult kept;
   if (c.keep && !report.backupPath.empty()) kept = c.keep(image, report.backupPath, report.confirmed);
+  if (!kept.safe && kept.waiting && report.eraseAsked && eraseAllowed && c.askEraseWhileWaiting)
+    kept.safe = ui.ask("The fixes were not added to the season store; their backup waits to go in later. Erase the "
+                       "collar anyway?",
+                       kResetCaption, PromptIcon::Warning, PromptButtons::YesNo,
+                       {kept.message + " Say No to keep the data in the collar until the store holds it.",
+                        PromptAnswer::No}) == PromptAnswer::Yes;
   if (!kept.safe) eraseAllowed = false;
 
   if (report.eraseAsked && eraseAllowed) {
@@ -365,11 +371,13 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
       ReportErase(erased, "All data in the collar has been erased", ui);
     }
   } else if (report.eraseAsked && report.failure.empty()) {
-    report.failure = kept.safe ? "the collar was not erased" : "the store import could not be kept: " + kept.message;
+    report.failure = kept.safe ? "the collar was not erased"
+                               : "the collar was not erased, because its fixes are not in the season store. " +
+                                     kept.message;
     if (!kept.safe)
-      ui.notify("The collar was not erased, because its fixes could neither go into the season store nor be "
-                "listed to go in later.",
-                kResetCaption, PromptIcon::Warning, {kept.message, {}});
+      ui.notify("The collar was not erased, because its fixes are not in the season store.", kResetCaption,
+                PromptIcon::Warning,
+                {kept.message + " Erase it with Settings > Reset Datapointer once the store holds them.", {}});
   }
 
   report.outcome = OffloadOutcome::Viewed;

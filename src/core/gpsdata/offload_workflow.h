@@ -89,8 +89,11 @@ struct OffloadReport {
 
 // What keeping an offload in the season store came to.
 struct KeepResult {
-  bool safe = true;     // in the store, or listed to go in when it can be reached
-  std::string message;  // a sentence for the status line
+  // In the store (or the user chose to erase without it): what an erase may
+  // rely on. A backup only listed to go in later is not enough on its own.
+  bool safe = true;
+  std::string message;   // a sentence for the status line
+  bool waiting = false;  // not in the store, but its backup is listed to go in later
 };
 
 
@@ -130,6 +133,10 @@ struct OffloadContext {
   // Called just before that last question: a command line gives the user a
   // moment to stop the erase there. May be empty.
   std::function<void()> beforeErase = {};
+  // When the store could not take the fixes but their backup waits to go
+  // in, ask whether to erase all the same (default No); otherwise such a
+  // collar is not erased.
+  bool askEraseWhileWaiting = false;
 };
 
 OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& context);

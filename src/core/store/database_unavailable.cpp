@@ -14,7 +14,9 @@ std::unique_ptr<Database> OpenSqlite(const std::string&, std::string* error) {
   return nullptr;
 }
 
-std::unique_ptr<Database> OpenPostgres(const std::string&, std::string* error) {
+bool UseStoreJournal(Database&, std::string*) { return true; }
+
+std::unique_ptr<Database> OpenPostgres(const std::string&, std::string* error, const ConnectOptions&) {
   if (error) *error = kNotInThisBuild;
   return nullptr;
 }

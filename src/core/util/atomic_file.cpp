@@ -37,7 +37,7 @@ bool IsFolder(const std::string& path) {
 }
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
 bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-int CreateNew(const std::string& path) {
+int CreateNew(const std::string& path, bool /*ownerOnly: the profile folder is the user's own*/ = false) {
   return _wopen(Wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 int WriteSome(int fd, const char* data, size_t size) {
@@ -82,7 +82,9 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
-int CreateNew(const std::string& path) { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644); }
+int CreateNew(const std::string& path, bool ownerOnly = false) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0644);
+}
 int WriteSome(int fd, const char* data, size_t size) { return static_cast<int>(::write(fd, data, size > 1u << 30 ? 1u << 30 : size)); }
 int SyncAndClose(int fd) {
   int error = fsync(fd) != 0 ? errno : 0;
@@ -118,7 +120,7 @@ std::string SystemReason(int error) { return std::strerror(error); }
 // Writes bytes to a fresh temporary file next to path and flushes it to the
 // disk. Returns the temporary's name, or an empty text with *reason set.
 std::string WriteTemporary(const std::string& path, const std::string& bytes, std::string* reason,
-                           AtomicWrite* status) {
+                           AtomicWrite* status, bool ownerOnly = false) {
   if (IsFolder(path)) {
     *status = AtomicWrite::OpenFailed;
     *reason = "it is a folder";
@@ -126,7 +128,7 @@ std::string WriteTemporary(const std::string& path, const std::string& bytes, st
   }
   std::random_device rd;
   const std::string temp = path + Format(".part-%u-%u", ProcessId(), rd());
-  const int fd = CreateNew(temp);
+  const int fd = CreateNew(temp, ownerOnly);
   if (fd < 0) {
     *status = AtomicWrite::OpenFailed;
     *reason = SystemReason(errno);
@@ -160,6 +162,15 @@ AtomicWrite WriteFileAtomically(const std::string& path, const std::string& byte
   std::string why;
   AtomicWrite status = AtomicWrite::Ok;
   const std::string temp = WriteTemporary(path, bytes, &why, &status);
+  if (!temp.empty() && !MoveIntoPlace(temp, path, &why)) status = AtomicWrite::WriteFailed;
+  if (reason) *reason = why;
+  return status;
+}
+
+AtomicWrite WritePrivateFileAtomically(const std::string& path, const std::string& bytes, std::string* reason) {
+  std::string why;
+  AtomicWrite status = AtomicWrite::Ok;
+  const std::string temp = WriteTemporary(path, bytes, &why, &status, true);
   if (!temp.empty() && !MoveIntoPlace(temp, path, &why)) status = AtomicWrite::WriteFailed;
   if (reason) *reason = why;
   return status;

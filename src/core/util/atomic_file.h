@@ -17,6 +17,11 @@ enum class AtomicWrite { Ok, OpenFailed, WriteFailed };
 // *reason (when given) holds the system's reason.
 AtomicWrite WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* reason = nullptr);
 
+// The same for a file that only its owner may read (mode 600): the file
+// never exists with wider rights, not even as a temporary.
+AtomicWrite WritePrivateFileAtomically(const std::string& path, const std::string& bytes,
+                                       std::string* reason = nullptr);
+
 // Writes bytes under path, or, when a file of that name exists, under the
 // first free name of "stem-2.ext", "stem-3.ext", ...; never replaces a file.
 // Returns the path written, or an empty text on failure (*reason set).
