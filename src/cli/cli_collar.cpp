@@ -274,7 +274,7 @@ int RunOffloadCommand(int argc, char** argv) {
   std::string target;
   ConnectOptions connect;
   if (!CliStoreTarget(args, dir, &target, &connect)) return kExitUsage;
-  context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed) {
+  if (StoreBuiltIn()) context.keep = [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed) {
     ImportInfo info{NowText(clock), port, backup};
     info.confirmed = confirmed;
     const KeepOutcome kept = KeepInStore(dir, target, image, info, connect);
@@ -385,12 +385,14 @@ int RunParallelOffloadCommand(Args& args) {
                                              std::move(onTick), std::move(cancelled));
       },
       options,
-      [&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed, int port) {
+      StoreBuiltIn() ? ImageKeeper([&](const std::vector<uint8_t>& image, const std::string& backup, bool confirmed,
+                                       int port) {
         ImportInfo info{NowText(clock), port, backup};
         info.confirmed = confirmed;
         const KeepOutcome kept = KeepInStore(dir, target, image, info, connect);
         return KeepResult{kept.stored, kept.message()};
-      });
+      })
+                     : ImageKeeper());
   std::fprintf(stderr, "Offloading %zu collars at once...\n", ports.size());
   job.start();
   std::vector<bool> reported(ports.size(), false);

@@ -67,6 +67,10 @@ std::unique_ptr<Database> OpenSqlite(const std::string& path, std::string* error
 // read-only one).
 bool UseStoreJournal(Database& db, std::string* error);
 
+// False in a build without database clients: there an offload has no
+// store to wait for.
+bool StoreBuiltIn();
+
 struct ConnectOptions {
   // Polled while connecting and while a statement runs; true calls it off.
   std::function<bool()> cancelled;

@@ -9,6 +9,8 @@ namespace {
 const char kNotInThisBuild[] = "this build of Zelkor has no season store";
 }
 
+bool StoreBuiltIn() { return false; }
+
 std::unique_ptr<Database> OpenSqlite(const std::string&, std::string* error) {
   if (error) *error = kNotInThisBuild;
   return nullptr;

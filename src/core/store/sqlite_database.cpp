@@ -135,6 +135,8 @@ std::string UriOf(const std::string& path, bool immutable) {
 
 }  // namespace
 
+bool StoreBuiltIn() { return true; }
+
 std::unique_ptr<Database> OpenSqlite(const std::string& path, std::string* error) {
   struct stat st {};
   const bool exists = ::stat(path.c_str(), &st) == 0;
