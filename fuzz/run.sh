@@ -8,8 +8,9 @@ targets=$(ls fuzz/*_fuzz.cpp 2>/dev/null || true)
 [ -n "$targets" ] || exit 0
 out=build-fuzz
 mkdir -p "$out"
-# The core as the Linux build takes it: no Windows files, no stand-ins.
-core_sources=$(find src/core -name '*.cpp' ! -name '*win32*' ! -name '*_unavailable.cpp')
+# The core as the Linux build takes it: no Windows files, no stand-ins, and
+# not the desktop keyring, which is a library of its own.
+core_sources=$(find src/core -name '*.cpp' ! -name '*win32*' ! -name '*_unavailable.cpp' ! -name 'desktop_keyring_*')
 for t in $targets; do
   name=$(basename "$t" .cpp)
   # The time-zone library as its CMake package sets it up: the system's
