@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QWidget>
 
+#include "title_room.h"
+
 namespace zelkor {
 
 namespace {
@@ -51,6 +53,12 @@ bool FixedSize(const QWidget* w) { return w->minimumSize() == w->maximumSize(); 
 
 QStringList LayoutProblems(QWidget& window) {
   QStringList problems;
+  // The title, in the window's title bar.
+  if (window.isWindow() && !window.windowTitle().isEmpty() && window.width() + 1 < TitleNeed(window))
+    problems << QString("the title '%1' of %2 needs %3 px, the window is %4 px wide")
+                    .arg(window.windowTitle(), window.metaObject()->className())
+                    .arg(TitleNeed(window))
+                    .arg(window.width());
   const QList<QWidget*> all = window.findChildren<QWidget*>();
   for (QWidget* w : all) {
     if (w->isWindow() || !Shown(w, window) || InsideQtComposite(w, window)) continue;

@@ -96,7 +96,8 @@ MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), cont
   commands_[kCmdSetUtcOffset] = [this] { runUtcOffsetDialog(); };
   commands_[kCmdGpsDataFile] = [this] { openGpsDataFile(); };
   commands_[kCmdEnableTwoWayGps] = [this] {
-    TwoWayGpsDialog dialog(context_.state.comPort, context_.link, *this, this);
+    TwoWayGpsDialog dialog(context_.state.comPort, context_.link, *this, this,
+                           [this](const std::string& line) { showStatus(line); });
     dialog.exec();
   };
   commands_[kCmdFilePrint] = [this] { startPrinting(); };
@@ -242,7 +243,7 @@ void MainView::startCollarConfiguration() {
     OpenScheduleCalendar(r, context_.prompter, opener ? opener : this);
   };
   QtConfigDialogPort dialog(dialogContext, this);
-  QtOptionsDialogPort options(context_.files, this);
+  QtOptionsDialogPort options(context_.files, this, &context_.prompter);
   ConfigWorkflowContext workflow{config_,
                                  download.downloadedConfigPath,
                                  download.viewOnly,
@@ -364,7 +365,7 @@ void MainView::offloadSeveralCollars() {
         const KeepOutcome kept = KeepInStore(dir, target, image, info, options);
         return KeepResult{kept.stored, kept.message()};
       },
-      this);
+      this, [this](const std::string& csv, const std::string& backup) { showGpsDataFile(csv, backup); });
   dialog.exec();
 }
 

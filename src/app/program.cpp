@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "store/desktop_keyring.h"
+#include "title_room.h"
 #include "app/access_file.h"
 #include "app/clock.h"
 #include "app/command_ids.h"
@@ -55,6 +56,7 @@ int RunProgram(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   QApplication app(argc, argv);
+  InstallTitleRoom(app);
   QApplication::setOrganizationName("Nalvik, Inc");
   QApplication::setApplicationName("Zelkor");
   QApplication::setApplicationVersion("1.2.3");
@@ -85,6 +87,7 @@ int RunProgram(int argc, char** argv) {
   MainFrame frame(context);
   prompter.setOwner(&frame);
   link.setParent(&frame);
+  link.setStatusLine([&frame](const std::string& line) { frame.view()->showStatus(line); });
   files.setOwner(&frame);
 
   // A ".gps" file given by the shell opens as the document.

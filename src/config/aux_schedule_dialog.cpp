@@ -96,11 +96,15 @@ void AuxScheduleDialog::viewCalendar() {
 }
 
 void AuxScheduleDialog::accept() {
-  int hours, minutes, delay = 0, max = 0, start, stop;
-  if (!ReadRange(hours_, 0, 255, c_.prompter, &hours) || !ReadRange(minutes_, 0, 59, c_.prompter, &minutes)) return;
-  if (!ReadRetryField(delay_, 1, 255, c_.config.auxRetryDelayMinutes, c_.prompter, &delay)) return;
-  if (!ReadRetryField(max_, 0, 127, c_.config.auxMaxRetries, c_.prompter, &max)) return;
-  if (!ReadRange(start_, 0, 23, c_.prompter, &start) || !ReadRange(stop_, 0, 23, c_.prompter, &stop)) return;
+  const CollarConfig& k = c_.config;
+  int hours, minutes, delay = 0, max = 0;
+  std::optional<int> start, stop;
+  if (!ReadField(hours_, 0, 255, k.auxRateHours, c_.prompter, &hours) ||
+      !ReadField(minutes_, 0, 59, k.auxRateMinutes, c_.prompter, &minutes))
+    return;
+  if (!ReadField(delay_, 1, 255, k.auxRetryDelayMinutes, c_.prompter, &delay)) return;
+  if (!ReadField(max_, 0, 127, k.auxMaxRetries, c_.prompter, &max)) return;
+  if (!ReadField(start_, 0, 23, c_.prompter, &start) || !ReadField(stop_, 0, 23, c_.prompter, &stop)) return;
   const bool retriesOn = retries_->isChecked();
   if (CheckAuxRate(hours, minutes, retriesOn, max, delay) == RateCheck::RetriesPastNextFix) {
     c_.prompter.notify(kRetriesPastNextFix, "ERROR", PromptIcon::Error);
@@ -117,8 +121,9 @@ void AuxScheduleDialog::accept() {
     c_.config.auxRetriesEnabled = retriesOn;
     c_.config.auxRetryDelayMinutes = static_cast<uint8_t>(delay);
     c_.config.auxMaxRetries = static_cast<uint8_t>(max);
-    c_.config.auxStartHourUtc = static_cast<uint8_t>(UtcHour(start, offset));
-    c_.config.auxStopHourUtc = static_cast<uint8_t>(UtcHour(stop, offset));
+    // An hour the user could not edit and that is no hour keeps its value.
+    if (start) c_.config.auxStartHourUtc = static_cast<uint8_t>(UtcHour(*start, offset));
+    if (stop) c_.config.auxStopHourUtc = static_cast<uint8_t>(UtcHour(*stop, offset));
   }
   if (c_.config.auxStartHourUtc > c_.config.auxStopHourUtc) c_.warner.warn(kAuxOverlapNotice, HelpTopic::AuxiliarySchedule);
   QDialog::accept();

@@ -28,6 +28,24 @@ QLineEdit* Text(QWidget* parent, int id) {
   SetControlId(e, id);
   return e;
 }
+// The record a configuration would be written as.
+CollarConfigRecord RecordOf(const CollarConfig& config) {
+  CollarConfig copy = config;
+  EncodeConfig(copy);
+  return copy.raw;
+}
+// A number field's value, when its text is a whole number.
+std::optional<int> NumberIn(const QLineEdit* field) {
+  bool ok = false;
+  const int v = field->text().trimmed().toInt(&ok);
+  return ok ? std::optional<int>(v) : std::nullopt;
+}
+// Shows a value, unless the field holds text that is not a number yet: what
+// the user typed stays for OK to point out, rather than turning into 0.
+void ShowNumber(QLineEdit* field, int value, bool keepTyped) {
+  if (keepTyped && !NumberIn(field)) return;
+  field->setText(QString::number(value));
+}
 }  // namespace
 
 ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget* parent)
@@ -147,7 +165,7 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   });
   connect(activity, &QPushButton::clicked, this, [this] {
     takeFields();
-    ActivityDialog d(c_.prompter, this);
+    ActivityDialog d(c_.prompter, c_.viewOnly, this);
     d.exec();
     showFields();
   });
@@ -173,7 +191,9 @@ ConfigDialog::ConfigDialog(ConfigDialogContext& c, ConfigFields& fields, QWidget
   // "Optional Activity Parameters" shows only for a level at its edit level.
   guard_->setVisible(activity, guard_->access(activity) == ControlAccess::Usable);
   if (!c.viewOnly) print_->hide();  // printing is offered only when viewing
-  showFields();
+  showFields(false);
+  openingRecord_ = RecordOf(c_.config);
+  openingTexts_ = {fixDuration_->text(), validFixes_->text(), almanac_->text()};
 }
 
 ScheduleContext ConfigDialog::scheduleContext() {
@@ -185,30 +205,36 @@ QPushButton* ConfigDialog::button(int id) const {
   return qobject_cast<QPushButton*>(FindControl(const_cast<ConfigDialog*>(this), id));
 }
 
+
 void ConfigDialog::takeFields() {
   fields_.collarId = id_->text().toStdString();
   fields_.softwareVersion = version_->text().toStdString();
   fields_.dataBlockCount = blocks_->text().toStdString();
   fields_.cumulativeGpsOnHours = onTime_->text().toStdString();
   fields_.backupBatteryHours = battery_->text().toStdString();
-  fields_.maxFixDurationSeconds = fixDuration_->text().toInt();
-  fields_.validFixesRequired = validFixes_->text().toInt();
-  fields_.almanacPeriodHours = almanac_->text().toInt();
+  if (auto v = NumberIn(fixDuration_)) fields_.maxFixDurationSeconds = *v;
+  if (auto v = NumberIn(validFixes_)) fields_.validFixesRequired = *v;
+  if (auto v = NumberIn(almanac_)) fields_.almanacPeriodHours = *v;
   monthList_->setCurrentIndex(month_);
   yearList_->setCurrentIndex(year_);
 }
 
-void ConfigDialog::showFields() {
+void ConfigDialog::showFields(bool keepTyped) {
   id_->setText(QString::fromStdString(fields_.collarId));
   version_->setText(QString::fromStdString(fields_.softwareVersion));
   blocks_->setText(QString::fromStdString(fields_.dataBlockCount));
   onTime_->setText(QString::fromStdString(fields_.cumulativeGpsOnHours));
   battery_->setText(QString::fromStdString(fields_.backupBatteryHours));
-  fixDuration_->setText(QString::number(fields_.maxFixDurationSeconds));
-  validFixes_->setText(QString::number(fields_.validFixesRequired));
-  almanac_->setText(QString::number(fields_.almanacPeriodHours));
+  ShowNumber(fixDuration_, fields_.maxFixDurationSeconds, keepTyped);
+  ShowNumber(validFixes_, fields_.validFixesRequired, keepTyped);
+  ShowNumber(almanac_, fields_.almanacPeriodHours, keepTyped);
   monthList_->setCurrentIndex(month_);
   yearList_->setCurrentIndex(year_);
+}
+
+bool ConfigDialog::changed() const {
+  const std::vector<QString> now = {fixDuration_->text(), validFixes_->text(), almanac_->text()};
+  return now != openingTexts_ || RecordOf(c_.config) != openingRecord_;
 }
 
 void ConfigDialog::loadFromFile() {
@@ -221,7 +247,7 @@ void ConfigDialog::loadFromFile() {
   if (ReadConfig(*path, c_.config, c_.prompter) != ConfigFileStatus::Ok) return;
   c_.config.collarId = id;  // the collar shown stays the collar addressed
   fields_ = FieldsFrom(c_.config);
-  showFields();
+  showFields(false);
 }
 
 int ConfigDialog::calendarDayOfWeek(int month, int day, int year) {
@@ -233,15 +259,22 @@ int ConfigDialog::calendarDayOfWeek(int month, int day, int year) {
 }
 
 void ConfigDialog::accept() {
-  int v;
-  if (!ReadRange(fixDuration_, 1, 255, c_.prompter, &v) || !ReadRange(validFixes_, 1, 255, c_.prompter, &v) ||
-      !ReadRange(almanac_, 1, 255, c_.prompter, &v))
+  // A field the user cannot edit (hidden or locked) is not checked: it
+  // keeps the record's value and never blocks OK.
+  std::optional<int> v;
+  if (!ReadField(fixDuration_, 1, 255, c_.prompter, &v) || !ReadField(validFixes_, 1, 255, c_.prompter, &v) ||
+      !ReadField(almanac_, 1, 255, c_.prompter, &v))
     return;
   takeFields();
   QDialog::accept();
 }
 
 void ConfigDialog::reject() {
+  if (!c_.viewOnly && changed() &&
+      c_.prompter.ask("Discard your changes?", "Collar Configuration", PromptIcon::Question, PromptButtons::YesNo,
+                      {"The changes made to this configuration are lost unless you press OK.", PromptAnswer::No}) !=
+          PromptAnswer::Yes)
+    return;
   c_.commands.postCommand(kCmdCollarCommands);
   QDialog::reject();
 }

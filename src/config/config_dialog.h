@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <functional>
+#include <vector>
 
 #include "app/clock.h"
 #include "app/command_ids.h"
@@ -60,7 +62,10 @@ class ConfigDialog : public QDialog {
 
  private:
   void takeFields();
-  void showFields();
+  // keepTyped: a number field holding text that is not a number keeps it.
+  void showFields(bool keepTyped = true);
+  // Whether anything differs from the opening: the record, or the fields.
+  bool changed() const;
   ScheduleContext scheduleContext();
 
   ConfigDialogContext& c_;
@@ -81,6 +86,8 @@ class ConfigDialog : public QDialog {
   QPushButton* print_;
   AccessGuard* guard_;
   CNVKCalendar hiddenCalendar_;
+  CollarConfigRecord openingRecord_{};
+  std::vector<QString> openingTexts_;
 };
 
 }  // namespace zelkor

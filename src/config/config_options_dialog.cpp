@@ -17,8 +17,8 @@ const char kDatFilter[] = "DAT files (*.dat);;All Files (*.*)";
 }
 
 ConfigOptionsDialog::ConfigOptionsDialog(const std::vector<std::string>& changes, const std::string& fileName,
-                                         FileChooser& files, QWidget* parent)
-    : QDialog(parent) {
+                                         FileChooser& files, QWidget* parent, Prompter* prompter)
+    : QDialog(parent), prompter_(prompter), changed_(!changes.empty()) {
   setWindowTitle("Collar Configuration Options");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(changes.empty() ? "Nothing was changed against the configuration read from the collar."
@@ -51,6 +51,16 @@ ConfigOptionsDialog::ConfigOptionsDialog(const std::vector<std::string>& changes
   modeChanged();
 }
 
+void ConfigOptionsDialog::reject() {
+  if (changed_ && prompter_ &&
+      prompter_->ask("Discard your changes?", "Collar Configuration Options", PromptIcon::Question,
+                     PromptButtons::YesNo,
+                     {"The changes listed are neither sent to the collar nor saved unless you press OK.",
+                      PromptAnswer::No}) != PromptAnswer::Yes)
+    return;
+  QDialog::reject();
+}
+
 void ConfigOptionsDialog::modeChanged() { EnableAll({fileLabel_, file_, browse_}, save_->isChecked()); }
 
 OptionsChoice ConfigOptionsDialog::choice() const {
@@ -60,7 +70,7 @@ OptionsChoice ConfigOptionsDialog::choice() const {
 std::string ConfigOptionsDialog::fileName() const { return file_->text().toStdString(); }
 
 OptionsChoice QtOptionsDialogPort::run(const std::vector<std::string>& changes, std::string& fileName) {
-  ConfigOptionsDialog d(changes, fileName, files_, parent_);
+  ConfigOptionsDialog d(changes, fileName, files_, parent_, prompter_);
   if (d.exec() != QDialog::Accepted) return OptionsChoice::Cancel;
   fileName = d.fileName();
   return d.choice();

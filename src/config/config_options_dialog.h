@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "app/file_chooser.h"
+#include "app/prompter.h"
 #include "config/config_workflow.h"
 
 class QLabel;
@@ -18,8 +19,10 @@ namespace zelkor {
 class ConfigOptionsDialog : public QDialog {
   Q_OBJECT
  public:
+  // prompter (when given) asks before Cancel throws changes away.
   ConfigOptionsDialog(const std::vector<std::string>& changes, const std::string& fileName, FileChooser& files,
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, Prompter* prompter = nullptr);
+  void reject() override;
   OptionsChoice choice() const;
   std::string fileName() const;
 
@@ -31,6 +34,8 @@ class ConfigOptionsDialog : public QDialog {
 
  private:
   void modeChanged();
+  Prompter* prompter_;
+  bool changed_;
   QRadioButton* send_;
   QRadioButton* save_;
   QLabel* fileLabel_;
@@ -42,12 +47,14 @@ class ConfigOptionsDialog : public QDialog {
 // The dialog behind the workflow; the file name survives between openings.
 class QtOptionsDialogPort : public OptionsDialogPort {
  public:
-  QtOptionsDialogPort(FileChooser& files, QWidget* parent) : files_(files), parent_(parent) {}
+  QtOptionsDialogPort(FileChooser& files, QWidget* parent, Prompter* prompter = nullptr)
+      : files_(files), parent_(parent), prompter_(prompter) {}
   OptionsChoice run(const std::vector<std::string>& changes, std::string& fileName) override;
 
  private:
   FileChooser& files_;
   QWidget* parent_;
+  Prompter* prompter_;
 };
 
 // "Load Configuration ": from the collar or from a file.

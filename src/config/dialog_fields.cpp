@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include "access_levels.h"
 
@@ -49,11 +51,26 @@ bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out) {
   return true;
 }
 
-bool ReadRetryField(QLineEdit* field, int lo, int hi, int kept, Prompter& prompter, int* out) {
-  if (field->isEnabled()) return ReadRange(field, lo, hi, prompter, out);
+bool UserCanEdit(const QLineEdit* field) { return field->isEnabled() && !field->isReadOnly() && !field->isHidden(); }
+
+bool ReadField(QLineEdit* field, int lo, int hi, Prompter& prompter, std::optional<int>* out) {
+  out->reset();
+  if (UserCanEdit(field)) {
+    int v = 0;
+    if (!ReadRange(field, lo, hi, prompter, &v)) return false;
+    *out = v;
+    return true;
+  }
   bool ok = false;
   const long v = field->text().trimmed().toLong(&ok);
-  *out = ok && v >= lo && v <= hi ? static_cast<int>(v) : kept;
+  if (ok && v >= lo && v <= hi) *out = static_cast<int>(v);
+  return true;
+}
+
+bool ReadField(QLineEdit* field, int lo, int hi, int kept, Prompter& prompter, int* out) {
+  std::optional<int> v;
+  if (!ReadField(field, lo, hi, prompter, &v)) return false;
+  *out = v.value_or(kept);
   return true;
 }
 
@@ -117,6 +134,12 @@ HourWindow AddHourWindow(QWidget* parent, QBoxLayout* layout, const QString& tit
   w.offset = new QLineEdit(offsetText, w.group);
   w.offset->setReadOnly(true);
   w.offset->setCursorPosition(0);
+  // Room for the whole zone name ("(GMT -07:00) Mountain Time (US & Canada)").
+  QStyleOptionFrame frame;
+  frame.initFrom(w.offset);
+  const int textWidth = w.offset->fontMetrics().horizontalAdvance(offsetText) + 2 * w.offset->fontMetrics().averageCharWidth();
+  w.offset->setMinimumWidth(
+      w.offset->style()->sizeFromContents(QStyle::CT_LineEdit, &frame, QSize(textWidth, 0), w.offset).width());
   w.offset->setToolTip(offsetText.isEmpty() ? QString("No time zone is set; choose one under Set Offset from UTC.")
                                              : offsetText + "\nThe hours above are local time in this zone.");
   SetRangeTip(w.start, startCaption.section(" (", 0, 0) + ", local hour", 0, 23);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
+#include <optional>
 
 #include "app/prompter.h"
 #include "schedule_context.h"
@@ -31,11 +32,18 @@ void SetRangeTip(QWidget* field, const QString& what, int lo, int hi);
 // range with the focus put in the field.
 bool ReadRange(QLineEdit* field, int lo, int hi, Prompter& prompter, int* out);
 
-// A retry field on OK. An enabled field must hold a number within lo-hi
-// (else the message, and false). A disabled one is what the user cannot
-// edit: its text counts only when it is a number within lo-hi, otherwise
-// the configuration's own value `kept` stays.
-bool ReadRetryField(QLineEdit* field, int lo, int hi, int kept, Prompter& prompter, int* out);
+// Whether the user can change a field: shown, enabled and not locked.
+bool UserCanEdit(const QLineEdit* field);
+
+// A number field of the configuration on OK. One the user can edit must
+// hold a whole number within lo-hi (else the message, the focus in it, and
+// false). One the user cannot edit (hidden or locked by the access table,
+// disabled, or only viewed) is never checked, so that it cannot block OK:
+// its text counts when it is a number within lo-hi; otherwise *out stays
+// empty and the configuration keeps its own value.
+bool ReadField(QLineEdit* field, int lo, int hi, Prompter& prompter, std::optional<int>* out);
+// The same where the configuration's value `kept` stands in.
+bool ReadField(QLineEdit* field, int lo, int hi, int kept, Prompter& prompter, int* out);
 
 // For dialogs that have no access table entries.
 void EnableAll(std::initializer_list<QWidget*> widgets, bool enabled);

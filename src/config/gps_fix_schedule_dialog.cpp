@@ -101,14 +101,17 @@ void GpsFixScheduleDialog::openAuxiliary() {
 }
 
 void GpsFixScheduleDialog::accept() {
+  const CollarConfig& k = c_.config;
   int hours, minutes, delay = 0, max = 0;
-  if (!ReadRange(hours_, 0, 255, c_.prompter, &hours) || !ReadRange(minutes_, 0, 59, c_.prompter, &minutes)) return;
+  // Fields the user cannot edit (hidden, locked, or retry fields of a
+  // schedule without retries) are not checked: what they hold is kept only
+  // when it is a number in range; otherwise the configuration's value stays.
+  if (!ReadField(hours_, 0, 255, k.primaryRateHours, c_.prompter, &hours) ||
+      !ReadField(minutes_, 0, 59, k.primaryRateMinutes, c_.prompter, &minutes))
+    return;
   const bool retriesOn = retries_->isChecked();
-  // Disabled retry fields are not checked: a schedule without retries may
-  // hold anything there, and what it holds is kept only when it is a
-  // number in range; otherwise the configuration's value stays.
-  if (!ReadRetryField(delay_, 1, 255, c_.config.retryDelayMinutes, c_.prompter, &delay)) return;
-  if (!ReadRetryField(max_, 1, 127, c_.config.maxRetries, c_.prompter, &max)) return;
+  if (!ReadField(delay_, 1, 255, k.retryDelayMinutes, c_.prompter, &delay)) return;
+  if (!ReadField(max_, 1, 127, k.maxRetries, c_.prompter, &max)) return;
   switch (CheckPrimaryRate(hours, minutes, retriesOn, max, delay)) {
     case RateCheck::BelowMinimum:
       c_.prompter.notify(kPrimaryRateTooShort, "ERROR", PromptIcon::Error);

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QFontInfo>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -107,9 +108,17 @@ void MortalityDialog::accept() {
   QDialog::accept();
 }
 
-ActivityDialog::ActivityDialog(Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
+ActivityDialog::ActivityDialog(Prompter& prompter, bool viewOnly, QWidget* parent)
+    : QDialog(parent), prompter_(prompter), viewOnly_(viewOnly) {
   setWindowTitle("Activity Parameters");
   auto* layout = new QVBoxLayout(this);
+  // The collar's configuration has no place for an activity trigger: say
+  // so, rather than let the form look as if it were sent.
+  note_ = new QLabel("These settings describe an activity trigger for your own notes. They are not part of the "
+                     "collar's configuration and are not sent to the collar.",
+                     this);
+  note_->setWordWrap(true);
+  layout->addWidget(note_);
   auto* params = new QGroupBox("Activity Parameters", this);
   auto* pl = new QVBoxLayout(params);
   triggered_ = new QCheckBox("Activity Triggered GPS", params);
@@ -128,8 +137,9 @@ ActivityDialog::ActivityDialog(Prompter& prompter, QWidget* parent) : QDialog(pa
   // height; a style sheet reaches the titles only, not the controls inside.
   params->setObjectName("activityParameters");
   typeGroup_->setObjectName("activityType");
+  // The font's own height (its pixel size), not the line height.
   params->setStyleSheet(QString("QGroupBox#activityParameters, QGroupBox#activityType { font-size: %1px; }")
-                            .arg(static_cast<int>(QFontMetrics(font()).height() * 1.5)));
+                            .arg(static_cast<int>(QFontInfo(font()).pixelSize() * 1.5)));
   auto* grid = new QGridLayout;
   togglesLabel_ = new QLabel("Number of switch toggles needed to trigger an activity event.", params);
   toggles_ = new QLineEdit("0", params);
@@ -163,14 +173,17 @@ ActivityDialog::ActivityDialog(Prompter& prompter, QWidget* parent) : QDialog(pa
 }
 
 void ActivityDialog::refreshStates() {
-  const bool on = triggered_->isChecked();
+  const bool on = triggered_->isChecked() && !viewOnly_;
+  triggered_->setEnabled(!viewOnly_);
   EnableAll({typeGroup_, cumulative_, consecutive_, togglesLabel_, toggles_}, on);
   EnableAll({minutesLabel_, minutes_}, on && consecutive_->isChecked());
 }
 
 void ActivityDialog::accept() {
-  // Both fields must hold whole numbers, like every field of the program.
+  // The fields the user can fill must hold whole numbers, like every field
+  // of the program; a disabled one is left alone.
   for (QLineEdit* field : {toggles_, minutes_}) {
+    if (!field->isEnabled()) continue;
     bool ok = false;
     field->text().trimmed().toInt(&ok);
     if (!ok) {

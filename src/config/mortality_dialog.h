@@ -57,7 +57,9 @@ class MortalityDialog : public QDialog {
 class ActivityDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit ActivityDialog(Prompter& prompter, QWidget* parent = nullptr);
+  // viewOnly: the form is shown, and nothing on it can be changed.
+  ActivityDialog(Prompter& prompter, bool viewOnly = false, QWidget* parent = nullptr);
+  QLabel* note() const { return note_; }
   QCheckBox* triggered() const { return triggered_; }
   QRadioButton* cumulative() const { return cumulative_; }
   QRadioButton* consecutive() const { return consecutive_; }
@@ -68,6 +70,8 @@ class ActivityDialog : public QDialog {
  private:
   void refreshStates();
   Prompter& prompter_;
+  bool viewOnly_;
+  QLabel* note_;
   QCheckBox* triggered_;
   QGroupBox* typeGroup_;
   QRadioButton* cumulative_;

@@ -68,20 +68,23 @@ void TransmitterScheduleDialog::viewCalendar() {
 }
 
 void TransmitterScheduleDialog::accept() {
-  int on, off, time;
-  if (!ReadRange(on_, 0, 23, c_.prompter, &on) || !ReadRange(off_, 0, 23, c_.prompter, &off) ||
-      !ReadRange(time_, 0, 2719, c_.prompter, &time))
+  std::optional<int> on, off, time;
+  if (!ReadField(on_, 0, 23, c_.prompter, &on) || !ReadField(off_, 0, 23, c_.prompter, &off) ||
+      !ReadField(time_, 0, 2719, c_.prompter, &time))
     return;
   c_.startMonthIndex = month_->currentIndex();
   c_.startYearIndex = year_->currentIndex();
   if (!c_.viewOnly) {
     int offset = 0;
     if (!ReadUtcOffsetHours(c_.store, &offset)) c_.prompter.notify(kUtcOffsetReadError, "", PromptIcon::Error);
-    c_.config.transmitterOnHourUtc = static_cast<uint8_t>(UtcHour(on, offset));
-    c_.config.transmitterOffHourUtc = static_cast<uint8_t>(UtcHour(off, offset));
+    // A field the user could not edit and that holds no valid number keeps
+    // the configuration's value.
+    if (on) c_.config.transmitterOnHourUtc = static_cast<uint8_t>(UtcHour(*on, offset));
+    if (off) c_.config.transmitterOffHourUtc = static_cast<uint8_t>(UtcHour(*off, offset));
     if (c_.config.transmitterOnHourUtc > c_.config.transmitterOffHourUtc)
       c_.warner.warn(kTransmitterDayBoundaryNotice, HelpTopic::Transmitter);
-    if (StoreTransmitterTimeValue(c_.config, time)) c_.warner.warn(kTransmitterHoursClampNotice, HelpTopic::Transmitter);
+    if (time && StoreTransmitterTimeValue(c_.config, *time))
+      c_.warner.warn(kTransmitterHoursClampNotice, HelpTopic::Transmitter);
   }
   QDialog::accept();
 }

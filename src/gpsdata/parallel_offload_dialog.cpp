@@ -1,5 +1,7 @@
 #include "parallel_offload_dialog.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -27,16 +29,43 @@ namespace {
 enum Column { kPort, kCollar, kProgress, kResult, kCancel };
 }
 
+std::string RunSummary(const std::vector<CollarRun>& runs, bool eraseAsked) {
+  int ok = 0, erased = 0, empty = 0;
+  std::vector<std::string> failed, stopped;
+  for (const CollarRun& r : runs) {
+    if (r.ok && !r.empty) ++ok;
+    if (r.empty) ++empty;
+    if (r.erased) ++erased;
+    if (!r.ok && r.cancelled) stopped.push_back(Format("COM%d", r.port + 1));
+    else if (!r.ok) failed.push_back(Format("COM%d", r.port + 1));
+  }
+  auto join = [](const std::vector<std::string>& v) {
+    std::string s;
+    for (size_t i = 0; i < v.size(); ++i) s += (i ? (i + 1 == v.size() ? " and " : ", ") : "") + v[i];
+    return s;
+  };
+  std::string line = Format("%d of %zu %s offloaded", ok, runs.size(), runs.size() == 1 ? "collar" : "collars");
+  if (eraseAsked) line += Format(", %d erased", erased);
+  if (empty) line += Format(", %d empty", empty);
+  line += ".";
+  if (!failed.empty()) line += " " + join(failed) + (failed.size() == 1 ? " failed: see its row." : " failed: see their rows.");
+  if (!stopped.empty()) line += " " + join(stopped) + " stopped.";
+  if (ok) line += " Double-click a row, or press its Open, to see its fixes.";
+  return line;
+}
+
 ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory, SystemSerialPort& serial,
                                              SettingsStore& settings, Prompter& prompter, const Clock& clock,
-                                             LinkSessionFactory factory, ImageKeeper keep, QWidget* parent)
+                                             LinkSessionFactory factory, ImageKeeper keep, QWidget* parent,
+                                             Viewer view)
     : QDialog(parent),
       programDirectory_(programDirectory),
       settings_(settings),
       prompter_(prompter),
       clock_(clock),
       factory_(std::move(factory)),
-      keep_(std::move(keep)) {
+      keep_(std::move(keep)),
+      view_(std::move(view)) {
   setWindowTitle("Offload Several Collars");
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
@@ -61,6 +90,11 @@ ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory
     auto* item = new QListWidgetItem(QString::fromStdString(e.text), ports_);
     item->setFlags(Qt::NoItemFlags);
   }
+  // Wide enough for "COM5  /dev/ttyUSB0" and the holder of a busy port.
+  int widest = 0;
+  for (int i = 0; i < ports_->count(); ++i)
+    widest = std::max(widest, ports_->fontMetrics().horizontalAdvance(ports_->item(i)->text()));
+  ports_->setMinimumWidth(std::min(widest + 56, 360));
   portLayout->addWidget(ports_);
   if (!scan.permissionHint.empty()) {
     auto* hint = new QLabel(QString::fromStdString(scan.permissionHint), portBox);
@@ -118,9 +152,19 @@ ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory
   runs_->setSelectionMode(QAbstractItemView::NoSelection);
   runs_->horizontalHeader()->setSectionResizeMode(kProgress, QHeaderView::Interactive);
   runs_->horizontalHeader()->setSectionResizeMode(kResult, QHeaderView::Stretch);
-  runs_->setColumnWidth(kProgress, 260);
-  runs_->setToolTip("Each collar: its step, packets, rate and time left; the result when it is done");
+  runs_->setColumnWidth(kProgress, 240);
+  // Long results wrap within their row rather than run out of the cell.
+  runs_->setWordWrap(true);
+  runs_->setToolTip("Each collar: its packets, rate and time left, and its step; the result when it is done");
+  connect(runs_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+    if (auto* open = qobject_cast<QPushButton*>(runs_->cellWidget(row, kCancel)); open && open->text() == "Open")
+      open->click();
+  });
   layout->addWidget(runs_, 1);
+  summary_ = new QLabel(this);
+  summary_->setWordWrap(true);
+  summary_->hide();
+  layout->addWidget(summary_);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -135,7 +179,38 @@ ParallelOffloadDialog::ParallelOffloadDialog(const std::string& programDirectory
   timer_ = new QTimer(this);
   timer_->setInterval(200);
   connect(timer_, &QTimer::timeout, this, &ParallelOffloadDialog::refresh);
-  resize(760, 480);
+  recall();
+  setMinimumWidth(720);
+  resize(820, 480);
+}
+
+void ParallelOffloadDialog::recall() {
+  const SettingsValue ports = settings_.read(kSeveralCollarsKey, "Ports");
+  if (ports.present()) {
+    for (const QString& p : QString::fromStdString(ports.text).split(',', Qt::SkipEmptyParts)) {
+      bool number = false;
+      const int port = p.trimmed().toInt(&number);
+      if (!number) continue;
+      for (int i = 0; i < ports_->count(); ++i)
+        if ((ports_->item(i)->flags() & Qt::ItemIsUserCheckable) && ports_->item(i)->data(Qt::UserRole).toInt() == port)
+          ports_->item(i)->setCheckState(Qt::Checked);
+    }
+  }
+  const SettingsValue pattern = settings_.read(kSeveralCollarsKey, "File Names");
+  if (pattern.present() && !pattern.text.empty()) pattern_->setText(QString::fromStdString(pattern.text));
+  const SettingsValue zone = settings_.read(kSeveralCollarsKey, "Time Zone");
+  const int index = zone.present() ? AtoiRules(zone.text) : -1;
+  if (index >= 0 && index < static_cast<int>(TimeZoneEntries().size())) zones_->setCurrentIndex(index);
+}
+
+void ParallelOffloadDialog::remember() {
+  std::string ports;
+  for (int p : chosenPorts()) ports += (ports.empty() ? "" : ",") + std::to_string(p);
+  settings_.write(kSeveralCollarsKey, "Ports", ports);
+  settings_.write(kSeveralCollarsKey, "File Names", pattern_->text().trimmed().toStdString());
+  // A named zone is remembered by its own setting; the list's entry here.
+  if (zones_->currentIndex() < static_cast<int>(TimeZoneEntries().size()))
+    settings_.write(kSeveralCollarsKey, "Time Zone", std::to_string(zones_->currentIndex()));
 }
 
 ParallelOffloadDialog::~ParallelOffloadDialog() = default;
@@ -175,6 +250,8 @@ void ParallelOffloadDialog::start() {
   options.form = utm_->isChecked() ? OutputForm::Utm : OutputForm::LatLon;
   options.erase = erase_->isChecked();
   settings_.write(kSettingsKey, "Lat or UTC Offload", utm_->isChecked() ? "1" : "0");
+  remember();
+  summary_->hide();
 
   job_.reset();  // a finished run before this one
   job_ = std::make_unique<ParallelOffload>(programDirectory_, clock_, factory_, options, keep_);
@@ -211,27 +288,56 @@ void ParallelOffloadDialog::refresh() {
     if (c.collarId) runs_->item(r, kCollar)->setText(QString::number(c.collarId));
     auto* bar = qobject_cast<QProgressBar*>(runs_->cellWidget(r, kProgress));
     if (c.finished) {
-      bar->setRange(0, 1);
-      bar->setValue(c.ok ? 1 : 0);
-      bar->setFormat(QString::fromStdString(c.stage));
-      runs_->item(r, kResult)->setText(QString::fromStdString(c.result));
-      runs_->item(r, kResult)->setToolTip(QString::fromStdString(c.result));
-      runs_->item(r, kResult)->setForeground(c.ok ? QColor(21, 128, 61) : QColor(185, 28, 28));
-      if (auto* cancel = runs_->cellWidget(r, kCancel)) cancel->setEnabled(false);
+      if (bar->format() != QString::fromStdString(c.stage) || runs_->item(r, kResult)->text().isEmpty()) {
+        bar->setRange(0, 1);
+        bar->setValue(c.ok ? 1 : 0);
+        bar->setFormat(QString::fromStdString(c.stage));
+        bar->setToolTip(QString());
+        runs_->item(r, kResult)->setText(QString::fromStdString(c.result));
+        runs_->item(r, kResult)->setToolTip(QString::fromStdString(c.result));
+        runs_->item(r, kResult)->setForeground(c.ok ? QColor(21, 128, 61) : QColor(185, 28, 28));
+        if (auto* cancel = qobject_cast<QPushButton*>(runs_->cellWidget(r, kCancel))) {
+          // A collar with its fixes written can be opened once all are done.
+          const bool openable = c.ok && !c.csvPath.empty() && view_;
+          cancel->setText(openable ? "Open" : "Cancel");
+          cancel->setToolTip(openable ? QString("Close this window and show %1").arg(QString::fromStdString(c.csvPath))
+                                      : QString());
+          cancel->setEnabled(false);
+          if (openable) {
+            cancel->disconnect();
+            const std::string csv = c.csvPath, backup = c.backupPath;
+            connect(cancel, &QPushButton::clicked, this, [this, csv, backup] {
+              QDialog::accept();
+              Viewer view = view_;
+              QTimer::singleShot(0, [view, csv, backup] { view(csv, backup); });
+            });
+          }
+        }
+        runs_->resizeRowToContents(r);
+      }
       continue;
     }
     bar->setRange(0, std::max(1, c.packetTotal));
     bar->setValue(std::min(c.packetsDone, std::max(1, c.packetTotal)));
-    QString text = QString::fromStdString(c.stage);
-    if (c.packetTotal > 0) text += QString(" %1/%2").arg(c.packetsDone).arg(c.packetTotal);
+    // The bar carries the numbers; the step stands in the result column,
+    // where there is room for it.
+    QString text = c.packetTotal > 0 ? QString("%1/%2").arg(c.packetsDone).arg(c.packetTotal) : QString("...");
     if (c.bytesPerSecond > 0) text += QString(" \u00b7 %1 B/s").arg(c.bytesPerSecond, 0, 'f', 0);
-    if (c.secondsLeft >= 0) text += QString(" \u00b7 %1:%2 left").arg(c.secondsLeft / 60).arg(c.secondsLeft % 60, 2, 10, QChar('0'));
+    if (c.secondsLeft >= 0) text += QString(" \u00b7 %1:%2").arg(c.secondsLeft / 60).arg(c.secondsLeft % 60, 2, 10, QChar('0'));
     bar->setFormat(text);
+    bar->setToolTip(QString::fromStdString(c.stage) + ": " + text);
+    runs_->item(r, kResult)->setText(QString::fromStdString(c.stage));
+    runs_->item(r, kResult)->setForeground(palette().color(QPalette::Text));
   }
   if (job_->finished()) {
     timer_->stop();
     for (QWidget* w : std::initializer_list<QWidget*>{ports_, zones_, latLon_, utm_, pattern_, erase_, start_})
       w->setEnabled(true);
+    for (int r = 0; r < runs_->rowCount(); ++r)
+      if (auto* b = qobject_cast<QPushButton*>(runs_->cellWidget(r, kCancel)); b && b->text() == "Open")
+        b->setEnabled(true);
+    summary_->setText(QString::fromStdString(RunSummary(runs, erase_->isChecked())));
+    summary_->show();
     emit allFinished();
   }
 }

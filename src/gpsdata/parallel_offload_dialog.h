@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -24,12 +26,21 @@ class QTimer;
 
 namespace zelkor {
 
+// Where the window remembers its choices between runs.
+inline const char kSeveralCollarsKey[] = "Software\\Nalvik, Inc\\Zelkor\\Offload Several Collars";
+
+// One line on a finished run: "3 of 4 collars offloaded, 2 erased; COM3
+// failed."
+std::string RunSummary(const std::vector<CollarRun>& runs, bool eraseAsked);
+
 class ParallelOffloadDialog : public QDialog {
   Q_OBJECT
  public:
+  // view (when given) shows a collar's CSV, after this window has closed.
+  using Viewer = std::function<void(const std::string& csvPath, const std::string& backupPath)>;
   ParallelOffloadDialog(const std::string& programDirectory, SystemSerialPort& serial, SettingsStore& settings,
                         Prompter& prompter, const Clock& clock, LinkSessionFactory factory, ImageKeeper keep,
-                        QWidget* parent = nullptr);
+                        QWidget* parent = nullptr, Viewer view = {});
   ~ParallelOffloadDialog() override;
 
   QListWidget* portList() const { return ports_; }
@@ -39,6 +50,8 @@ class ParallelOffloadDialog : public QDialog {
   QLineEdit* patternField() const { return pattern_; }
   QPushButton* startButton() const { return start_; }
   QTableWidget* runTable() const { return runs_; }
+  // What came of the run, once it is over: "3 of 4 collars offloaded ...".
+  QLabel* summary() const { return summary_; }
   // The ticked ports, 0-based.
   std::vector<int> chosenPorts() const;
   bool running() const;
@@ -53,6 +66,9 @@ class ParallelOffloadDialog : public QDialog {
 
  private:
   void refresh();
+  // The choices a run was started with, for the next time.
+  void remember();
+  void recall();
   std::string programDirectory_;
   SettingsStore& settings_;
   Prompter& prompter_;
@@ -70,7 +86,9 @@ class ParallelOffloadDialog : public QDialog {
   QPushButton* start_;
   QPushButton* close_;
   QTableWidget* runs_;
+  QLabel* summary_;
   QTimer* timer_;
+  Viewer view_;
 };
 
 }  // namespace zelkor

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "link/collar_sequences.h"
+#include "util/text.h"
 
 namespace zelkor {
 
@@ -47,8 +48,9 @@ void AlmanacDialog::done(int result) {
   commands_.postCommand(kCmdCollarCommands);
 }
 
-TwoWayGpsDialog::TwoWayGpsDialog(int port, LinkRunner& link, CommandSink& commands, QWidget* parent)
-    : QDialog(parent), commands_(commands) {
+TwoWayGpsDialog::TwoWayGpsDialog(int port, LinkRunner& link, CommandSink& commands, QWidget* parent,
+                                 std::function<void(const std::string&)> status)
+    : QDialog(parent), commands_(commands), status_(std::move(status)) {
   setWindowTitle("Enable Two Way GPS Communication");
   QPushButton* cancel;
   send_ = Layout(this,
@@ -59,8 +61,18 @@ TwoWayGpsDialog::TwoWayGpsDialog(int port, LinkRunner& link, CommandSink& comman
                   "board will be getting continuous power and be out of communication contact",
                   "until the GPS collar is restarted using the magnet."},
                  &cancel);
+  // Enter must not take the GPS board off the air: Cancel is the default.
+  send_->setAutoDefault(false);
+  cancel->setDefault(true);
+  cancel->setFocus();
   connect(send_, &QPushButton::clicked, this, [this, port, &link] {
-    RunTwoWaySend(link, port);
+    const bool sent = RunTwoWaySend(link, port);
+    if (status_)
+      status_(sent ? Format("Two-way GPS enabled on COM%d: the GPS board is out of contact until the collar is "
+                            "restarted with the magnet.",
+                            port + 1)
+                   : Format("Two-way GPS was not enabled: the collar on COM%d did not acknowledge the command.",
+                            port + 1));
     accept();
   });
 }

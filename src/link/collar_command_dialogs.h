@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <string>
 
 #include "app/command_ids.h"
 #include "app/prompter.h"
@@ -28,13 +30,17 @@ class AlmanacDialog : public QDialog {
 class TwoWayGpsDialog : public QDialog {
   Q_OBJECT
  public:
-  TwoWayGpsDialog(int port, LinkRunner& link, CommandSink& commands, QWidget* parent = nullptr);
+  // status (when given) confirms the send, or says it failed, in the
+  // main window's status bar.
+  TwoWayGpsDialog(int port, LinkRunner& link, CommandSink& commands, QWidget* parent = nullptr,
+                  std::function<void(const std::string&)> status = {});
   QPushButton* sendButton() const { return send_; }
   void done(int result) override;
 
  private:
   CommandSink& commands_;
   QPushButton* send_;
+  std::function<void(const std::string&)> status_;
 };
 
 }  // namespace zelkor

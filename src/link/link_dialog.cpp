@@ -18,6 +18,14 @@ LinkDialog::LinkDialog(SerialPort& serial, XmodemLauncher& launcher, Prompter& p
   setMinimumWidth(420);
   auto* grid = new QGridLayout(this);
   int row = 0;
+  // Which step of a longer job this is, above the specified rows.
+  stage_ = new QLabel(QString::fromStdString(params.stage), this);
+  QFont bold = stage_->font();
+  bold.setBold(true);
+  stage_->setFont(bold);
+  stage_->setWordWrap(true);
+  stage_->setVisible(!params.stage.empty());
+  grid->addWidget(stage_, row++, 0, 1, 2);
   auto add = [&](QLabel* label, QLabel* value) {
     grid->addWidget(label, row, 0);
     grid->addWidget(value, row, 1);
@@ -88,8 +96,16 @@ void LinkDialog::tick() {
   refresh();
 }
 
-void LinkDialog::refresh() {
-  const LinkDisplay d = driver_->display();
+void LinkDialog::refresh() { present(driver_->display()); }
+
+void LinkDialog::present(const LinkDisplay& d) {
+  stage_->setText(QString::fromStdString(d.stage));
+  stage_->setVisible(!d.stage.empty());
+  if (statusLine_) {
+    const std::string line = StatusLine(d);
+    if (line != lastStatusLine_) statusLine_(line);
+    lastStatusLine_ = line;
+  }
   port_->setText(QString::fromStdString(d.portText));
   fileLabel_->setText(QString::fromStdString(d.fileLabel));
   fileName_->setText(QString::fromStdString(d.fileName));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "link/link_session.h"
@@ -27,6 +28,13 @@ class LinkDialog : public QDialog {
   LinkResult result() const { return driver_->result(); }
 
   QLabel* statusText() const { return status_; }
+  // The step of a longer job this request is ("Reading it again to
+  // confirm"); hidden when there is none.
+  QLabel* stageText() const { return stage_; }
+  void setStatusLine(std::function<void(const std::string&)> statusLine) { statusLine_ = std::move(statusLine); }
+  // Shows a state of the window without running anything (the manual's
+  // pictures: a transfer half done).
+  void present(const LinkDisplay& d);
   QPushButton* cancelButton() const { return cancel_; }
 
  public slots:
@@ -47,12 +55,15 @@ class LinkDialog : public QDialog {
   QLabel* fileName_;
   QLabel* bytes_;
   QLabel* status_;
+  QLabel* stage_;
   QLabel* packetLabel_;
   QProgressBar* progress_;
   QLabel* rate_;
   QPushButton* ok_;
   QPushButton* cancel_;
   bool finished_ = false;
+  std::function<void(const std::string&)> statusLine_;
+  std::string lastStatusLine_;
 };
 
 }  // namespace zelkor

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 #include "app/app_state.h"
 #include "link/link_runner.h"
@@ -16,6 +17,9 @@ class QtLinkRunner : public LinkRunner {
                QWidget* parent = nullptr)
       : state_(state), serial_(serial), launcher_(launcher), prompter_(prompter), parent_(parent) {}
   void setParent(QWidget* parent) { parent_ = parent; }
+  // Where each request says what it is doing (the main window's status
+  // bar), for as long as it runs.
+  void setStatusLine(std::function<void(const std::string&)> statusLine) { statusLine_ = std::move(statusLine); }
   LinkResult run(const LinkParams& params) override;
   bool holdPort(int port) override { return serial_.holdPort(port); }
   void releasePort(int port) override { serial_.releasePort(port); }
@@ -26,6 +30,7 @@ class QtLinkRunner : public LinkRunner {
   XmodemLauncher& launcher_;
   Prompter& prompter_;
   QPointer<QWidget> parent_;
+  std::function<void(const std::string&)> statusLine_;
 };
 
 }  // namespace zelkor

@@ -47,7 +47,7 @@ TEST(CalendarHost, StartMonthTwelveAndYearIndexFourShowDecember2004) {
   EXPECT_EQ(d.calendar().GetStartMonth(), 12);
   EXPECT_EQ(d.calendar().GetStartYr(), 2004);
   EXPECT_EQ(probe::WindowEnd(d.calendar()), "11/30/2005");
-  EXPECT_EQ(d.windowTitle(), "Auxiliary GPS Fix Calendar") << "a title of its own, not the opener's";
+  EXPECT_EQ(d.windowTitle(), "GPS Fix Schedule");
   // The control gets at least the room its views ask for.
   d.show();
   QApplication::processEvents();
@@ -92,7 +92,7 @@ TEST(CalendarHost, ViewOnlyHidesCancelAndWritesNothing) {
 TEST(CalendarHost, TransmitterModeSendsEmptyRatesAndOnOffLabels) {
   Host h(CalendarKind::Transmitter);
   CalendarDialog d(h.request, h.prompter);
-  EXPECT_EQ(d.windowTitle(), "VHF Transmitter Calendar");
+  EXPECT_EQ(d.windowTitle(), "Transmitter Schedule");
   EXPECT_EQ(probe::Property(d.calendar(), nvkcal::kPrimeRate), " hrs  min");
   EXPECT_EQ(probe::Property(d.calendar(), nvkcal::kAuxRate), " hrs  min");
   EXPECT_EQ(probe::Property(d.calendar(), nvkcal::kStartTimeLabel), "On Time");
@@ -124,19 +124,29 @@ TEST(CalendarHost, CancelAsksAndOnlyYesDiscards) {
   EXPECT_EQ(d.result(), QDialog::Rejected);
 }
 
-// The wait cursor covers the making of the dialog, not the user's work in it.
-TEST(CalendarHost, TheWaitCursorIsGoneWhileTheDialogRuns) {
+// The wait cursor covers the making of the dialog and stays on the window
+// that opened it while it is open; the calendar keeps the ordinary pointer.
+TEST(CalendarHost, TheOpenerShowsTheWaitCursorWhileTheCalendarIsOpen) {
   Host h;
+  QDialog opener;
   bool checked = false;
-  bool waitCursor = true;
+  bool overridden = true;
+  Qt::CursorShape openerCursor = Qt::ArrowCursor, calendarCursor = Qt::WaitCursor;
   QTimer::singleShot(200, [&] {
-    waitCursor = QApplication::overrideCursor() != nullptr;
+    overridden = QApplication::overrideCursor() != nullptr;
+    openerCursor = opener.cursor().shape();
     checked = true;
-    if (auto* d = qobject_cast<CalendarDialog*>(QApplication::activeModalWidget())) d->done(QDialog::Accepted);
+    if (auto* d = qobject_cast<CalendarDialog*>(QApplication::activeModalWidget())) {
+      calendarCursor = d->cursor().shape();
+      d->done(QDialog::Accepted);
+    }
   });
-  OpenScheduleCalendar(h.request, h.prompter, nullptr);
+  OpenScheduleCalendar(h.request, h.prompter, &opener);
   ASSERT_TRUE(checked);
-  EXPECT_FALSE(waitCursor);
+  EXPECT_FALSE(overridden);
+  EXPECT_EQ(openerCursor, Qt::WaitCursor);
+  EXPECT_EQ(calendarCursor, Qt::ArrowCursor);
+  EXPECT_EQ(opener.cursor().shape(), Qt::ArrowCursor) << "back once the calendar closes";
 }
 
 TEST(CalendarHost, MissingControlIsExplainedAndNothingCrashes) {

@@ -34,6 +34,7 @@
 #include "message_box_prompter.h"
 #include "program_fixture.h"
 #include "small_dialogs.h"
+#include "title_room.h"
 #include "support/fake_collar.h"
 #include "support/fixed_clock.h"
 #include "support/gps_image.h"
@@ -331,10 +332,19 @@ TEST(EveryDialog, FitsItsWordsExplainsItsFieldsAndWorksFromTheKeyboard) {
       }
     }
     if (auto* d = qobject_cast<QDialog*>(&w)) {
+      // Enter presses the button that finishes the work, except where that
+      // would do harm: enabling two-way GPS takes the GPS board off the air.
+      const bool harmful = name == "TwoWayGpsDialog";
+      int enabled = 0;
+      for (QPushButton* b : d->findChildren<QPushButton*>()) enabled += b->isVisible() && b->isEnabled();
       for (QPushButton* b : d->findChildren<QPushButton*>())
-        if (b->isDefault() && b->isVisible()) {
-          EXPECT_TRUE(b->text() != "Cancel" && !b->text().startsWith("Browse") && b->text() != "View Calendar")
-              << "Enter presses " << b->text().toStdString();
+        if (b->isDefault() && b->isVisible() && enabled > 1) {
+          if (harmful) {
+            EXPECT_EQ(b->text().toStdString(), "Cancel");
+          } else {
+            EXPECT_TRUE(b->text() != "Cancel" && !b->text().startsWith("Browse") && b->text() != "View Calendar")
+                << "Enter presses " << b->text().toStdString();
+          }
         }
     }
     if (&w != p.frame.get()) w.hide();
@@ -366,6 +376,35 @@ TEST(LayoutCheck, FindsClippedLabelsSqueezedButtonsAndOverlaps) {
   EXPECT_TRUE(found.contains("QLabel 'A caption far too long")) << found.toStdString();
   EXPECT_TRUE(found.contains("QPushButton 'Send Command' in QDialog: 30 px wide")) << found.toStdString();
   EXPECT_TRUE(found.contains("overlaps")) << found.toStdString();
+}
+
+// A title the window manager would cut is found, and every dialog and
+// message box gets the room its title needs as it is shown.
+TEST(LayoutCheck, FindsACutTitleAndDialogsGetRoomForTheirs) {
+  testing::App();
+  QDialog d;
+  d.setWindowTitle("Offload Several Collars at Once From Many Ports");
+  d.setFixedWidth(200);
+  QWidget bare;  // not a dialog: nothing widens it
+  bare.setWindowTitle(d.windowTitle());
+  bare.resize(200, 100);
+  bare.show();
+  QApplication::processEvents();
+  EXPECT_TRUE(LayoutProblems(bare).join("\n").contains("the title 'Offload Several Collars at Once From Many Ports'"))
+      << LayoutProblems(bare).join("\n").toStdString();
+  QDialog roomy;
+  roomy.setWindowTitle(d.windowTitle());
+  roomy.resize(200, 100);
+  roomy.show();
+  QApplication::processEvents();
+  EXPECT_GE(roomy.width(), TitleNeed(roomy));
+  EXPECT_TRUE(LayoutProblems(roomy).isEmpty()) << LayoutProblems(roomy).join("\n").toStdString();
+  QMessageBox box(QMessageBox::Critical, "NVK XMODEM File Transfer", "Error: Port in use or doesn't exist !");
+  QTimer::singleShot(0, &box, [&] {
+    EXPECT_GE(box.width(), TitleNeed(box));
+    box.done(0);
+  });
+  box.exec();
 }
 
 TEST(AboutDialog, NamesTheBuildQtAndWhereSettingsAndDataLive) {

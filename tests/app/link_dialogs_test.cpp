@@ -132,18 +132,31 @@ class NoHelper : public XmodemLauncher {
   int run(const HelperRun&) override { return -1; }
 };
 
-TEST(LinkDialog, ClosingTheWindowDoesNotEndTheRequestEarly) {
-  App();
+// A transfer window's surroundings: a data folder, a line to a collar that
+// stays silent unless a test answers, and no receiver.
+struct Bench {
   testing::TempDir dir;
-  std::string error;
-  PrepareDataFolders(dir.dir(), &error);
   testing::Pty line;
-  PosixSerialPort serial([&](int) { return line.slavePath(); });
+  PosixSerialPort serial{[this](int) { return line.slavePath(); }};
   NoHelper helper;
   testing::ScriptedPrompter prompter;
+  Bench() {
+    App();
+    std::string error;
+    PrepareDataFolders(dir.dir(), &error);
+  }
+  std::unique_ptr<LinkDialog> dialog(const LinkParams& p) {
+    return std::make_unique<LinkDialog>(serial, helper, prompter, p, dir.dir());
+  }
+};
+
+TEST(LinkDialog, ClosingTheWindowDoesNotEndTheRequestEarly) {
+  Bench b;
+  auto& prompter = b.prompter;
   LinkParams p;
   p.request = LinkRequest::LoadAlmanac;
-  LinkDialog dialog(serial, helper, prompter, p, dir.dir());
+  const auto owned = b.dialog(p);
+  LinkDialog& dialog = *owned;
   EXPECT_EQ(dialog.windowTitle(), "NVK XModem Send File");
   QTimer::singleShot(200, &dialog, [&] {
     dialog.close();
@@ -164,18 +177,14 @@ TEST(LinkDialog, ClosingTheWindowDoesNotEndTheRequestEarly) {
 // dialog closes as soon as the worker has stopped.
 TEST(LinkDialog, CancelEndsAWaitingTransferAtOnceAndTellsTheCollar) {
   for (int way = 0; way < 3; ++way) {
-    App();
-    testing::TempDir dir;
-    std::string error;
-    PrepareDataFolders(dir.dir(), &error);
-    testing::Pty line;
-    PosixSerialPort serial([&](int) { return line.slavePath(); });
-    NoHelper helper;
-    testing::ScriptedPrompter prompter;
+    Bench b;
+    auto& line = b.line;
+    auto& prompter = b.prompter;
     LinkParams p;
     p.request = LinkRequest::Offload;
     p.fileName = "x.incoming";
-    LinkDialog dialog(serial, helper, prompter, p, dir.dir());
+    const auto owned = b.dialog(p);
+  LinkDialog& dialog = *owned;
     ASSERT_TRUE(dialog.cancelButton()->isVisible() || !dialog.isVisible());
     QTimer::singleShot(500, &dialog, [&] {
       if (way == 0) dialog.cancelButton()->click();
@@ -206,12 +215,64 @@ TEST(LinkDialog, CancelEndsAWaitingTransferAtOnceAndTellsTheCollar) {
   }
 }
 
+// The window's loop ended from outside while a request waits (the program
+// closing): the window goes, and the request stops with it instead of
+// waiting for ticks that never come.
+TEST(LinkDialog, AWindowEndedFromOutsideStopsItsRequestAndNeverHangs) {
+  Bench b;
+  LinkParams p;
+  p.request = LinkRequest::Offload;
+  p.fileName = "x.incoming";
+  QElapsedTimer clock;
+  clock.start();
+  {
+    const auto owned = b.dialog(p);
+  LinkDialog& dialog = *owned;
+    // (Hiding ends its loop as the program's end would.)
+    QTimer::singleShot(300, &dialog, [&] { dialog.hide(); });
+    dialog.exec();
+  }
+  EXPECT_LT(clock.elapsed(), 10000) << "the window's end left its request waiting";
+}
+
+// Each request says in its window which step of a longer job it is, and in
+// the main window's status bar how far it has come.
+TEST(LinkDialog, ShowsItsStageAndFeedsTheStatusBar) {
+  Bench b;
+  LinkParams p;
+  p.request = LinkRequest::LoadAlmanac;
+  p.stage = "Reading it again to confirm before erasing (second read)";
+  const auto owned = b.dialog(p);
+  LinkDialog& dialog = *owned;
+  std::vector<std::string> status;
+  dialog.setStatusLine([&](const std::string& s) { status.push_back(s); });
+  QTimer::singleShot(300, &dialog, [&] {
+    EXPECT_TRUE(dialog.stageText()->isVisible());
+    EXPECT_EQ(dialog.stageText()->text().toStdString(), p.stage);
+  });
+  dialog.exec();
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ(status.front(),
+            "Com 1: Reading it again to confirm before erasing (second read): Requesting almanac information. . .")
+      << status.front();
+  LinkDisplay half;
+  half.portText = "Com 2";
+  half.stage = "Reading the collar's memory (first read)";
+  half.status = "Request accepted. . .";
+  half.transferring = true;
+  half.packetsDone = 120;
+  half.packetTotal = 258;
+  half.secondsLeft = 41;
+  EXPECT_EQ(StatusLine(half), "Com 2: Reading the collar's memory (first read): 120 of 258 packets, 0:41 left");
+  half.stage.clear();
+  half.transferring = false;
+  EXPECT_EQ(StatusLine(half), "Com 2: Request accepted. . .");
+}
+
 TEST(LinkDialog, AcknowledgedCommandEndsTheDialogWithTheFlag) {
-  App();
-  testing::TempDir dir;
-  std::string error;
-  PrepareDataFolders(dir.dir(), &error);
-  testing::Pty line;
+  Bench b;
+  auto& line = b.line;
+  auto& prompter = b.prompter;
   std::atomic<bool> stop{false};
   std::thread peer([&] {
     bool replied = false;
@@ -227,12 +288,10 @@ TEST(LinkDialog, AcknowledgedCommandEndsTheDialogWithTheFlag) {
       }
     }
   });
-  PosixSerialPort serial([&](int) { return line.slavePath(); });
-  NoHelper helper;
-  testing::ScriptedPrompter prompter;
   LinkParams p;
   p.request = LinkRequest::TwoWayGps;
-  LinkDialog dialog(serial, helper, prompter, p, dir.dir());
+  const auto owned = b.dialog(p);
+  LinkDialog& dialog = *owned;
   dialog.exec();
   stop = true;
   peer.join();

@@ -199,7 +199,12 @@ TEST(CollarCommands, ExitQuitsAtOnceWithOtherWindowsOpen) {
     });
     other.exec();
   });
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+  // A guard that goes with this test: a stray exit later would end every
+  // window's loop in the tests that follow.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  guard.start(5000);
   EXPECT_EQ(QApplication::exec(), 0);
 }
 

@@ -3,13 +3,20 @@
 
 #include <QApplication>
 
+#include "title_room.h"
+
 namespace zelkor::testing {
 
 inline QApplication& App() {
   static int argc = 1;
   static char name[] = "app_tests";
   static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
+  static QApplication* app = [] {
+    auto* a = new QApplication(argc, argv);
+    // As the program does at its start.
+    InstallTitleRoom(*a);
+    return a;
+  }();
   return *app;
 }
 

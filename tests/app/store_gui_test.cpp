@@ -56,6 +56,7 @@ TEST(ParallelOffloadWindow, TwoCollarsSideBySideEachWithItsRowAndResult) {
   testing::ScriptedPrompter prompter;
   testing::FixedClock clock{{2026, 12, 7, 12, 0, 0}};
   int kept = 0;
+  std::string opened;
   ParallelOffloadDialog dialog(
       dir.dir(), serial, store, prompter, clock,
       [&](int, std::function<void(const LinkDisplay&)> onTick, std::function<bool()> cancelled) {
@@ -66,7 +67,8 @@ TEST(ParallelOffloadWindow, TwoCollarsSideBySideEachWithItsRowAndResult) {
         ++kept;
         const KeepOutcome k = KeepInStore(dir.dir(), DefaultStorePath(dir.dir()), image, {NowText(clock), port, backup});
         return KeepResult{k.stored, k.message()};
-      });
+      },
+      nullptr, [&](const std::string& csv, const std::string&) { opened = csv; });
   ASSERT_EQ(dialog.portList()->count(), 2) << "the two free ports";
   dialog.startButton()->click();
   EXPECT_EQ(prompter.messages.size(), 1u) << "nothing ticked";
@@ -99,6 +101,35 @@ TEST(ParallelOffloadWindow, TwoCollarsSideBySideEachWithItsRowAndResult) {
   EXPECT_TRUE(table->item(1, 3)->text().startsWith("collar 3102, 80 fixes to")) << table->item(1, 3)->text().toStdString();
   EXPECT_EQ(qobject_cast<QProgressBar*>(table->cellWidget(0, 2))->format(), "Done");
   EXPECT_EQ(store.get(kSettingsKey, "Lat or UTC Offload"), "0");
+  // A word on the whole run, and each collar's file a click away.
+  ASSERT_FALSE(dialog.summary()->isHidden());
+  EXPECT_TRUE(dialog.summary()->text().startsWith("2 of 2 collars offloaded, 2 erased.")) << dialog.summary()->text().toStdString();
+  auto* open = qobject_cast<QPushButton*>(table->cellWidget(1, 4));
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(open->text(), "Open");
+  ASSERT_TRUE(open->isEnabled());
+  dialog.show();
+  open->click();
+  EXPECT_FALSE(dialog.isVisible()) << "the window closes, so that the viewer takes the clicks";
+  QApplication::processEvents();
+  EXPECT_EQ(opened, dir.file("GPS Data/caribou-3102.csv"));
+  // The next time, the window remembers the ports and the names.
+  ParallelOffloadDialog again(dir.dir(), serial, store, prompter, clock, {}, {});
+  EXPECT_EQ(again.chosenPorts(), (std::vector<int>{0, 1}));
+  EXPECT_EQ(again.patternField()->text(), "caribou-{id}");
+  EXPECT_FALSE(again.eraseBox()->isChecked()) << "an erase is asked for each time";
+}
+
+TEST(ParallelOffloadWindow, TheSummaryNamesWhatFailedAndWhatWasStopped) {
+  std::vector<CollarRun> runs(4);
+  for (int i = 0; i < 4; ++i) runs[static_cast<size_t>(i)].port = i;
+  runs[0].ok = runs[0].erased = true;
+  runs[1].ok = true;
+  runs[2].cancelled = true;
+  EXPECT_EQ(RunSummary(runs, true), "2 of 4 collars offloaded, 1 erased. COM4 failed: see its row. COM3 stopped. "
+                                    "Double-click a row, or press its Open, to see its fixes.");
+  runs[2].cancelled = false;
+  EXPECT_EQ(RunSummary(runs, false).rfind("2 of 4 collars offloaded. COM3 and COM4 failed: see their rows. ", 0), 0u);
 }
 
 TEST(CollarsWindow, ListsTheStoreAndShowsAWholeHistory) {

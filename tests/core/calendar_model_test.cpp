@@ -34,12 +34,6 @@ TEST(CalendarWindow, StartMonthAndYearGiveTheTwelveMonthWindow) {
   EXPECT_EQ(a.windowEndYear(), 2004);
   EXPECT_EQ(Prepared(3, 2003).windowEnd(), (CalDate{2, 29, 2004}));
   EXPECT_EQ(Prepared(3, 2004).windowEnd(), (CalDate{2, 28, 2005}));
-  CalendarModel z = Prepared(0, 2004);
-  EXPECT_EQ(z.startYr, 2000);
-  EXPECT_EQ(z.windowStart(), (CalDate{5, 1, 2000}));
-  EXPECT_EQ(z.windowEnd(), (CalDate{4, 30, 2005}));
-  EXPECT_EQ(z.windowStartYear(), 2004);
-  EXPECT_EQ(z.windowEndYear(), 2005);
 }
 
 TEST(CalendarWindow, OverflowAndMonthsOutsideZeroToTwelveFailTheSetUp) {
@@ -73,14 +67,22 @@ TEST(CalendarWindow, AColourThatIsNotANumberFallsBackToItsDefault) {
 
 // With StartMonth 0 the month view starts on the window's first month (May
 // 2000), and a quarter can be painted without reaching outside a month.
-TEST(CalendarWindow, StartMonthZeroPutsTheMonthViewOnTheWindowsFirstMonth) {
+TEST(CalendarWindow, StartMonthZeroIsMay2000ToApril2001AndATickedDayShowsInIt) {
   CalendarModel z = Prepared(0, 2004);
+  EXPECT_EQ(z.startYr, 2000);
+  EXPECT_EQ(z.windowStart(), (CalDate{5, 1, 2000}));
+  EXPECT_EQ(z.windowEnd(), (CalDate{4, 30, 2001}));
   EXPECT_EQ(z.monthCurrentDate(), (CalDate{5, 1, 2000}));
   EXPECT_EQ(z.currentMonth(), 5);
   z.UpdateControl();
-  z.SetWeekBox(0, 1);
+  z.SetWeekBox(0, 1);     // Monday
+  z.SetQuarterBox(0, 1);  // days 1 to 7
+  EXPECT_EQ(z.quarterBox(0), 1);
+  // 1 May 2000 was a Monday: it shows selected, 2 May (a Tuesday) does not.
+  EXPECT_TRUE(z.monthStyles().selected(5, 1, 2000));
+  EXPECT_FALSE(z.monthStyles().selected(5, 2, 2000));
   z.SetQuarterBox(3, 1);
-  EXPECT_EQ(z.quarterBox(3), 1);
+  EXPECT_TRUE(z.monthStyles().selected(5, 29, 2000)) << "a Monday in days 24 to 31";
 }
 
 TEST(CalendarDates, GetDayOfWeekFailsForDatesThatDoNotExist) {

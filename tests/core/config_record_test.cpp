@@ -6,6 +6,7 @@
 
 #include "config/collar_config.h"
 #include "config/config_file.h"
+#include "config/schedule_rules.h"
 #include "support/fixed_clock.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
@@ -296,6 +297,84 @@ TEST(ConfigBackup, CopiesTheWorkingFileUnderItsTimeStampedName) {
   EXPECT_EQ(prompter.messages[0].caption, "Error");
   EXPECT_EQ(prompter.messages[1].text, "Could not create a backup file.");
   EXPECT_EQ(prompter.messages[1].caption, "Error");
+}
+
+// Exact rules that small slips in the code would break unnoticed: byte
+// orders, single bits, limits at their very edges; expected bytes worked
+// out by hand.
+CollarConfigRecord Encoded(CollarConfig c) {
+  EncodeConfig(c);
+  return c.raw;
+}
+
+TEST(ExactRecord, ReleaseHoursAreHighByteFirst) {
+  CollarConfigRecord r{};
+  r[22] = 0x09;
+  r[23] = 0x60;
+  r[63] = 200;  // a collar that counts days to release
+  EXPECT_EQ(Decoded(r).releaseHours, 0x0960u) << "2400 hours, 100 days";
+  CollarConfig c = Decoded(r);
+  c.releaseHours = 0x0960;
+  const CollarConfigRecord back = Encoded(c);
+  EXPECT_EQ(back[22], 0x09);
+  EXPECT_EQ(back[23], 0x60);
+}
+
+TEST(ExactRecord, AStartOfMidnightForADayLastsAllDay) {
+  EXPECT_EQ(StopHour(0, 24), 0);
+  EXPECT_EQ(StopHour(0, 23), 23);
+  EXPECT_EQ(Duration(0, 0), 24);
+  CollarConfigRecord r{};
+  r[19] = 0;
+  r[20] = 24;
+  r[24] = 0;
+  r[25] = 24;
+  EXPECT_EQ(Decoded(r).auxStopHourUtc, 0);
+  EXPECT_EQ(Decoded(r).transmitterOffHourUtc, 0);
+}
+
+TEST(ExactRecord, Bit7OfTheRetryBytesSwitchesRetriesOffAndIsNotPartOfTheCount) {
+  CollarConfigRecord r{};
+  r[34] = 0x85;
+  r[32] = 0x7F;
+  const CollarConfig c = Decoded(r);
+  EXPECT_EQ(c.maxRetries, 5);
+  EXPECT_FALSE(c.retriesEnabled);
+  EXPECT_EQ(c.auxMaxRetries, 127);
+  EXPECT_TRUE(c.auxRetriesEnabled);
+  const CollarConfigRecord back = Encoded(c);
+  EXPECT_EQ(back[34], 0x85);
+  EXPECT_EQ(back[32], 0x7F);
+  CollarConfig on = c;
+  on.retriesEnabled = true;
+  on.maxRetries = 127;
+  EXPECT_EQ(Encoded(on)[34], 0x7F);
+  on.auxRetriesEnabled = false;
+  on.auxMaxRetries = 0;
+  EXPECT_EQ(Encoded(on)[32], 0x80);
+}
+
+TEST(ExactRules, FifteenMinutesIsThePrimaryMinimumAndTheAuxiliaryRateHasNone) {
+  EXPECT_EQ(CheckPrimaryRate(0, 15, false, 0, 0), RateCheck::Ok);
+  EXPECT_EQ(CheckPrimaryRate(0, 14, false, 0, 0), RateCheck::BelowMinimum);
+  EXPECT_EQ(CheckPrimaryRate(0, 0, false, 0, 0), RateCheck::BelowMinimum);
+  EXPECT_EQ(CheckAuxRate(0, 5, false, 0, 0), RateCheck::Ok);
+  EXPECT_EQ(CheckAuxRate(0, 14, false, 0, 0), RateCheck::Ok);
+  // Retries must end before the next fix: 3 x 5 min against a 15-minute rate.
+  EXPECT_EQ(CheckPrimaryRate(0, 15, true, 3, 5), RateCheck::RetriesPastNextFix);
+  EXPECT_EQ(CheckPrimaryRate(0, 16, true, 3, 5), RateCheck::Ok);
+  EXPECT_EQ(CheckAuxRate(0, 15, true, 3, 5), RateCheck::RetriesPastNextFix);
+}
+
+TEST(ExactRules, TransmitterHoursAbove255AreClampedWithTheirNotice) {
+  CollarConfig c;
+  c.softwareVersion = 100;  // hours after power-up
+  EXPECT_FALSE(StoreTransmitterTimeValue(c, 255));
+  EXPECT_EQ(c.transmitterOnAfterPowerUpHours, 255);
+  EXPECT_TRUE(StoreTransmitterTimeValue(c, 256));
+  EXPECT_EQ(c.transmitterOnAfterPowerUpHours, 255);
+  EXPECT_FALSE(StoreTransmitterTimeValue(c, 0));
+  EXPECT_EQ(c.transmitterOnAfterPowerUpHours, 0);
 }
 
 }  // namespace

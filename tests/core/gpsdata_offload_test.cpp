@@ -335,6 +335,19 @@ TEST(VerifiedReads, AConfirmingReadThatBreaksOffIsComparedAsFarAsItWent) {
 
 // Erase last: the backup, the CSV and the store first; then nobody may
 // have cancelled.
+// Each read says which step it is, in its window and the status bar: the
+// second read says that an erase waits on it.
+TEST(OffloadStages, EachReadNamesItsStep) {
+  Offload o;
+  o.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+  o.run(Offload::Choice());
+  std::vector<std::string> stages;
+  for (const LinkParams& p : o.collar.requests)
+    if (p.request == LinkRequest::Offload) stages.push_back(p.stage);
+  EXPECT_EQ(stages, (std::vector<std::string>{"Reading the collar's memory (first read)",
+                                              "Reading it again to confirm before erasing (second read)"}));
+}
+
 TEST(EraseLast, NoEraseWhenTheStoreCannotTakeItNorAfterACancel) {
   {
     Offload o;
@@ -426,6 +439,8 @@ TEST(OffloadWorkflow, DecliningTheOverwriteSendsNothing) {
   EXPECT_EQ(o.csv(), "earlier");
   EXPECT_EQ(o.prompter.messages[0].text, "The file deer 12.csv already exists. Would you want to overwrite the file?");
   EXPECT_EQ(o.prompter.messages[0].caption, "File Exists");
+  EXPECT_EQ(o.prompter.messages[0].more.defaultAnswer, PromptAnswer::No)
+      << "Enter keeps a CSV the user may have edited";
 }
 
 TEST(OffloadWorkflow, AnOverwrittenFileStaysUntilItsReplacementIsWhole) {

@@ -75,10 +75,11 @@ TEST(ResetSequence, UnsavedDataIsNeverErased) {
         << variant;
     EXPECT_NE(r.collar.pointer(), 64u);
     EXPECT_EQ(r.prompter.messages.back().text, "This collar holds data that has not been saved; offload it first.");
-    if (variant != 1)
+    if (variant != 1) {
       EXPECT_NE(r.prompter.messages.back().more.details.find("No backup of collar 321 exists; offload it first"),
                 std::string::npos)
           << r.prompter.all();
+    }
   }
   // The newest backup counts, not any: an old equal copy with new data since.
   Reset r;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -116,6 +117,71 @@ struct Fixture {
 
 std::vector<uint8_t> Tail(const std::vector<uint8_t>& v, size_t n) {
   return v.size() < n ? v : std::vector<uint8_t>(v.end() - static_cast<long>(n), v.end());
+}
+
+// A port in memory: what the program writes, with when it wrote it, and
+// bytes that wait to be read.
+class ScriptedPort : public SerialPort {
+ public:
+  using Clock = std::chrono::steady_clock;
+  int closePort(int) override { return 0; }
+  int openPort(int) override { return 0; }
+  int checkPort(int) override { return 0; }
+  int configurePort(int, int, int, int, char, int) override { return 0; }
+  int writeByte(int, uint8_t b) override {
+    std::lock_guard<std::mutex> l(m);
+    written.push_back({Clock::now(), b});
+    if (written.size() == answerAfter) waiting.push_back(0x06);
+    return 0;
+  }
+  int readByte(int, uint8_t* b) override {
+    std::lock_guard<std::mutex> l(m);
+    if (waiting.empty()) return 1;
+    *b = waiting.front();
+    waiting.erase(waiting.begin());
+    return 0;
+  }
+  int bytesWaiting(int, int) override {
+    std::lock_guard<std::mutex> l(m);
+    return static_cast<int>(waiting.size());
+  }
+  int outputDrained(int, int) override { return 1; }
+  int setPortOption(int, int, int) override { return 0; }
+  int probePort(int) override { return 1; }
+  std::mutex m;
+  std::vector<std::pair<Clock::time_point, uint8_t>> written;
+  std::vector<uint8_t> waiting;
+  size_t answerAfter = 0;  // acknowledge once this many bytes came; 0: never
+};
+
+// The collar needs a moment between a command and its trailer: five ticks
+// of the window's 50 ms clock.
+TEST(LinkWorker, TheTrailerFollowsTheCommandOnlyAfterFiveTicks) {
+  Fixture f;
+  ScriptedPort port;
+  const auto cmd = f.command(kSelectCmd);
+  port.answerAfter = cmd.size() + 4;
+  LinkParams p;
+  p.request = LinkRequest::DownloadConfig;
+  p.fileName = "CollarConfig.cfg";
+  EXPECT_TRUE(RunLinkHeadless(port, f.launcher, f.prompter, p, f.programDir).commandReceived);
+  std::lock_guard<std::mutex> l(port.m);
+  ASSERT_EQ(port.written.size(), cmd.size() + 4);
+  const auto gap = port.written[cmd.size()].first - port.written[cmd.size() - 1].first;
+  // Five ticks of 50 ms, the first of which may come at once.
+  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(gap).count(), 195);
+}
+
+// A byte the collar (or line noise) left on the line before a command is
+// not its answer to the command.
+TEST(LinkWorker, AByteLeftOnTheLineBeforeACommandIsNotItsAnswer) {
+  Fixture f;
+  ScriptedPort port;
+  port.waiting = {0x06, 0x15, 0x06};
+  LinkParams p;
+  p.request = LinkRequest::LoadAlmanac;
+  const LinkResult r = RunLinkHeadless(port, f.launcher, f.prompter, p, f.programDir);
+  EXPECT_FALSE(r.commandReceived) << "a stale acknowledgement was taken for the collar's answer";
 }
 
 TEST(LinkWorker, PartialOffloadSendsTheByteCountTrailerAndPatchesTheReceivedHeader) {

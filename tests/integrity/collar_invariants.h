@@ -80,8 +80,9 @@ inline void ExpectNothingWrongStands(const Sim& sim, const CollarTruth& truth, i
     const bool isTrue = TempDir::ReadFile(backups + name) == truth.image;
     trueBackup |= isTrue;
     // A read kept aside unconfirmed may be anything; a backup must be true.
-    if (!EndsWith(name, ".unconfirmed.gps"))
+    if (!EndsWith(name, ".unconfirmed.gps")) {
       EXPECT_TRUE(isTrue) << context << ": the backup " << name << " differs from the collar's data";
+    }
   }
   // The store's rows of this collar are the collar's blocks, whatever came
   // of the run.

@@ -25,8 +25,7 @@ QString Rate(const QString& hours, const QString& minutes) { return hours + " hr
 CalendarDialog::CalendarDialog(const CalendarRequest& r, Prompter& prompter, QWidget* parent)
     : QDialog(parent), request_(r), prompter_(prompter) {
   const bool aux = r.kind == CalendarKind::Auxiliary;
-  // A title of its own, not its opener's.
-  setWindowTitle(aux ? "Auxiliary GPS Fix Calendar" : "VHF Transmitter Calendar");
+  setWindowTitle(aux ? "GPS Fix Schedule" : "Transmitter Schedule");
   // The control gets all the room its views need (the year view's twelve
   // months and the legend side by side), at least the template's size.
   auto* layout = new QVBoxLayout(this);
@@ -104,12 +103,15 @@ void OpenScheduleCalendar(const CalendarRequest& request, Prompter& prompter, QW
     CalendarNotInstalled(prompter);
     return;
   }
-  // The wait cursor shows while the control is made and loaded, not while
-  // the user works in the dialog.
+  // The wait cursor shows while the control is made and loaded, and stays
+  // on the window that opened the calendar while the calendar is open; the
+  // calendar itself keeps the ordinary pointer for the user's work.
   QApplication::setOverrideCursor(Qt::WaitCursor);
   CalendarDialog dialog(request, prompter, parent);
   QApplication::restoreOverrideCursor();
+  if (parent) parent->setCursor(Qt::WaitCursor);
   dialog.exec();
+  if (parent) parent->unsetCursor();
 }
 
 }  // namespace zelkor

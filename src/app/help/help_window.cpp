@@ -9,6 +9,12 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QResizeEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextImageFormat>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -38,6 +44,7 @@ const std::vector<ManualPage>& ManualPages() {
       {"command-line.html", "zelkor-cli"},
       {"simulator.html", "The simulated collar"},
       {"troubleshooting.html", "Troubleshooting"},
+      {"differences.html", "How Zelkor differs from older collar programs"},
   };
   return pages;
 }
@@ -81,6 +88,63 @@ QString ManualPageFor(const QWidget* window) {
 }
 
 namespace {
+// The manual's pane: a picture wider than the pane is shown narrower, so
+// that it never runs out of the page, and at its own width again when the
+// pane grows; the sharp twice-size picture is used on screens scaled to
+// 200 %.
+class HelpBrowser : public QTextBrowser {
+ public:
+  using QTextBrowser::QTextBrowser;
+  QVariant loadResource(int type, const QUrl& name) override {
+    if (type != QTextDocument::ImageResource) return QTextBrowser::loadResource(type, name);
+    QImage image;
+    const qreal ratio = devicePixelRatioF();
+    if (ratio > 1.0) {
+      QString twice = name.toString();
+      twice.replace(QRegularExpression("\\.png$"), "@2x.png");
+      image = QTextBrowser::loadResource(type, QUrl(twice)).value<QImage>();
+      if (!image.isNull()) image.setDevicePixelRatio(2.0);
+    }
+    if (image.isNull()) image = QTextBrowser::loadResource(type, name).value<QImage>();
+    if (image.isNull()) return QTextBrowser::loadResource(type, name);
+    return image;
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QTextBrowser::resizeEvent(event);
+    fitPictures();
+  }
+  void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override {
+    QTextBrowser::doSetSource(name, type);
+    fitPictures();
+  }
+
+ private:
+  // Each picture at its own size, or narrower where the pane is narrower.
+  void fitPictures() {
+    const int room = std::max(200, viewport()->width() - 40);
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+      for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid() || !fragment.charFormat().isImageFormat()) continue;
+        QTextImageFormat format = fragment.charFormat().toImageFormat();
+        const QImage image = document()->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+        if (image.isNull()) continue;
+        const qreal natural = image.width() / image.devicePixelRatio();
+        const qreal width = std::min<qreal>(natural, room);
+        if (std::abs(format.width() - width) < 0.5) continue;
+        format.setWidth(width);
+        format.setHeight(width * image.height() / image.width());
+        QTextCursor cursor(document());
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+      }
+    }
+  }
+};
+
 QString PageText(const QString& file) {
   QFile f(":/manual/" + file);
   if (!f.open(QIODevice::ReadOnly)) return QString();
@@ -124,7 +188,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   searchLayout->addWidget(search_);
   searchLayout->addWidget(results_);
   side_->addTab(searchPage, "Search");
-  browser_ = new QTextBrowser(splitter);
+  browser_ = new HelpBrowser(splitter);
   browser_->setOpenExternalLinks(true);
   browser_->setSearchPaths({":/manual"});
   splitter->addWidget(side_);

@@ -61,11 +61,14 @@ CallError CalendarModel::SetUpControl(bool controlEnabled, bool auxScheduleSetup
   // Window arithmetic in 16-bit integers, as the interface carries them.
   if (startMonth != 1 && startYr == 32767) return CallError::Overflow;
   if (startMonth == 0) {
-    windowStartYear_ = startYr;
-    windowEndYear_ = startYr + 1;
+    // The default window, 1 May 2000 to 30 April 2001, whatever year was
+    // put: the years the rules paint and clear are the window's own, so
+    // that a ticked day shows in it.
     startYr = 2000;
+    windowStartYear_ = 2000;
+    windowEndYear_ = 2001;
     windowStart_ = {5, 1, 2000};
-    windowEnd_ = {4, 30, windowEndYear_};
+    windowEnd_ = {4, 30, 2001};
     yearFirstMonth_ = 5;
     yearCurrentDate_ = windowStart_;
     // The month view starts on the window's first month, inside the window.

@@ -66,13 +66,14 @@ uint32_t FirstDifferingBlock(const std::vector<uint8_t>& a, const std::vector<ui
 
 ReadAgreement ConfirmByRereading(LinkRunner& link, int port, const std::string& programDirectory,
                                  const std::string& baseName, const std::vector<uint8_t>& first, int32_t blocks,
-                                 int32_t selectFlag) {
+                                 int32_t selectFlag, bool beforeErase) {
   ReadAgreement a;
   std::vector<std::vector<uint8_t>> seen = {first};
   for (int read = 2; read <= kMaxReads; ++read) {
     const MemoryRead next = ReadCollarMemory(
         link, port, programDirectory, baseName, blocks, selectFlag,
-        read == 2 ? "Reading it again to confirm (second read)"
+        read == 2 ? (beforeErase ? "Reading it again to confirm before erasing (second read)"
+                                 : "Reading it again to confirm (second read)")
                   : Format("The reads differ: reading again to find two that agree (read %d of at most %d)", read,
                            kMaxReads));
     a.reads = read;

@@ -51,9 +51,11 @@ struct ReadAgreement {
   // far as it went.
   uint32_t differsFromBlock = 0;
 };
+// beforeErase: the reads confirm the data before the collar is erased
+// (which the stage line says).
 ReadAgreement ConfirmByRereading(LinkRunner& link, int port, const std::string& programDirectory,
                                  const std::string& baseName, const std::vector<uint8_t>& first, int32_t blocks,
-                                 int32_t selectFlag);
+                                 int32_t selectFlag, bool beforeErase = false);
 
 // The first block (1-based) in which two images differ, comparing the
 // header and then as many whole blocks as both hold; 0 when they agree that

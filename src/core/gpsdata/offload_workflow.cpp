@@ -233,7 +233,7 @@ OffloadReport RunOffload(const OffloadChoice& choice, OffloadContext& c) {
   bool eraseAllowed = report.eraseAsked;
   if (confirm) {
     const ReadAgreement agreement = ConfirmByRereading(c.link, port, dir, IncomingName(fileName), first.image, blocks,
-                                                       selectFlag);
+                                                       selectFlag, report.eraseAsked);
     report.reads += agreement.reads - 1;
     if (agreement.outcome == ReadAgreement::Agreed) {
       image = agreement.image;

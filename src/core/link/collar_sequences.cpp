@@ -129,11 +129,11 @@ void RunAlmanacSend(Prompter& prompter, LinkRunner& link, int port) {
   }
 }
 
-void RunTwoWaySend(LinkRunner& link, int port) {
+bool RunTwoWaySend(LinkRunner& link, int port) {
   LinkParams p;
   p.request = LinkRequest::TwoWayGps;
   p.port = port;
-  link.run(p);
+  return link.run(p).commandReceived;
 }
 
 bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& programDirectory,

@@ -54,7 +54,8 @@ bool RunResetSequence(Prompter& prompter, LinkRunner& link, int port, const std:
 void RunAlmanacSend(Prompter& prompter, LinkRunner& link, int port);
 
 // "Send Command" of the two-way GPS dialog: one request, no message.
-void RunTwoWaySend(LinkRunner& link, int port);
+// True when the collar acknowledged the command.
+bool RunTwoWaySend(LinkRunner& link, int port);
 
 struct ConfigDownloadState {
   std::string downloadedConfigPath;

@@ -37,6 +37,19 @@ bool LinkShared::hasMessages() const {
   return !messages_.empty();
 }
 
+std::string StatusLine(const LinkDisplay& d) {
+  std::string line = d.portText.empty() ? std::string() : d.portText + ": ";
+  line += d.stage.empty() ? d.status : d.stage;
+  if (d.cancelling) return line + ": cancelling";
+  if (d.transferring && d.packetTotal > 0) {
+    line += Format(": %d of %d packets", d.packetsDone, d.packetTotal);
+    if (d.secondsLeft >= 0) line += Format(", %d:%02d left", d.secondsLeft / 60, d.secondsLeft % 60);
+  } else if (!d.stage.empty() && !d.status.empty()) {
+    line += ": " + d.status;
+  }
+  return line;
+}
+
 std::string ProblemsText(const LinkResult& r) {
   std::string text;
   for (const LinkMessage& m : r.problems)
@@ -289,7 +302,18 @@ LinkDriver::LinkDriver(SerialPort& serial, XmodemLauncher& launcher, Prompter& p
       programDirectory_(std::move(programDirectory)) {}
 
 LinkDriver::~LinkDriver() {
-  if (worker_.joinable()) worker_.join();
+  if (!worker_.joinable()) return;
+  // The window went before the request ended (the program is closing):
+  // stop the request, and keep its clock going until it has stopped, for
+  // the worker counts its waits in the window's ticks.
+  if (!shared_.workerDone) {
+    shared_.cancelRequested = true;
+    while (!shared_.workerDone) {
+      ++shared_.ticks;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+  worker_.join();
 }
 
 void LinkDriver::start() {

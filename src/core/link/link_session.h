@@ -56,6 +56,11 @@ struct LinkDisplay {
   bool cancelling = false;
 };
 
+// One line for the main window's status bar while a request runs: the
+// port, the step and how far it has come ("Com 1: Reading the collar's
+// memory (first read): 120 of 258 packets, 0:41 left").
+std::string StatusLine(const LinkDisplay& d);
+
 struct LinkMessage {
   std::string text;
   std::string caption;
