@@ -9,8 +9,8 @@ targets=$(ls fuzz/*_fuzz.cpp 2>/dev/null || true)
 out=build-fuzz
 mkdir -p "$out"
 # The core as the Linux build takes it: no Windows files, no stand-ins, and
-# not the desktop keyring, which is a library of its own.
-core_sources=$(find src/core -name '*.cpp' ! -name '*win32*' ! -name '*_unavailable.cpp' ! -name 'desktop_keyring_*')
+# not the desktop keyring or the GIS exports, libraries of their own.
+core_sources=$(find src/core -name '*.cpp' ! -name '*win32*' ! -name '*_unavailable.cpp' ! -name 'desktop_keyring_*' ! -path '*/gis/*')
 for t in $targets; do
   name=$(basename "$t" .cpp)
   # The time-zone library as its CMake package sets it up: the system's

@@ -31,11 +31,17 @@
 #include "qt_link_runner.h"
 #include "qt_settings_store.h"
 #include "shell_registration.h"
+#ifdef ZELKOR_HAVE_GDAL
+#include "gis/gis_export.h"
+#endif
 
 namespace zelkor {
 
 
 int RunProgram(int argc, char** argv) {
+#ifdef ZELKOR_HAVE_GDAL
+  InstallGisExports();
+#endif
   // Registration ends the program at once, without a window.
   for (int i = 1; i < argc; ++i) {
     bool unregister = false;

@@ -235,7 +235,7 @@ int Fixes(Args& args) {
   }
   const std::string format = args.value("format").value_or("csv");
   ExportFormat exportFormat = ExportFormat::Gpx;
-  if (format != "csv" && !ParseExportFormat(format, &exportFormat)) {
+  if (format != "csv" && (!ParseExportFormat(format, &exportFormat) || IsGisFormat(exportFormat))) {
     std::fprintf(stderr, "error: --format takes csv, gpx, geojson, kml or movebank\n");
     return kExitUsage;
   }

@@ -3,24 +3,37 @@
 
 #include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_zone.h"
 #include "gpsdata/exports.h"
 
 namespace zelkor::cli {
 
 int RunExport(int argc, char** argv) {
-  Args args(argc, argv, 2, {"format", "individual", "max-speed", "data-dir"}, {});
+  Args args(argc, argv, 2, {"format", "individual", "max-speed", "data-dir", "tz"}, {"utm"});
   ExportFormat format = ExportFormat::Gpx;
   const auto name = args.value("format");
   const bool known = name ? ParseExportFormat(*name, &format)
                           : args.positional().size() == 2 && ExportFormatForPath(args.positional()[1], &format);
   if (!args.ok() || args.positional().size() != 2 || !known) {
-    std::fprintf(stderr, "%susage: zelkor-cli export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME] "
-                 "[--max-speed KMH]\n",
+    std::fprintf(stderr,
+                 "%susage: zelkor-cli export IN.gps OUT --format gpx|geojson|kml|movebank|gpkg|shp "
+                 "[--individual NAME] [--max-speed KMH] [--utm] [--tz ZONE]\n",
                  args.ok() ? "" : (args.error() + "\n").c_str());
     return kExitUsage;
   }
   ExportOptions options;
   options.individual = args.value("individual").value_or("");
+  if ((args.flag("utm") || args.value("tz")) && !IsGisFormat(format)) {
+    std::fprintf(stderr, "error: --utm and --tz are for --format gpkg and shp; the other formats are in UTC degrees.\n");
+    return kExitUsage;
+  }
+  options.utm = args.flag("utm");
+  std::optional<NamedZone> zone;
+  if (!ZoneFromOption(args.value("tz"), &zone)) return kExitUsage;
+  if (zone) {
+    options.zoneName = zone->name();
+    options.offsetMinutesAt = [z = *zone](int64_t utc) { return z.offsetMinutesAt(utc); };
+  }
   if (const auto speed = args.value("max-speed")) {
     char* end = nullptr;
     options.maxSpeedKmh = std::strtod(speed->c_str(), &end);

@@ -4,6 +4,9 @@
 #include <string>
 
 #include "cli_commands.h"
+#ifdef ZELKOR_HAVE_GDAL
+#include "gis/gis_export.h"
+#endif
 
 namespace {
 void Usage(std::FILE* to) {
@@ -12,7 +15,8 @@ void Usage(std::FILE* to) {
       "  translate IN OUT [--utm] [--offset H|+HH:MM] [--trailer TEXT] [--tz ZONE]\n"
       "  config show FILE\n"
       "  config rewrite IN OUT\n"
-      "  export IN.gps OUT --format gpx|geojson|kml|movebank [--individual NAME] [--max-speed KMH]\n"
+      "  export IN.gps OUT --format gpx|geojson|kml|movebank|gpkg|shp [--individual NAME] [--max-speed KMH]\n"
+      "         [--utm] [--tz ZONE]   (gpkg and shp: UTM coordinates, local times)\n"
       "  summary IN.gps [--config CFG] [--max-speed KMH] [--json]\n"
       "  zones [PART]\n"
       "  db import [FILE.gps...] | collars | imports [--collar ID] | fixes --collar ID [--from DATE] [--to DATE]\n"
@@ -30,6 +34,9 @@ void Usage(std::FILE* to) {
 
 int main(int argc, char** argv) {
   zelkor::cli::InstallCancelHandlers();
+#ifdef ZELKOR_HAVE_GDAL
+  zelkor::InstallGisExports();
+#endif
   if (argc < 2) {
     Usage(stderr);
     return 64;

@@ -217,7 +217,9 @@ TEST(MovebankExport, HeaderNamesUtcTimestampsAndNumbersOnlyInNumericColumns) {
     EXPECT_EQ(r[3].empty(), b.altitude == "-");
     EXPECT_EQ(r[6], "1");
     EXPECT_EQ(r[12], std::to_string(b.block));
-    if (!b.goodCheck) EXPECT_EQ(r[11], "true") << "a bad check byte is flagged";
+    if (!b.goodCheck) {
+      EXPECT_EQ(r[11], "true") << "a bad check byte is flagged";
+    }
     if (b.utc == "-") {
       EXPECT_EQ(r[0], "") << "block " << b.block << " has no real time";
     } else {
@@ -288,7 +290,9 @@ TEST(Exports, NoFixWithoutAPositionIsPlacedAtZeroZeroAndLinesAreCutAt180) {
     for (int i = 0; i < line.size(); ++i) {
       const double lon = line[i].toArray()[0].toDouble();
       EXPECT_LE(std::fabs(lon), 180.0);
-      if (i) EXPECT_LT(std::fabs(lon - line[i - 1].toArray()[0].toDouble()), 180.0);
+      if (i) {
+        EXPECT_LT(std::fabs(lon - line[i - 1].toArray()[0].toDouble()), 180.0);
+      }
       ++vertices;
     }
   }

@@ -12,6 +12,14 @@
 
 namespace zelkor {
 
+HomeRanges HomeRangesOf(const std::vector<GeoPoint>& good) {
+  HomeRanges r;
+  if (good.size() < 3) return r;
+  r.mcp100 = ConvexPolygon(good);
+  r.mcp95 = ConvexPolygon(NearestToMean(good, 0.95));
+  return r;
+}
+
 bool SummarizeSeason(const std::vector<uint8_t>& image, const SummaryOptions& options, SeasonSummary* out,
                      std::string* error) {
   const GpsFileCheck check = CheckGpsFile(image);
@@ -79,9 +87,10 @@ bool SummarizeSeason(const std::vector<uint8_t>& image, const SummaryOptions& op
   if (s.scheduledAttempts > 0) s.fixSuccess = std::min(1.0, static_cast<double>(timedFixes) / s.scheduledAttempts);
 
   if (good.size() >= 3) {
-    s.mcp100 = ConvexPolygon(good);
+    HomeRanges ranges = HomeRangesOf(good);
+    s.mcp100 = std::move(ranges.mcp100);
     s.mcp100Km2 = GeodesicAreaKm2(s.mcp100);
-    s.mcp95 = ConvexPolygon(NearestToMean(good, 0.95));
+    s.mcp95 = std::move(ranges.mcp95);
     s.mcp95Km2 = GeodesicAreaKm2(s.mcp95);
   }
   *out = std::move(s);

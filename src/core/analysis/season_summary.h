@@ -50,6 +50,15 @@ struct SeasonSummary {
   std::vector<FixQuality> flags;  // one per block
 };
 
+// The minimum convex polygons of the good fixes (those without a flag):
+// all of them, and the 95 % nearest their mean centre. Empty for fewer than
+// three fixes.
+struct HomeRanges {
+  std::vector<GeoPoint> mcp100;
+  std::vector<GeoPoint> mcp95;
+};
+HomeRanges HomeRangesOf(const std::vector<GeoPoint>& goodFixes);
+
 // False (and *error, the reason) when the image does not look like a
 // collar's GPS data file.
 bool SummarizeSeason(const std::vector<uint8_t>& image, const SummaryOptions& options, SeasonSummary* summary,

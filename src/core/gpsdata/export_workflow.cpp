@@ -20,7 +20,8 @@ void RunExportGpsData(const std::string& programDirectory, std::string source, F
   if (!target) return;
   ExportFormat format;
   if (!ExportFormatForPath(*target, &format)) {
-    prompter.notify("Choose a name ending in .gpx, .geojson, .kml or .csv; the ending selects the format.",
+    prompter.notify("Choose a name ending in .gpx, .geojson, .kml, .csv, .gpkg or .shp.zip; the ending selects the "
+                    "format.",
                     "Export GPS Data", PromptIcon::Warning);
     return;
   }
@@ -28,6 +29,16 @@ void RunExportGpsData(const std::string& programDirectory, std::string source, F
   std::string reason;
   ExportOptions options;
   options.maxSpeedKmh = maxSpeedKmh;
+  if (IsGisFormat(format)) {
+    const PromptAnswer utm = prompter.ask(
+        "Write the coordinates in the UTM zone of the fixes?", "Export GPS Data", PromptIcon::Question,
+        PromptButtons::YesNoCancel,
+        {"No writes latitude and longitude on WGS 84 (EPSG:4326), which every GIS reads. Either way each fix also "
+         "keeps its latitude and longitude as attributes.",
+         PromptAnswer::No});
+    if (utm == PromptAnswer::Cancel) return;
+    options.utm = utm == PromptAnswer::Yes;
+  }
   switch (ExportGpsFile(source, *target, format, options, &written, &skipped, &reason)) {
     case ExportResult::InputFailed:
       prompter.notify(Format("Could not read GPS data from %s.", source.c_str()), "Export GPS Data",

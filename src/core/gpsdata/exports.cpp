@@ -20,16 +20,34 @@ bool ParseExportFormat(const std::string& name, ExportFormat* f) {
   else if (name == "geojson") *f = ExportFormat::GeoJson;
   else if (name == "kml") *f = ExportFormat::Kml;
   else if (name == "movebank") *f = ExportFormat::Movebank;
+  else if (name == "gpkg") *f = ExportFormat::GeoPackage;
+  else if (name == "shp") *f = ExportFormat::Shapefile;
   else return false;
   return true;
 }
+
+bool IsGisFormat(ExportFormat f) { return f == ExportFormat::GeoPackage || f == ExportFormat::Shapefile; }
+
+namespace {
+GisWriter gisWriter = nullptr;
+}  // namespace
+
+void SetGisWriter(GisWriter writer) { gisWriter = writer; }
+bool GisExportsAvailable() { return gisWriter != nullptr; }
 
 bool ExportFormatForPath(const std::string& path, ExportFormat* f) {
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos) return false;
   std::string ext = path.substr(dot + 1);
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == "gpx") *f = ExportFormat::Gpx;
+  std::string lower = path;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.size() > 8 && lower.compare(lower.size() - 8, 8, ".shp.zip") == 0) {
+    *f = ExportFormat::Shapefile;
+    return true;
+  }
+  if (ext == "gpkg") *f = ExportFormat::GeoPackage;
+  else if (ext == "gpx") *f = ExportFormat::Gpx;
   else if (ext == "geojson" || ext == "json") *f = ExportFormat::GeoJson;
   else if (ext == "kml") *f = ExportFormat::Kml;
   else if (ext == "csv") *f = ExportFormat::Movebank;
@@ -292,6 +310,8 @@ std::string ExportText(const DecodedFile& data, ExportFormat format, const Expor
     case ExportFormat::GeoJson: return GeoJson(data, fixes);
     case ExportFormat::Kml: return Kml(data, fixes);
     case ExportFormat::Movebank: return Movebank(data, options, fixes);
+    case ExportFormat::GeoPackage:
+    case ExportFormat::Shapefile: break;
   }
   return std::string();
 }
@@ -311,6 +331,34 @@ ExportResult ExportGpsFile(const std::string& inputPath, const std::string& outp
     return ExportResult::OutputFailed;
   }
   int skip = 0;
+  if (IsGisFormat(format)) {
+    if (!gisWriter) {
+      if (reason) *reason = "this build of Zelkor writes no GeoPackage or Shapefile (it is built without GDAL)";
+      return ExportResult::OutputFailed;
+    }
+    const std::vector<FixQuality> quality = JudgeFile(data, options.maxSpeedKmh);
+    for (const FixQuality& q : quality) skip += q.noPosition ? 1 : 0;
+    // GDAL writes the whole file under a name of this job's own, with the
+    // extension that selects its driver; it takes the final name only once
+    // it is complete and closed.
+    const std::string ext = format == ExportFormat::Shapefile ? ".shp.zip" : ".gpkg";
+    const std::string temp = ScratchName(outputPath) + ext;
+    if (!gisWriter(data, quality, format, options, temp, reason)) {
+      // The reason names the file the user chose, not this scratch name.
+      if (reason)
+        for (size_t at = reason->find(temp); at != std::string::npos; at = reason->find(temp))
+          reason->replace(at, temp.size(), outputPath);
+      DiscardFile(temp);
+      DiscardFile(temp + "-journal");
+      DiscardFile(temp + "-wal");
+      DiscardFile(temp + "-shm");
+      return ExportResult::OutputFailed;
+    }
+    if (!MoveIntoPlace(temp, outputPath, reason)) return ExportResult::OutputFailed;
+    if (skipped) *skipped = skip;
+    if (written) *written = static_cast<int>(data.fixes.size()) - skip;
+    return ExportResult::Ok;
+  }
   const std::string text = ExportText(data, format, options, &skip);
   if (skipped) *skipped = skip;
   if (written) *written = static_cast<int>(data.fixes.size()) - skip;
