@@ -34,6 +34,10 @@
 #include "offload_dialog.h"
 #include "util/endian.h"
 #include "view_gps_data_dialog.h"
+#ifdef ZELKOR_HAVE_MAPS
+#include "gis/sample_maps.h"
+#include "map_layers_panel.h"
+#endif
 #include "track_view.h"
 #include "collar_commands_dialog.h"
 #include "link_dialog.h"
@@ -169,6 +173,20 @@ void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& v
   viewer->trackView()->zoomIn();
   viewer->trackView()->zoomIn();
   visit(*viewer, "ViewGpsDataDialog-TrackZoomed");
+#ifdef ZELKOR_HAVE_MAPS
+  // The track over a shaded image and a study area, both made here.
+  if (MapLayersPanel* panel = viewer->mapLayersPanel()) {
+    std::string raster, vector, why;
+    if (WriteSampleMaps(context.state.programDirectory, 39.95, -105.65, 40.5, -105.35, &raster, &vector, &why)) {
+      panel->setPaths({raster, vector});
+      viewer->trackView()->fit();
+      visit(*viewer, "ViewGpsDataDialog-TrackWithLayers");
+      panel->setPaths({});
+    } else {
+      std::fprintf(stderr, "The sample maps could not be made: %s\n", why.c_str());
+    }
+  }
+#endif
   viewer->tabs()->setCurrentIndex(3);
   visit(*viewer, "ViewGpsDataDialog-SummaryWithoutSource");
   viewer->setGpsImage(image, "1234_5_6_2026_8_0_0.gps");

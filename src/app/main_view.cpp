@@ -63,6 +63,7 @@ namespace zelkor {
 
 MainView::MainView(AppContext& context, QWidget* parent) : QWidget(parent), context_(context) {
   EnsureResources();
+  viewer_.setMapServices(&context_.files, &context_.prompter);
   backdrop_ = QPixmap(":/zelkor/backdrop.png");
   // The one place that says what each command number starts.
   commands_[kCmdInitializeComPort] = [this] {

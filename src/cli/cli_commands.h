@@ -12,6 +12,7 @@ int RunExport(int argc, char** argv);
 int RunSummary(int argc, char** argv);
 int RunZones(int argc, char** argv);
 int RunDb(int argc, char** argv);
+int RunMap(int argc, char** argv);  // only in builds with Qt and GDAL
 class Args;
 int RunParallelOffloadCommand(Args& args);
 

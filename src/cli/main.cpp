@@ -17,6 +17,7 @@ void Usage(std::FILE* to) {
       "  config rewrite IN OUT\n"
       "  export IN.gps OUT --format gpx|geojson|kml|movebank|gpkg|shp [--individual NAME] [--max-speed KMH]\n"
       "         [--utm] [--tz ZONE]   (gpkg and shp: UTM coordinates, local times)\n"
+      "  map IN.gps OUT.png|OUT.pdf [--layer FILE]... [--size WxH] [--utm] [--max-speed KMH]\n"
       "  summary IN.gps [--config CFG] [--max-speed KMH] [--json]\n"
       "  zones [PART]\n"
       "  db import [FILE.gps...] | collars | imports [--collar ID] | fixes --collar ID [--from DATE] [--to DATE]\n"
@@ -53,6 +54,14 @@ int main(int argc, char** argv) {
   if (command == "translate") return zelkor::cli::RunTranslate(argc, argv);
   if (command == "config") return zelkor::cli::RunConfig(argc, argv);
   if (command == "export") return zelkor::cli::RunExport(argc, argv);
+  if (command == "map") {
+#ifdef ZELKOR_HAVE_MAPS
+    return zelkor::cli::RunMap(argc, argv);
+#else
+    std::fprintf(stderr, "zelkor-cli: this build draws no maps (it is built without Qt or GDAL).\n");
+    return 1;
+#endif
+  }
   if (command == "summary") return zelkor::cli::RunSummary(argc, argv);
   if (command == "zones") return zelkor::cli::RunZones(argc, argv);
   if (command == "db") return zelkor::cli::RunDb(argc, argv);

@@ -8,6 +8,12 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <map>
+
+#ifdef ZELKOR_HAVE_MAPS
+#include "gis/map_layer.h"
+#include "map_layers.h"
+#endif
 
 namespace zelkor {
 
@@ -92,6 +98,56 @@ void TrackView::measure() {
   }
   // Degrees of longitude shrink with latitude; metres do not.
   xUnit_ = track_.utm || drawn_.empty() ? 1.0 : std::max(0.01, std::cos(sumY / drawn_.size() * M_PI / 180.0));
+  makeFrame();
+}
+
+void TrackView::setMapLayers(MapLayers* layers) {
+  layers_ = layers;
+  makeFrame();
+  update();
+}
+
+const MapFrame* TrackView::mapFrame() const { return frame_.get(); }
+
+void TrackView::makeFrame() {
+  frame_.reset();
+#ifdef ZELKOR_HAVE_MAPS
+  if (drawn_.empty()) return;
+  const auto& pts = track_.points;
+  if (track_.utm) {
+    // The zone most fixes lie in; the file does not say the hemisphere, the
+    // layers' place on Earth does.
+    std::map<int, int> zones;
+    for (int i : drawn_) ++zones[pts[static_cast<size_t>(i)].zone];
+    int zone = zones.begin()->first;
+    for (const auto& [z, n] : zones)
+      if (n > zones[zone]) zone = z;
+    if (zone < 1 || zone > 60) return;
+    const bool south = layers_ && layers_->mostlySouth();
+    frame_ = std::make_shared<MapFrame>(MapFrame::Utm((south ? 32700 : 32600) + zone));
+  } else {
+    double minX = pts[static_cast<size_t>(drawn_.front())].x, maxX = minX;
+    for (int i : drawn_) {
+      minX = std::min(minX, pts[static_cast<size_t>(i)].x);
+      maxX = std::max(maxX, pts[static_cast<size_t>(i)].x);
+    }
+    frameLongitude_ = (minX + maxX) / 2;
+    frame_ = std::make_shared<MapFrame>(MapFrame::Centred(frameLongitude_, 0.0));
+  }
+#endif
+}
+
+QTransform TrackView::frameToScreen() const {
+  if (track_.utm)
+    return QTransform(xUnit_ * scale_, 0, 0, -scale_, width() / 2.0 - centre_.x() * xUnit_ * scale_,
+                      height() / 2.0 + centre_.y() * scale_);
+  // The frame's x is metres east of its central meridian along the
+  // equator's scale, its y metres north on the same scale: both linear in
+  // degrees.
+  constexpr double kMetresPerDegreeOfFrame = 6378137.0 * M_PI / 180.0;
+  const double sx = xUnit_ * scale_ / kMetresPerDegreeOfFrame, sy = scale_ / kMetresPerDegreeOfFrame;
+  return QTransform(sx, 0, 0, -sy, width() / 2.0 + (frameLongitude_ - centre_.x()) * xUnit_ * scale_,
+                    height() / 2.0 + centre_.y() * scale_);
 }
 
 void TrackView::keyPressEvent(QKeyEvent* event) {
@@ -327,6 +383,9 @@ void TrackView::paintEvent(QPaintEvent*) {
     p.drawText(rect(), Qt::AlignCenter, "No fixes to draw.");
     return;
   }
+#ifdef ZELKOR_HAVE_MAPS
+  if (layers_ && frame_) layers_->paintUnder(p, *frame_, frameToScreen(), rect());
+#endif
   drawGrid(p);
 
   QPainterPath line;
@@ -353,6 +412,9 @@ void TrackView::paintEvent(QPaintEvent*) {
       p.drawEllipse(at, 6.5, 6.5);
     }
   }
+#ifdef ZELKOR_HAVE_MAPS
+  if (layers_ && frame_) layers_->paintOver(p, *frame_, frameToScreen(), rect());
+#endif
   auto mark = [&](const TrackPoint& t, QColor c, const QString& label) {
     const QPointF at = toScreen(t);
     p.setBrush(c);

@@ -8,12 +8,18 @@
 
 #include <QColor>
 #include <QPointF>
+#include <QTransform>
 #include <QWidget>
+#include <memory>
+#include <optional>
 
 #include "analysis/table_analysis.h"
 #include "gpsdata/viewer_text.h"
 
 namespace zelkor {
+
+class MapFrame;
+class MapLayers;
 
 class TrackView : public QWidget {
   Q_OBJECT
@@ -53,6 +59,17 @@ class TrackView : public QWidget {
   // Metres per pixel at the view's centre.
   double metresPerPixel() const;
 
+  // The user's map layers, drawn under (rasters) and over (vectors) the
+  // track; not owned. Null draws the grid alone.
+  void setMapLayers(MapLayers* layers);
+  // The plane the layers are brought into: centred on the track's
+  // longitudes for a latitude/longitude file, the track's UTM zone for a
+  // UTM file (south of the equator when the layers lie there). Empty
+  // without fixes, or in a build without maps.
+  const MapFrame* mapFrame() const;
+  // From the frame's metres to this view's pixels.
+  QTransform frameToScreen() const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -74,8 +91,13 @@ class TrackView : public QWidget {
   std::pair<int, int> ends() const;
   void measure();
 
+  void makeFrame();
+
   Track track_;
   TableAnalysis analysis_;
+  MapLayers* layers_ = nullptr;
+  std::shared_ptr<MapFrame> frame_;
+  double frameLongitude_ = 0;  // the frame's central meridian, for a latitude/longitude track
   std::vector<int> drawn_;  // the points with a position, in order
   long firstDay_ = 0, lastDay_ = 0;
   double xUnit_ = 1.0;         // screen units of one x unit relative to y (cos latitude for degrees)

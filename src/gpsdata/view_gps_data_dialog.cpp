@@ -22,6 +22,10 @@
 #include "analysis/table_analysis.h"
 #include "summary_chart.h"
 #include "track_view.h"
+#ifdef ZELKOR_HAVE_MAPS
+#include "map_layers_panel.h"
+#include "season_map.h"
+#endif
 #include "util/read_file.h"
 #include "app/utc_offset.h"
 #include "gpsdata/gps_file_check.h"
@@ -162,14 +166,30 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   fit_ = new QPushButton("Fit", trackPage);
   fit_->setToolTip("Show every fix");
   auto* hint = new QLabel("Wheel or +/-: zoom. Drag or arrows: move. Home: fit. Point at a fix for its details.", trackPage);
+  hint->setWordWrap(true);
   trackTools->addWidget(fit_);
-  trackTools->addWidget(hint);
-  trackTools->addStretch();
+  trackTools->addWidget(hint, 1);
+  saveMap_ = new QPushButton("Save Map Picture...", trackPage);
+  saveMap_->setToolTip("The season's map for a report, as PNG or PDF: the layers, both home-range polygons, "
+                       "the fixes by flag, a scale bar, a north arrow and a legend. Needs the GPS data file "
+                       "(Summary tab).");
+  saveMap_->setEnabled(false);
+  trackTools->addWidget(saveMap_);
   trackLayout->addLayout(trackTools);
+  auto* trackRow = new QHBoxLayout;
   track_ = new TrackView(trackPage);
   track_->setTrack(TrackFromTable(csv));
-  trackLayout->addWidget(track_);
+  trackRow->addWidget(track_, 1);
+#ifdef ZELKOR_HAVE_MAPS
+  mapPanel_ = new MapLayersPanel(track_, trackPage);
+  mapPanel_->setFixedWidth(std::max(240, fontMetrics().horizontalAdvance("Add Map Layer...") * 2 + 60));
+  trackRow->addWidget(mapPanel_);
+#else
+  saveMap_->hide();
+#endif
+  trackLayout->addLayout(trackRow, 1);
   tabs_->addTab(trackPage, "Track");
+  connect(saveMap_, &QPushButton::clicked, this, &ViewGpsDataDialog::saveMapRequested);
   connect(fit_, &QPushButton::clicked, track_, &TrackView::fit);
 
   // The season: figures and a chart from the GPS data file, and the speed
@@ -219,7 +239,7 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
 
   auto* buttons = new QHBoxLayout;
   export_ = new QPushButton("Export...", this);
-  export_->setToolTip("Write the fixes as GPX, GeoJSON, KML or Movebank CSV");
+  export_->setToolTip("Write the fixes as GPX, GeoJSON, KML, Movebank CSV, GeoPackage or Shapefile");
   buttons->addWidget(export_);
   auto* ok = new QPushButton("OK", this);
   auto* cancel = new QPushButton("Cancel", this);
@@ -228,7 +248,7 @@ ViewGpsDataDialog::ViewGpsDataDialog(const QString& text, const QString& lineCou
   buttons->addWidget(ok);
   layout->addLayout(buttons);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  resize(820, 560);
+  resize(980, 600);
 }
 
 void ViewGpsDataDialog::updateFilter() {
@@ -279,6 +299,7 @@ void ViewGpsDataDialog::setGpsImage(std::vector<uint8_t> image, const QString& n
   image_ = std::move(image);
   imageName_ = name;
   analyse();
+  saveMap_->setEnabled(summary_.has_value());
 }
 
 void ViewGpsDataDialog::setMaxSpeed(double kmh) {
@@ -344,6 +365,52 @@ void GpsViewerHost::showImage(const std::vector<uint8_t>& image, const QString& 
   if (current_) current_->setGpsImage(image, name);
 }
 
+void GpsViewerHost::connectMaps(ViewGpsDataDialog* dialog) {
+#ifdef ZELKOR_HAVE_MAPS
+  MapLayersPanel* panel = dialog->mapLayersPanel();
+  if (!panel) return;
+  if (store_) panel->setPaths(ReadMapLayers(*store_));
+  QObject::connect(panel, &MapLayersPanel::pathsChanged, [this](const std::vector<std::string>& paths) {
+    if (store_) StoreMapLayers(*store_, paths);
+  });
+  if (!files_) {
+    panel->addButton()->hide();
+    dialog->saveMapButton()->hide();
+    return;
+  }
+  QObject::connect(panel, &MapLayersPanel::addRequested, [this, panel] {
+    if (const auto path = files_->openFile("Add Map Layer", "", kMapLayerFilter)) panel->addPath(*path);
+  });
+  QObject::connect(dialog, &ViewGpsDataDialog::saveMapRequested, [this, dialog, panel] {
+    QString base = QFileInfo(dialog->fileNameLabel()->text()).completeBaseName();
+    if (base.isEmpty()) base = "season";
+    const auto target = files_->saveFile("Save Map Picture", (base + "-map.png").toStdString(),
+                                         "PNG picture (*.png);;PDF (*.pdf)", "png");
+    if (!target) return;
+    SeasonMapOptions options;
+    options.maxSpeedKmh = dialog->maxSpeed();
+    std::string reason;
+    std::vector<std::string> problems;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = SaveSeasonMapOf(dialog->gpsImage(), *target, panel->paths(), 1600, 1200, options, &reason,
+                                    &problems);
+    QApplication::restoreOverrideCursor();
+    if (!prompter_) return;
+    if (!ok) {
+      prompter_->notify("Could not write " + *target + ".", "Save Map Picture", PromptIcon::Error,
+                        {"The reason: " + reason + ". Nothing was written under that name.", {}});
+      return;
+    }
+    std::string details;
+    for (const std::string& p : problems) details += "Left out: " + p + ".\n";
+    prompter_->notify("The map was saved to " + *target + ".", "Save Map Picture", PromptIcon::Information,
+                      {details, {}});
+  });
+#else
+  (void)dialog;
+#endif
+}
+
 bool GpsViewerHost::isOpen() const { return current_ && current_->isVisible(); }
 
 void GpsViewerHost::show(const ViewerText& text, const QString& fileName, const std::string& source) {
@@ -360,6 +427,7 @@ void GpsViewerHost::show(const ViewerText& text, const QString& fileName, const 
                      [this](double kmh) { StoreMaxSpeed(*store_, kmh); });
   }
   if (!source.empty()) loadSource(dialog, source);
+  connectMaps(dialog);
   if (chooser_) {
     QObject::connect(dialog, &ViewGpsDataDialog::sourceRequested, [this, dialog] {
       if (const auto path = chooser_()) loadSource(dialog, *path);

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "analysis/season_summary.h"
+#include "app/file_chooser.h"
+#include "app/prompter.h"
 #include "app/settings_store.h"
 #include "gpsdata/viewer_text.h"
 
@@ -26,6 +28,7 @@ class QPushButton;
 namespace zelkor {
 
 class CsvTableModel;
+class MapLayersPanel;
 class SummaryChart;
 class TrackView;
 
@@ -45,6 +48,11 @@ class ViewGpsDataDialog : public QDialog {
   QCheckBox* badChecksOnly() const { return badOnly_; }
   QCheckBox* outliersOnly() const { return outliersOnly_; }
   QPushButton* fitButton() const { return fit_; }
+  QPushButton* saveMapButton() const { return saveMap_; }
+  // The Track tab's map layers; null in a build without maps.
+  MapLayersPanel* mapLayersPanel() const { return mapPanel_; }
+  // The GPS data file's bytes, once known (Summary tab).
+  const std::vector<uint8_t>& gpsImage() const { return image_; }
   QWidget* summaryPage() const { return summaryPage_; }
   SummaryChart* summaryChart() const { return chart_; }
   QPushButton* openSourceButton() const { return openSource_; }
@@ -66,6 +74,8 @@ class ViewGpsDataDialog : public QDialog {
   // "Open GPS Data File..." on the Summary tab.
   void sourceRequested();
   void maxSpeedChanged(double kmh);
+  // "Save Map Picture..." on the Track tab.
+  void saveMapRequested();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -94,12 +104,18 @@ class ViewGpsDataDialog : public QDialog {
   QSortFilterProxyModel* proxy_;
   QCheckBox* badOnly_;
   QPushButton* fit_;
+  QPushButton* saveMap_;
+  MapLayersPanel* mapPanel_ = nullptr;
   QLabel* fileName_;
   QString lineCount_;
   TrackView* track_;
   QTabWidget* tabs_;
   QPushButton* export_;
 };
+
+// The map files "Add Map Layer..." offers.
+inline const char kMapLayerFilter[] =
+    "Maps (*.mbtiles *.gpkg *.tif *.tiff *.vrt *.jp2 *.shp *.geojson *.json *.kml *.kmz *.gml);;All Files (*)";
 
 // The viewer of the main window: one window at a time, replaced by the next.
 class GpsViewerHost {
@@ -116,16 +132,25 @@ class GpsViewerHost {
   void showImage(const std::vector<uint8_t>& image, const QString& name);
   ViewGpsDataDialog* current() const { return current_; }
   bool isOpen() const;
+  // "Add Map Layer..." and "Save Map Picture..." ask through files and
+  // report through prompter; without them the two buttons are hidden.
+  void setMapServices(FileChooser* files, Prompter* prompter) {
+    files_ = files;
+    prompter_ = prompter;
+  }
 
  private:
   // Reads a GPS data file into the viewer's Summary tab; false (and a
   // note on the tab) when it cannot be read.
   bool loadSource(ViewGpsDataDialog* dialog, const std::string& path);
+  void connectMaps(ViewGpsDataDialog* dialog);
 
   QWidget* owner_;
   Exporter exporter_;
   SettingsStore* store_;
   SourceChooser chooser_;
+  FileChooser* files_ = nullptr;
+  Prompter* prompter_ = nullptr;
   ViewGpsDataDialog* current_ = nullptr;
 };
 
