@@ -58,6 +58,10 @@
 #include "util/read_file.h"
 #include "util/text.h"
 #include "utc_offset_dialog.h"
+#include <cstring>
+#ifdef ZELKOR_HAVE_MAPS
+#include "season_map.h"
+#endif
 
 namespace zelkor {
 
@@ -426,10 +430,43 @@ std::optional<SeasonSummary> MainView::SummaryOfLastGpsData() const {
   return s;
 }
 
+std::optional<CanvasImage> MainView::MapOfLastGpsData() const {
+#ifdef ZELKOR_HAVE_MAPS
+  std::vector<uint8_t> image;
+  if (lastGpsSource_.empty() || !ReadWholeFile(lastGpsSource_, &image)) return std::nullopt;
+  SeasonMapOptions options;
+  options.maxSpeedKmh = StoredMaxSpeed();
+  std::string reason;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const QImage map = RenderSeasonMap(image, ReadMapLayers(context_.store), QSize(2000, 1500), options, &reason)
+                         .convertToFormat(QImage::Format_RGBA8888);
+  QApplication::restoreOverrideCursor();
+  if (map.isNull()) return std::nullopt;
+  CanvasImage picture;
+  picture.width = map.width();
+  picture.height = map.height();
+  picture.rgba.resize(static_cast<size_t>(map.width()) * map.height() * 4);
+  for (int y = 0; y < map.height(); ++y)
+    std::memcpy(&picture.rgba[static_cast<size_t>(y) * map.width() * 4], map.constScanLine(y),
+                static_cast<size_t>(map.width()) * 4);
+  return picture;
+#else
+  return std::nullopt;
+#endif
+}
+
+void MainView::addSeasonMap(PrintInputs& inputs) const {
+  if (!printMap_) return;
+  inputs.seasonMap = MapOfLastGpsData();
+  inputs.options.seasonMap = inputs.seasonMap.has_value();
+  if (const auto s = SummaryOfLastGpsData()) inputs.seasonMapCollar = s->collarId;
+}
+
 void MainView::startPrinting() {
   PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
   inputs.summary = printSummary_;
   inputs.options.seasonSummary = printSummary_.has_value();
+  addSeasonMap(inputs);
   std::unique_ptr<QPrinter> printer;
   if (printTarget_) {
     printer = printTarget_();
@@ -458,13 +495,15 @@ void MainView::runPrintDialog(int monthIndex, int yearIndex, const std::function
   projectText_ = o.projectText;
   StorePrintOptions(context_.store, context_.prompter, o);
   printSummary_ = o.seasonSummary ? summary : std::nullopt;
-  if (!o.collarConfig && !o.transmitterCalendar && !o.auxCalendar && !o.seasonSummary) return;
+  printMap_ = o.seasonMap;
+  if (!o.collarConfig && !o.transmitterCalendar && !o.auxCalendar && !o.seasonSummary && !o.seasonMap) return;
   calendarStart_.month = monthIndex + 1;
   calendarStart_.year = yearIndex + 2000;
   calendarStart_.weekday = dayOfWeek(calendarStart_.month, 1, calendarStart_.year);
   PrintInputs inputs = ReadPrintInputs(config_, context_.store, context_.clock, calendarStart_);
   inputs.options.seasonSummary = o.seasonSummary;
   inputs.summary = printSummary_;
+  addSeasonMap(inputs);
   switch (dialog.action()) {
     case PrintOptionsDialog::Print:
       postCommand(kCmdFilePrint);

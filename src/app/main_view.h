@@ -71,6 +71,10 @@ class MainView : public QWidget, public CommandSink {
   // the file when source is empty.
   double StoredMaxSpeed() const;
   std::optional<SeasonSummary> SummaryOfLastGpsData() const;
+  // The map of the last GPS data viewed, with the Track tab's layers, for
+  // the print job; none in a build without maps.
+  std::optional<CanvasImage> MapOfLastGpsData() const;
+  void addSeasonMap(PrintInputs& inputs) const;
   // An offload's image into the season store; a warning when it cannot be reached.
   KeepResult keepInStore(const std::vector<uint8_t>& image, const std::string& backup, bool confirmed, int port);
   void offloadSeveralCollars();
@@ -109,6 +113,7 @@ class MainView : public QWidget, public CommandSink {
   // The GPS data file of the last file viewed, for the print job's summary page.
   std::string lastGpsSource_;
   std::optional<SeasonSummary> printSummary_;  // the summary page asked for in the print dialog
+  bool printMap_ = false;                      // the map page asked for too
   bool busy_ = false;
   CalendarStart calendarStart_;
   std::function<std::unique_ptr<QPrinter>()> printTarget_;

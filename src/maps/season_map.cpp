@@ -284,6 +284,32 @@ SeasonMapLayout PaintSeasonMap(QPainter& p, const QRectF& area, const DecodedFil
   return layout;
 }
 
+namespace {
+bool DecodeForMap(const std::vector<uint8_t>& image, DecodedFile* data, std::string* reason) {
+  const GpsFileCheck check = CheckGpsFile(image);
+  if (!check.recognised || !DecodeGpsFile(image, data)) {
+    *reason = "it does not look like a collar's GPS data file: " + check.reason;
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
+QImage RenderSeasonMap(const std::vector<uint8_t>& image, const std::vector<std::string>& paths, QSize size,
+                       const SeasonMapOptions& options, std::string* reason, std::vector<std::string>* problems) {
+  std::string why;
+  DecodedFile data;
+  if (!DecodeForMap(image, &data, reason ? reason : &why)) return QImage();
+  MapLayers layers;
+  for (const std::string& path : paths) layers.add(path);
+  if (problems) *problems = layers.problems();
+  QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+  picture.fill(Qt::white);
+  QPainter painter(&picture);
+  PaintSeasonMap(painter, QRectF(QPointF(0, 0), size), data, &layers, options);
+  return picture;
+}
+
 bool SaveSeasonMap(const std::string& gpsPath, const std::string& outputPath, const std::vector<std::string>& paths,
                    int width, int height, const SeasonMapOptions& options, std::string* reason,
                    std::vector<std::string>* problems) {
@@ -298,20 +324,16 @@ bool SaveSeasonMapOf(const std::vector<uint8_t>& image, const std::string& outpu
                      std::string* reason, std::vector<std::string>* problems) {
   std::string why;
   if (!reason) reason = &why;
-  const GpsFileCheck check = CheckGpsFile(image);
   DecodedFile data;
-  if (!check.recognised || !DecodeGpsFile(image, &data)) {
-    *reason = "it does not look like a collar's GPS data file: " + check.reason;
-    return false;
-  }
-  MapLayers layers;
-  for (const std::string& path : paths) layers.add(path);
-  if (problems) *problems = layers.problems();
+  if (!DecodeForMap(image, &data, reason)) return false;
 
   QString lower = QString::fromStdString(outputPath).toLower();
   const bool pdf = lower.endsWith(".pdf");
   const std::string temp = ScratchName(outputPath) + (pdf ? ".pdf" : ".png");
   if (pdf) {
+    MapLayers layers;
+    for (const std::string& path : paths) layers.add(path);
+    if (problems) *problems = layers.problems();
     QPdfWriter writer(QString::fromStdString(temp));
     writer.setResolution(150);
     writer.setPageSize(QPageSize(QSizeF(width * 25.4 / 150, height * 25.4 / 150), QPageSize::Millimeter));
@@ -331,12 +353,7 @@ bool SaveSeasonMapOf(const std::vector<uint8_t>& image, const std::string& outpu
       return false;
     }
   } else {
-    QImage picture(width, height, QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::white);
-    {
-      QPainter painter(&picture);
-      PaintSeasonMap(painter, QRectF(0, 0, width, height), data, &layers, options);
-    }
+    const QImage picture = RenderSeasonMap(image, paths, QSize(width, height), options, reason, problems);
     QImageWriter writer(QString::fromStdString(temp), "png");
     if (!writer.write(picture)) {
       *reason = writer.errorString().toStdString();

@@ -6,6 +6,7 @@
 // printout's "Season map" page.
 #pragma once
 
+#include <QImage>
 #include <QRectF>
 #include <QTransform>
 #include <optional>
@@ -44,6 +45,11 @@ SeasonMapLayout LayoutSeasonMap(const DecodedFile& data, const std::vector<FixQu
 // Draws the season on area; layers may be null. Returns the layout used.
 SeasonMapLayout PaintSeasonMap(QPainter& painter, const QRectF& area, const DecodedFile& data, MapLayers* layers,
                                const SeasonMapOptions& options);
+
+// The map of a GPS data file's bytes as a picture; a null picture and
+// *reason when the bytes are not a collar's GPS data.
+QImage RenderSeasonMap(const std::vector<uint8_t>& image, const std::vector<std::string>& layers, QSize size,
+                       const SeasonMapOptions& options, std::string* reason, std::vector<std::string>* problems = nullptr);
 
 // Reads a GPS data file and writes its map as PNG (by default) or PDF (a
 // name ending in .pdf), width x height pixels, whole or not at all. Layers

@@ -1,6 +1,7 @@
 #include "painter_canvas.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPagedPaintDevice>
 
 namespace zelkor {
@@ -76,6 +77,17 @@ void PainterCanvas::line(int x1, int y1, int x2, int y2) { painter_.drawLine(x1,
 
 void PainterCanvas::rectangle(int left, int top, int right, int bottom) {
   painter_.drawRect(left, top, right - left, bottom - top);
+}
+
+void PainterCanvas::image(int left, int top, int right, int bottom, const CanvasImage& picture) {
+  if (!painter_.isActive() || picture.width <= 0 || picture.height <= 0 ||
+      picture.rgba.size() < static_cast<size_t>(picture.width) * picture.height * 4)
+    return;
+  const QImage image(picture.rgba.data(), picture.width, picture.height, picture.width * 4, QImage::Format_RGBA8888);
+  painter_.save();
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter_.drawImage(QRect(QPoint(left, top), QPoint(right, bottom)), image);
+  painter_.restore();
 }
 
 void PainterCanvas::fillRectangle(int left, int top, int right, int bottom, int grey) {

@@ -31,6 +31,7 @@ class PainterCanvas : public PageCanvas {
   void line(int x1, int y1, int x2, int y2) override;
   void rectangle(int left, int top, int right, int bottom) override;
   void fillRectangle(int left, int top, int right, int bottom, int grey) override;
+  void image(int left, int top, int right, int bottom, const CanvasImage& picture) override;
   int pageWidth() const override;
   int pageHeight() const override;
   int dpiX() const override;

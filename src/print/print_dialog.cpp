@@ -29,6 +29,13 @@ PrintOptionsDialog::PrintOptionsDialog(const PrintOptions& stored, QWidget* pare
                                      "Summary tab) to print its summary")
                            : QString("A page with the fix success, outliers, distance, polygons and fixes per day"));
   layout->addWidget(summary_);
+  map_ = new QCheckBox(summaryOf.isEmpty() ? QString("Season Map") : QString("Season Map of %1").arg(summaryOf), this);
+  map_->setEnabled(summary_->isEnabled());
+  map_->setToolTip(summaryOf.isEmpty()
+                       ? QString("View GPS data first to print its map")
+                       : QString("A page with the season's map: the map layers of the Track tab, both home-range "
+                                 "polygons and the fixes by flag"));
+  layout->addWidget(map_);
   auto* form = new QFormLayout;
   project_ = new QLineEdit(QString::fromStdString(stored.projectText), this);  // the last one of this run
   project_->setMaxLength(35);
@@ -68,6 +75,7 @@ PrintOptions PrintOptionsDialog::options() const {
   o.transmitterCalendar = trans_->isChecked();
   o.auxCalendar = aux_->isChecked();
   o.seasonSummary = summary_->isEnabled() && summary_->isChecked();
+  o.seasonMap = map_->isEnabled() && map_->isChecked();
   o.projectText = project_->text().toStdString();
   return o;
 }

@@ -26,6 +26,7 @@ class PrintOptionsDialog : public QDialog {
   QCheckBox* transmitterBox() const { return trans_; }
   QCheckBox* auxBox() const { return aux_; }
   QCheckBox* summaryBox() const { return summary_; }
+  QCheckBox* seasonMapBox() const { return map_; }
   QLineEdit* projectField() const { return project_; }
   QPushButton* previewButton() const { return preview_; }
   QPushButton* pdfButton() const { return pdf_; }
@@ -35,6 +36,7 @@ class PrintOptionsDialog : public QDialog {
   QCheckBox* trans_;
   QCheckBox* aux_;
   QCheckBox* summary_;
+  QCheckBox* map_;
   QLineEdit* project_;
   QPushButton* preview_;
   QPushButton* pdf_;

@@ -193,6 +193,12 @@ TEST(PrintSummary, TheBoxIsOfferedOnlyWithGpsDataAndIsNotStored) {
   EXPECT_EQ(with.summaryBox()->text(), "Season Summary of 812.gps");
   with.summaryBox()->setChecked(true);
   EXPECT_TRUE(with.options().seasonSummary);
+  // The map page likewise: offered with GPS data, off until ticked.
+  EXPECT_FALSE(without.seasonMapBox()->isEnabled());
+  EXPECT_TRUE(with.seasonMapBox()->isEnabled());
+  EXPECT_FALSE(with.options().seasonMap);
+  with.seasonMapBox()->setChecked(true);
+  EXPECT_TRUE(with.options().seasonMap);
 }
 
 }  // namespace

@@ -383,5 +383,29 @@ TEST(SummaryPage, PrintedAfterTheReportOnlyWhenAskedForAndThereIsASummary) {
   }
 }
 
+TEST(SeasonMapPage, OffByDefaultAndTheMapKeepsItsShapeWithinTheMargins) {
+  PrintInputs in;
+  EXPECT_FALSE(in.options.seasonMap) << "off by default";
+  in.options.collarConfig = in.options.transmitterCalendar = in.options.auxCalendar = false;
+  in.options.seasonMap = true;
+  testing::RecordingCanvas none;
+  EXPECT_EQ(RunPrintJob(none, in), 0) << "no map to print";
+  CanvasImage map;
+  map.width = 400;
+  map.height = 300;
+  map.rgba.assign(400 * 300 * 4, 128);
+  in.seasonMap = map;
+  in.seasonMapCollar = 4711;
+  testing::RecordingCanvas c;
+  EXPECT_EQ(RunPrintJob(c, in), 1);
+  EXPECT_NE(c.find("Season Map, Collar 4711"), nullptr);
+  ASSERT_EQ(c.images.size(), 1u);
+  const auto& p = c.images[0];
+  EXPECT_GE(p.left, c.dpiX() / 2);
+  EXPECT_LE(p.right, c.pageWidth() - c.dpiX() / 2);
+  EXPECT_LT(p.bottom, c.pageHeight());
+  EXPECT_NEAR(static_cast<double>(p.right - p.left) / (p.bottom - p.top), 4.0 / 3.0, 0.01);
+}
+
 }  // namespace
 }  // namespace zelkor

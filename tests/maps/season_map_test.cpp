@@ -345,3 +345,82 @@ TEST(TrackViewLayers, TheTrackTabPutsLayersWhereItPutsTheFixes) {
 
 }  // namespace
 }  // namespace zelkor
+
+#include "analysis/analysis_settings.h"
+#include "app/utc_offset.h"
+#include "gpsdata/translate.h"
+#include "gpsdata/viewer_text.h"
+#include "map_layers_panel.h"
+#include "support/fake_files.h"
+#include "support/fake_store.h"
+#include "support/scripted_prompter.h"
+#include "view_gps_data_dialog.h"
+#include <QListWidget>
+#include <QPushButton>
+
+namespace zelkor {
+namespace {
+
+TEST(TrackTabLayers, AddedOrderedHiddenAndRemovedLayersAreRememberedAndTheMapIsSaved) {
+  testing::TempDir dir;
+  Gui();
+  std::vector<std::pair<double, double>> walk;
+  for (int i = 0; i < 30; ++i) walk.push_back({45.0 + 0.001 * i, -110.0 + 0.002 * std::sin(i * 0.4)});
+  const std::vector<uint8_t> image = Season(walk);
+  dir.writeBytes("4711.gps", std::vector<unsigned char>(image.begin(), image.end()));
+  const std::string area =
+      PolygonLayer(dir, "area", "[[[[-110.01,44.99],[-109.99,44.99],[-109.99,45.04],[-110.01,45.04],[-110.01,44.99]]]]");
+  const std::string tiles = SolidRaster(dir, "base", -110.02, 45.05, -109.98, 44.98, 90, 140, 60, true);
+
+  testing::FakeStore store;
+  StoreMapLayers(store, {area, dir.file("moved-away.gpkg")});
+  testing::FakeFiles files;
+  testing::ScriptedPrompter prompter;
+  QWidget owner;
+  GpsViewerHost host(&owner, {}, &store);
+  host.setMapServices(&files, &prompter);
+  const Translation t = TranslateGpsImage(image, OutputForm::LatLon, UtcShift{}, kUtcEntryText);
+  host.show(LoadTextForViewer(t.csv), "4711.csv");
+  ViewGpsDataDialog& v = *host.current();
+  MapLayersPanel* panel = v.mapLayersPanel();
+  ASSERT_TRUE(panel);
+  ASSERT_EQ(panel->list()->count(), 2) << "the remembered layers come back";
+  EXPECT_NE(panel->list()->item(1)->text().indexOf("moved-away.gpkg - cannot be drawn: the file is not there"), -1)
+      << panel->list()->item(1)->text().toStdString();
+
+  // Add: through the file chooser, at the end, remembered at once.
+  files.answers = {tiles};
+  panel->addButton()->click();
+  ASSERT_EQ(panel->list()->count(), 3);
+  EXPECT_EQ(ReadMapLayers(store), (std::vector<std::string>{area, dir.file("moved-away.gpkg"), tiles}));
+  // Up, then remove the missing file.
+  panel->list()->setCurrentRow(2);
+  panel->upButton()->click();
+  EXPECT_EQ(ReadMapLayers(store), (std::vector<std::string>{area, tiles, dir.file("moved-away.gpkg")}));
+  panel->list()->setCurrentRow(2);
+  panel->removeButton()->click();
+  EXPECT_EQ(ReadMapLayers(store), (std::vector<std::string>{area, tiles}));
+  // Hide and fade: the view follows, the list of files does not change.
+  panel->list()->item(0)->setCheckState(Qt::Unchecked);
+  EXPECT_FALSE(panel->layers().at(0).visible);
+  panel->list()->setCurrentRow(1);
+  panel->opacitySlider()->setValue(40);
+  EXPECT_NEAR(panel->layers().at(1).opacity, 0.4, 1e-9);
+  v.trackView()->resize(500, 400);
+  QImage shot(v.trackView()->size(), QImage::Format_ARGB32);
+  v.trackView()->render(&shot);  // draws with the layers without trouble
+
+  // Save Map Picture needs the GPS data file; then asks for a name and says
+  // where the map went.
+  EXPECT_FALSE(v.saveMapButton()->isEnabled());
+  v.setGpsImage(image, "4711.gps");
+  ASSERT_TRUE(v.saveMapButton()->isEnabled());
+  files.answers = {dir.file("season-map.png")};
+  v.saveMapButton()->click();
+  ASSERT_FALSE(prompter.messages.empty());
+  EXPECT_EQ(prompter.messages.back().text, "The map was saved to " + dir.file("season-map.png") + ".");
+  EXPECT_EQ(QImage(QString::fromStdString(dir.file("season-map.png"))).size(), QSize(1600, 1200));
+}
+
+}  // namespace
+}  // namespace zelkor

@@ -30,6 +30,9 @@ class RecordingCanvas : public PageCanvas {
   void line(int, int, int, int) override { ++lines; }
   void rectangle(int, int, int, int) override { ++rectangles; }
   void fillRectangle(int left, int, int right, int, int grey) override { fills.push_back({left, right, grey}); }
+  void image(int left, int top, int right, int bottom, const CanvasImage& picture) override {
+    images.push_back({left, top, right, bottom, picture.width, picture.height});
+  }
   int pageWidth() const override { return w_; }
   int pageHeight() const override { return h_; }
   int dpiX() const override { return dpi_; }
@@ -55,6 +58,10 @@ class RecordingCanvas : public PageCanvas {
   };
   int pages = 0, ended = 0, lines = 0, rectangles = 0;
   std::vector<Fill> fills;
+  struct Picture {
+    int left, top, right, bottom, width, height;
+  };
+  std::vector<Picture> images;
   std::vector<DrawnText> texts;
 
  private:

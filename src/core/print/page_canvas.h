@@ -3,7 +3,9 @@
 // top-left corner.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zelkor {
 
@@ -12,6 +14,13 @@ enum class PrintFont { Plain, Marked, UnmarkedItalic };
 struct TextSize {
   int width = 0;
   int height = 0;
+};
+
+// A picture to place on a page: RGBA, row by row from the top.
+struct CanvasImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgba;
 };
 
 class PageCanvas {
@@ -28,6 +37,11 @@ class PageCanvas {
   virtual void rectangle(int left, int top, int right, int bottom) = 0;
   // A filled rectangle without an outline; grey from 0 (black) to 255 (white).
   virtual void fillRectangle(int left, int top, int right, int bottom, int grey) = 0;
+  // A picture scaled into a rectangle; a canvas without pictures leaves the
+  // rectangle empty.
+  virtual void image(int left, int top, int right, int bottom, const CanvasImage& picture) {
+    (void)left, (void)top, (void)right, (void)bottom, (void)picture;
+  }
   virtual int pageWidth() const = 0;
   virtual int pageHeight() const = 0;
   virtual int dpiX() const = 0;

@@ -303,6 +303,10 @@ int RunPrintJob(PageCanvas& canvas, const PrintInputs& in) {
     PrintSummaryPage(canvas, *in.summary, in.now);
     ++pages;
   }
+  if (in.options.seasonMap && in.seasonMap) {
+    PrintSeasonMapPage(canvas, *in.seasonMap, in.seasonMapCollar, in.now);
+    ++pages;
+  }
   return pages;
 }
 

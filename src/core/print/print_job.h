@@ -19,6 +19,10 @@ inline const char kPrintSettingsWriteFailed[] =
     "There was an error writing to the registry. The collar configureation print settings will not be saved to "
     "the register.";
 
+// A page with the season's map under the title "Season Map, Collar N",
+// as large as the page allows at its shape.
+void PrintSeasonMapPage(PageCanvas& canvas, const CanvasImage& map, uint32_t collarId, const LocalDateTime& now);
+
 // Month, year and the weekday of day 1 (1 = Sunday) the calendar pages
 // start with; all 0 until a print from the configuration dialog sets them.
 struct CalendarStart {
@@ -34,6 +38,7 @@ struct PrintOptions {
   bool auxCalendar = true;
   std::string projectText;  // "VHF Frequency/Project Name:", at most 35 characters
   bool seasonSummary = false;  // a page of the last GPS data viewed, when there is one; not stored
+  bool seasonMap = false;      // a map of the same, with the map layers; not stored, off by default
 };
 
 // A page switch reads on when missing, unreadable, or 1 by atoi rules.
@@ -50,6 +55,8 @@ struct PrintInputs {
   LocalDateTime now;
   CalendarStart start;
   std::optional<SeasonSummary> summary;  // for the summary page
+  std::optional<CanvasImage> seasonMap;  // for the map page
+  uint32_t seasonMapCollar = 0;
 };
 
 // Reads the settings and the clock. An unset calendar start becomes the

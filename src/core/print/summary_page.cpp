@@ -94,4 +94,31 @@ void PrintSummaryPage(PageCanvas& c, const SeasonSummary& s, const LocalDateTime
   c.endPage();
 }
 
+void PrintSeasonMapPage(PageCanvas& c, const CanvasImage& map, uint32_t collarId, const LocalDateTime& now) {
+  c.startPage();
+  c.setFont(PrintFont::Marked);
+  const int lh = c.textExtent("Ag").height;
+  const int left = c.dpiX() / 2, right = c.pageWidth() - c.dpiX() / 2;
+  int y = c.dpiY() / 2;
+  const std::string title = Format("Season Map, Collar %u", collarId);
+  c.text((c.pageWidth() - c.textExtent(title).width) / 2, y, title);
+  y += 2 * lh;
+  // The map at its own shape, as wide as the margins allow and above the
+  // footer.
+  const int bottom = c.pageHeight() - 4 * lh;
+  if (map.width > 0 && map.height > 0 && bottom > y) {
+    int width = right - left;
+    int height = static_cast<int>(static_cast<int64_t>(width) * map.height / map.width);
+    if (height > bottom - y) {
+      height = bottom - y;
+      width = static_cast<int>(static_cast<int64_t>(height) * map.width / map.height);
+    }
+    const int x = (c.pageWidth() - width) / 2;
+    c.image(x, y, x + width, y + height, map);
+    c.rectangle(x, y, x + width, y + height);
+  }
+  PrintFooter(c, now);
+  c.endPage();
+}
+
 }  // namespace zelkor
