@@ -259,7 +259,10 @@ QString TrackView::describe(int i) const {
 }
 
 QColor TrackView::dateColour(const TrackPoint& p) const {
-  const double t = lastDay_ > firstDay_ ? double(p.day - firstDay_) / double(lastDay_ - firstDay_) : 0.0;
+  // 64 steps from the first day to the last: more than the eye tells apart.
+  const double t = lastDay_ > firstDay_
+                       ? std::round(64.0 * double(p.day - firstDay_) / double(lastDay_ - firstDay_)) / 64.0
+                       : 0.0;
   const QColor a(30, 86, 159), b(230, 126, 34);
   return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
                           a.blueF() + (b.blueF() - a.blueF()) * t);
@@ -388,23 +391,53 @@ void TrackView::paintEvent(QPaintEvent*) {
 #endif
   drawGrid(p);
 
-  QPainterPath line;
-  line.moveTo(toScreen(pts[static_cast<size_t>(drawn_.front())]));
-  for (size_t k = 1; k < drawn_.size(); ++k) line.lineTo(toScreen(pts[static_cast<size_t>(drawn_[k])]));
-  p.setPen(QPen(QColor(60, 60, 60, 110), 1.2));
+  // The track as one polyline, and the fixes as small pictures made once
+  // per colour: a full memory of fixes pans smoothly. Fixes outside the
+  // view are not drawn.
+  const QRectF visible = QRectF(rect()).adjusted(-8, -8, 8, 8);
+  std::vector<QPointF> screen(drawn_.size());
+  for (size_t k = 0; k < drawn_.size(); ++k) screen[k] = toScreen(pts[static_cast<size_t>(drawn_[k])]);
+  // Segment by segment with a one-pixel cosmetic pen: Qt strokes those
+  // directly, where a long polyline would be outlined and filled as one
+  // shape.
+  std::vector<QLineF> segments;
+  segments.reserve(screen.size());
+  for (size_t k = 1; k < screen.size(); ++k) {
+    const QLineF segment(screen[k - 1], screen[k]);
+    if (visible.intersects(QRectF(segment.p1(), segment.p2()).normalized().adjusted(-1, -1, 1, 1)))
+      segments.push_back(segment);
+  }
+  QPen trackPen(QColor(60, 60, 60, 130), 1.0);
+  trackPen.setCosmetic(true);
+  p.setPen(trackPen);
   p.setBrush(Qt::NoBrush);
-  p.drawPath(line);
-  for (int i : drawn_) {
+  p.drawLines(segments.data(), static_cast<int>(segments.size()));
+  const qreal ratio = devicePixelRatioF();
+  auto sprite = [&](QRgb colour) -> const QImage& {
+    auto it = sprites_.find(colour);
+    if (it != sprites_.end() && it->second.devicePixelRatio() == ratio) return it->second;
+    QImage dot(QSize(8, 8) * ratio, QImage::Format_ARGB32_Premultiplied);
+    dot.setDevicePixelRatio(ratio);
+    dot.fill(Qt::transparent);
+    QPainter d(&dot);
+    d.setRenderHint(QPainter::Antialiasing);
+    d.setPen(Qt::NoPen);
+    d.setBrush(QColor::fromRgb(colour));
+    d.drawEllipse(QPointF(4, 4), 2.8, 2.8);
+    d.end();
+    return sprites_[colour] = dot;
+  };
+  for (size_t k = 0; k < drawn_.size(); ++k) {
+    const int i = drawn_[k];
+    const QPointF at = screen[k];
+    if (!visible.contains(at)) continue;
     const TrackPoint& t = pts[static_cast<size_t>(i)];
-    const QPointF at = toScreen(t);
     if (isBadCheck(i)) {
       p.setPen(QPen(QColor(214, 48, 49), 2));
       p.drawLine(at + QPointF(-4, -4), at + QPointF(4, 4));
       p.drawLine(at + QPointF(-4, 4), at + QPointF(4, -4));
     } else {
-      p.setPen(Qt::NoPen);
-      p.setBrush(dateColour(t));
-      p.drawEllipse(at, 2.8, 2.8);
+      p.drawImage(at - QPointF(4, 4), sprite(dateColour(t).rgb()));
     }
     if (isOutlier(i)) {
       p.setPen(QPen(QColor(147, 51, 234), 2));

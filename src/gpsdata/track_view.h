@@ -7,9 +7,11 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPointF>
 #include <QTransform>
 #include <QWidget>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -96,6 +98,7 @@ class TrackView : public QWidget {
   Track track_;
   TableAnalysis analysis_;
   MapLayers* layers_ = nullptr;
+  std::map<QRgb, QImage> sprites_;  // a fix's dot in each colour, made once
   std::shared_ptr<MapFrame> frame_;
   double frameLongitude_ = 0;  // the frame's central meridian, for a latitude/longitude track
   std::vector<int> drawn_;  // the points with a position, in order

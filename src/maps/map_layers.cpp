@@ -78,30 +78,35 @@ void MapLayers::paintUnder(QPainter& painter, const MapFrame& frame, const QTran
   const MapBox viewBox{view.left(), view.top(), view.right(), view.bottom()};
   for (auto& e : entries_) {
     if (!e->layer || !e->visible || !e->layer->isRaster()) continue;
-    if (e->imageKey != key || !e->imageBox.contains(viewBox)) {
-      // Half a view more on every side: pans within it reuse the image.
-      const double padX = view.width() / 2, padY = view.height() / 2;
+    auto cached = std::find_if(e->images.begin(), e->images.end(), [&](const MapLayerEntry::Warped& w) {
+      return w.key == key && w.box.contains(viewBox);
+    });
+    if (cached == e->images.end()) {
+      // A quarter of a view more on every side: small pans reuse the image.
+      const double padX = view.width() / 4, padY = view.height() / 4;
       const MapBox box{view.left() - padX, view.top() - padY, view.right() + padX, view.bottom() + padY};
-      const int w = static_cast<int>(std::lround(viewport.width() * 2)), h = static_cast<int>(std::lround(viewport.height() * 2));
+      const int w = static_cast<int>(std::lround(viewport.width() * 1.5));
+      const int h = static_cast<int>(std::lround(viewport.height() * 1.5));
       MapImage image;
       std::string reason;
-      e->imageKey = key;
-      e->imageBox = box;
+      MapLayerEntry::Warped warped{key, box, QImage()};
       if (e->layer->render(frame, box, w, h, &image, &reason)) {
-        e->image = QImage(image.rgba.data(), image.width, image.height, image.width * 4, QImage::Format_RGBA8888)
-                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        warped.image = QImage(image.rgba.data(), image.width, image.height, image.width * 4, QImage::Format_RGBA8888)
+                           .convertToFormat(QImage::Format_ARGB32_Premultiplied);
       } else {
-        e->image = QImage();
         e->problem = reason;
       }
+      e->images.insert(e->images.begin(), std::move(warped));
+      if (e->images.size() > 4) e->images.pop_back();
+      cached = e->images.begin();
     }
-    if (e->image.isNull()) continue;
-    const QRectF target = toScreen.mapRect(QRectF(QPointF(e->imageBox.minX, e->imageBox.minY),
-                                                  QPointF(e->imageBox.maxX, e->imageBox.maxY)));
+    if (cached->image.isNull()) continue;
+    const QRectF target = toScreen.mapRect(QRectF(QPointF(cached->box.minX, cached->box.minY),
+                                                  QPointF(cached->box.maxX, cached->box.maxY)));
     painter.save();
     painter.setOpacity(e->opacity);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(target, e->image);
+    painter.drawImage(target, cached->image);
     painter.restore();
   }
 }

@@ -29,10 +29,13 @@ struct MapLayerEntry {
   std::string problem;              // GDAL's reason, when it could not
   QColor colour;                    // the colour of a vector layer
 
-  // Caches.
-  std::string imageKey;  // frame and pixel size of `image`
-  MapBox imageBox;
-  QImage image;
+  // Caches: the images of the last few zoom levels, newest first.
+  struct Warped {
+    std::string key;  // frame and pixel size
+    MapBox box;
+    QImage image;
+  };
+  std::vector<Warped> images;
   std::string pathKey;  // frame of `areas`, `lines` and `points`
   QPainterPath areas, lines;
   std::vector<QPointF> points;

@@ -249,8 +249,8 @@ bool MapLayer::render(const MapFrame& frame, const MapBox& box, int width, int h
   GDALSetGeoTransform(dst, transform);
   GDALSetProjection(dst, frame.wkt().c_str());
   GDALColorTableH palette = colours == 1 ? GDALGetRasterColorTable(GDALGetRasterBand(src, 1)) : nullptr;
-  std::vector<std::string> words = {"-r", palette ? "near" : "bilinear", "-dstalpha", "-wo", "SAMPLE_GRID=YES",
-                                    "-et", "0.125"};
+  std::vector<std::string> words = {"-r",  palette ? "near" : "bilinear", "-dstalpha", "-wo", "SAMPLE_GRID=YES",
+                                    "-et", "0.125", "-multi", "-wo", "NUM_THREADS=ALL_CPUS"};
   if (sourceAlpha) words.push_back("-srcalpha");
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
