@@ -1,6 +1,7 @@
 #include "map_layers.h"
 
 #include <QFileInfo>
+#include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -85,8 +86,10 @@ void MapLayers::paintUnder(QPainter& painter, const MapFrame& frame, const QTran
       // A quarter of a view more on every side: small pans reuse the image.
       const double padX = view.width() / 4, padY = view.height() / 4;
       const MapBox box{view.left() - padX, view.top() - padY, view.right() + padX, view.bottom() + padY};
-      const int w = static_cast<int>(std::lround(viewport.width() * 1.5));
-      const int h = static_cast<int>(std::lround(viewport.height() * 1.5));
+      // At the screen's own pixels, so that a scaled (2x) screen stays sharp.
+      const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+      const int w = static_cast<int>(std::lround(viewport.width() * 1.5 * ratio));
+      const int h = static_cast<int>(std::lround(viewport.height() * 1.5 * ratio));
       MapImage image;
       std::string reason;
       MapLayerEntry::Warped warped{key, box, QImage()};
@@ -105,7 +108,7 @@ void MapLayers::paintUnder(QPainter& painter, const MapFrame& frame, const QTran
                                                   QPointF(cached->box.maxX, cached->box.maxY)));
     painter.save();
     painter.setOpacity(e->opacity);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(target, cached->image);
     painter.restore();
   }

@@ -34,6 +34,7 @@ const std::vector<ManualPage>& ManualPages() {
       {"viewer.html", "The GPS data viewer"},
       {"csv-columns.html", "What each CSV column means"},
       {"exports.html", "Exports for GIS and analysis"},
+      {"maps.html", "Maps"},
       {"store.html", "The season store"},
       {"team-store.html", "Sharing a store with a team"},
       {"configuration.html", "The collar's configuration"},
