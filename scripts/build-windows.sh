@@ -11,8 +11,14 @@
 # or the folder ZELKOR_LINUX_BIN names (ctest passes its own).
 # GeographicLib comes from Debian's source package (scripts/debian-source.sh).
 #   scripts/build-windows.sh [--build-only]
+# With --gui: the desktop program and its installer (scripts/build-windows-gui.sh).
+#   scripts/build-windows.sh --gui [--build-only]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = "--gui" ]; then
+  shift
+  exec "$here/scripts/build-windows-gui.sh" "$@"
+fi
 out="$here/build-windows"
 linux="${ZELKOR_LINUX_BIN:-$here/build/bin}"
 jobs=$(nproc)

@@ -20,9 +20,17 @@ for path in ./usr/bin/zelkor ./usr/bin/zelkor-cli ./usr/bin/collar-sim ./usr/lib
   grep -qx "$path" <<<"$contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in fonts-liberation libqt6widgets6 libqt6printsupport6 libdate-tz3 libsqlite3-0 libpq5; do
+for dep in fonts-liberation libqt6widgets6 libqt6printsupport6 libdate-tz3 libsqlite3-0 libpq5 libgdal32; do
   grep -q "$dep" <<<"$depends" || fail "the package does not depend on $dep (Depends: $depends)"
 done
+for path in ./usr/share/doc/zelkor/copyright ./usr/share/doc/zelkor/changelog.gz; do
+  grep -qx "$path" <<<"$contents" || fail "the package lacks $path"
+done
+# Lintian: no error and no warning.
+if command -v lintian >/dev/null; then
+  tags=$(lintian --allow-root "$deb" 2>&1 | grep -E '^[EW]: ' || true)
+  [ -z "$tags" ] || fail "lintian: $tags"
+fi
 
 work=$(mktemp -d)
 sim_pid=
