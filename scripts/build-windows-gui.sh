@@ -27,11 +27,12 @@ version=$(sed -n 's/^project(Zelkor VERSION \([0-9.]*\).*/\1/p' "$here/CMakeList
 
 say "building with $qt"
 geographiclib=$("$here/scripts/debian-source.sh" geographiclib)
+date_source=$("$here/scripts/debian-source.sh" howardhinnant-date)
 cmake -G Ninja -S "$here" -B "$out" \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DZELKOR_WINDOWS_GUI=ON -DZELKOR_BUILD_GUI=ON -DZELKOR_BUILD_TESTS=OFF \
-  -DZELKOR_BUILD_BENCHMARKS=OFF -DZELKOR_GEOGRAPHICLIB_SOURCE="$geographiclib" \
+  -DZELKOR_BUILD_BENCHMARKS=OFF -DZELKOR_GEOGRAPHICLIB_SOURCE="$geographiclib" -DZELKOR_DATE_SOURCE="$date_source" \
   -DZELKOR_MANUAL_PICTURES_FROM="$linux/manual-pictures" >/dev/null
 cmake --build "$out" -j "$jobs" --target zelkor zelkor-cli nvk_xmodem nvkcal
 
@@ -54,6 +55,7 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
 done
 cp /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
 cp "$here/README.md" "$stage/README.txt"
+"$here/scripts/windows-tzdata.sh" "$stage/tzdata" >/dev/null
 # The icon: the program's picture in a PNG-compressed .ico (Windows Vista on).
 python3 - "$here/resources/zelkor.png" "$stage/zelkor.ico" <<'PY'
 import struct, sys
@@ -109,6 +111,14 @@ smoke=$(cd "$installed" && QT_QPA_PLATFORM=offscreen "$wine" zelkor.exe --smoke-
 echo "$smoke"
 grep -q "calendar control found" <<<"$smoke" || failed "the calendar control was not found by its class id"
 grep -q "receiver found" <<<"$smoke" || failed "the receiver was not found"
+
+say "named zones from the installed copy's own zone data"
+gps="$here/tests/data/gps/south_east_track.gps"
+"$linux/bin/zelkor-cli" translate "$gps" "$work/sydney-linux.csv" --tz Australia/Sydney >/dev/null 2>&1 || true
+(cd "$work" && "$wine" "$installed/zelkor-cli.exe" translate "Z:$gps" sydney-windows.csv --tz Australia/Sydney) \
+  >"$work/zone.out" 2>&1 || true
+cmp -s "$work/sydney-linux.csv" "$work/sydney-windows.csv" ||
+  failed "the installed zelkor-cli.exe translates --tz Australia/Sydney differently: $(cat "$work/zone.out")"
 
 say "every dialog, as on Linux"
 pictures="$work/pictures"

@@ -9,7 +9,9 @@
 #   4. the COM port list, which Windows keeps in the registry.
 # Needs the Linux build for the reference output and collar-sim: build/bin,
 # or the folder ZELKOR_LINUX_BIN names (ctest passes its own).
-# GeographicLib comes from Debian's source package (scripts/debian-source.sh).
+# GeographicLib and the zone library come from Debian's source packages
+# (scripts/debian-source.sh), the IANA zone data from Debian's tzdata source
+# (scripts/windows-tzdata.sh).
 #   scripts/build-windows.sh [--build-only]
 # With --gui: the desktop program and its installer (scripts/build-windows-gui.sh).
 #   scripts/build-windows.sh --gui [--build-only]
@@ -24,9 +26,13 @@ linux="${ZELKOR_LINUX_BIN:-$here/build/bin}"
 jobs=$(nproc)
 
 geographiclib=$("$here/scripts/debian-source.sh" geographiclib)
-(cd "$here" && cmake --preset windows-cross -DZELKOR_GEOGRAPHICLIB_SOURCE="$geographiclib" >/dev/null)
+date_source=$("$here/scripts/debian-source.sh" howardhinnant-date)
+(cd "$here" && cmake --preset windows-cross -DZELKOR_GEOGRAPHICLIB_SOURCE="$geographiclib" \
+  -DZELKOR_DATE_SOURCE="$date_source" >/dev/null)
 cmake --build "$out" -j "$jobs"
 bin="$out/bin"
+# Named zones: the IANA text data beside the programs.
+"$here/scripts/windows-tzdata.sh" "$bin/tzdata" >/dev/null
 for exe in zelkor-cli.exe nvk_xmodem.exe zelkor_core_tests.exe; do
   [ -f "$bin/$exe" ] || { echo "error: $bin/$exe was not built" >&2; exit 1; }
 done
@@ -68,6 +74,16 @@ for input in north_track south_east_track edge_cases; do
     >/dev/null || windows_rc=$?
   [ "$linux_rc" = "$windows_rc" ] || failed "$input.gps: exit status $windows_rc on Windows, $linux_rc on Linux"
   cmp "$work/$input-linux.csv" "$work/$input-windows.csv" || failed "zelkor-cli.exe translates $input.gps differently"
+done
+
+step "named zones: Windows (the IANA text data beside the program) and Linux (the system's) agree"
+for zone in America/Denver Australia/Sydney Europe/Dublin Pacific/Chatham America/Santiago; do
+  gps="$here/tests/data/gps/north_track.gps"
+  "$linux/zelkor-cli" translate "$gps" "$work/zone-linux.csv" --tz "$zone" >/dev/null 2>&1 || true
+  (cd "$work" && "$wine" "$bin/zelkor-cli.exe" translate "Z:$gps" "zone-windows.csv" --tz "$zone") \
+    >"$work/zone.out" 2>&1 || true
+  cmp -s "$work/zone-linux.csv" "$work/zone-windows.csv" ||
+    failed "--tz $zone translates differently on Windows: $(cat "$work/zone.out")"
 done
 
 step "offload through Wine's COM1 from the simulated collar"

@@ -31,7 +31,18 @@ apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourcePa
 if [ -z "$(find "$apt_dir/lists" -name '*Sources*' -mmin -1440 -print -quit 2>/dev/null)" ]; then
   apt-get "${apt_opts[@]}" update -qq >&2
 fi
-(cd "$work" && rm -rf ./*/ && apt-get "${apt_opts[@]}" source -qq "$spec" >&2)
+# A version on the security archive is not always on every mirror yet: when
+# no version was asked for and the newest cannot be fetched, the next newest
+# that can is taken.
+fetch() { (cd "$work" && rm -rf ./*/ && apt-get "${apt_opts[@]}" source -qq "$1" >&2); }
+if ! fetch "$spec"; then
+  [ "$spec" = "$package" ] || exit 1
+  fetched=
+  for version in $(apt-cache "${apt_opts[@]}" showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -rV); do
+    if fetch "$package=$version"; then fetched=1; break; fi
+  done
+  [ -n "$fetched" ] || { echo "error: no version of the source of $package could be fetched" >&2; exit 1; }
+fi
 found=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name "${package}-*" -print -quit)
 [ -n "$found" ] || { echo "error: the source of $package was not unpacked in $work" >&2; exit 1; }
 touch "$work/.complete"

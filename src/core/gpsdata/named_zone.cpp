@@ -9,6 +9,9 @@
 #include <mutex>
 
 #include "gpsdata/fix_time.h"
+#ifdef ZELKOR_TZDATA_BESIDE_PROGRAM
+#include "link/xmodem_launcher.h"
+#endif
 
 namespace zelkor {
 
@@ -38,6 +41,28 @@ bool AfterLastChange(const date::sys_info& info) {
   return info.end.time_since_epoch() >= std::chrono::seconds{int64_t{400} * 365 * 86400 * 10};
 }
 
+// Where the zone data is: the system's database on Linux; on Windows the
+// IANA text files in the "tzdata" folder beside the program (or the folder
+// ZELKOR_TZDATA names). False, and why, when it cannot be read.
+bool ZoneDataReady(std::string* error) {
+#ifdef ZELKOR_TZDATA_BESIDE_PROGRAM
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const char* own = std::getenv("ZELKOR_TZDATA");
+    date::set_install(own && *own ? std::string(own) : ExecutableDirectory() + "tzdata");
+  });
+#endif
+  try {
+    date::get_tzdb();
+    return true;
+  } catch (const std::exception& e) {
+    if (error)
+      *error = std::string("the time zone data cannot be read (") + e.what() +
+               "); reinstall Zelkor, or use a fixed offset (--offset or --zone)";
+    return false;
+  }
+}
+
 std::string HowToFindNames() {
   return "Names look like \"America/Denver\" or \"Australia/Adelaide\"; \"zelkor-cli zones\" lists them all "
          "(\"zelkor-cli zones Europe\" those that hold \"Europe\").";
@@ -45,6 +70,7 @@ std::string HowToFindNames() {
 }  // namespace
 
 std::optional<NamedZone> NamedZone::Find(const std::string& name, std::string* error) {
+  if (!ZoneDataReady(error)) return std::nullopt;
   try {
     const date::time_zone* z = date::locate_zone(name);
     return NamedZone(z, z->name());
@@ -55,6 +81,7 @@ std::optional<NamedZone> NamedZone::Find(const std::string& name, std::string* e
 }
 
 std::optional<NamedZone> NamedZone::Local(std::string* error) {
+  if (!ZoneDataReady(error)) return std::nullopt;
   try {
     const date::time_zone* z = date::current_zone();
     return NamedZone(z, z->name());
@@ -67,6 +94,7 @@ std::optional<NamedZone> NamedZone::Local(std::string* error) {
 
 std::vector<std::string> NamedZone::Names() {
   std::vector<std::string> names;
+  if (!ZoneDataReady(nullptr)) return names;
   try {
     const date::tzdb& db = date::get_tzdb();
     for (const auto& z : db.zones) names.push_back(z.name());

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gpsdata/posix_tz.h"
+#include "gpsdata/tz_string_rule.h"
 
 namespace zelkor {
 

@@ -1,4 +1,4 @@
-#include "gpsdata/posix_tz.h"
+#include "gpsdata/tz_string_rule.h"
 
 #include <algorithm>
 #include <cctype>
