@@ -28,11 +28,13 @@ version=$(sed -n 's/^project(Zelkor VERSION \([0-9.]*\).*/\1/p' "$here/CMakeList
 say "building with $qt"
 geographiclib=$("$here/scripts/debian-source.sh" geographiclib)
 date_source=$("$here/scripts/debian-source.sh" howardhinnant-date)
+sqlite=$("$here/scripts/windows-sqlite.sh")
 cmake -G Ninja -S "$here" -B "$out" \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DZELKOR_WINDOWS_GUI=ON -DZELKOR_BUILD_GUI=ON -DZELKOR_BUILD_TESTS=OFF \
   -DZELKOR_BUILD_BENCHMARKS=OFF -DZELKOR_GEOGRAPHICLIB_SOURCE="$geographiclib" -DZELKOR_DATE_SOURCE="$date_source" \
+  -DZELKOR_SQLITE_AMALGAMATION="$sqlite" \
   -DZELKOR_MANUAL_PICTURES_FROM="$linux/manual-pictures" >/dev/null
 cmake --build "$out" -j "$jobs" --target zelkor zelkor-cli nvk_xmodem nvkcal
 

@@ -27,8 +27,9 @@ jobs=$(nproc)
 
 geographiclib=$("$here/scripts/debian-source.sh" geographiclib)
 date_source=$("$here/scripts/debian-source.sh" howardhinnant-date)
+sqlite=$("$here/scripts/windows-sqlite.sh")
 (cd "$here" && cmake --preset windows-cross -DZELKOR_GEOGRAPHICLIB_SOURCE="$geographiclib" \
-  -DZELKOR_DATE_SOURCE="$date_source" >/dev/null)
+  -DZELKOR_DATE_SOURCE="$date_source" -DZELKOR_SQLITE_AMALGAMATION="$sqlite" >/dev/null)
 cmake --build "$out" -j "$jobs"
 bin="$out/bin"
 # Named zones: the IANA text data beside the programs.
@@ -85,6 +86,13 @@ for zone in America/Denver Australia/Sydney Europe/Dublin Pacific/Chatham Americ
   cmp -s "$work/zone-linux.csv" "$work/zone-windows.csv" ||
     failed "--tz $zone translates differently on Windows: $(cat "$work/zone.out")"
 done
+
+step "the season store on SQLite: an import, and the collar listed"
+(cd "$work" && "$wine" "$bin/zelkor-cli.exe" db import "Z:$here/tests/data/gps/north_track.gps" --db "Z:$work/store.sqlite") \
+  >"$work/store.out" 2>&1 || failed "zelkor-cli.exe db import: $(cat "$work/store.out")"
+(cd "$work" && "$wine" "$bin/zelkor-cli.exe" db collars --db "Z:$work/store.sqlite") >"$work/collars.out" 2>&1 ||
+  failed "zelkor-cli.exe db collars: $(cat "$work/collars.out")"
+grep -q "4711" "$work/collars.out" || failed "the imported collar is not listed: $(cat "$work/collars.out" "$work/store.out")"
 
 step "offload through Wine's COM1 from the simulated collar"
 offload() {  # offload NAME RUNNER...

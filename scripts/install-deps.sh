@@ -12,7 +12,7 @@ packages=(
   libhowardhinnant-date-dev tzdata
   libsqlite3-dev sqlite3 libpq-dev postgresql
   libgeographiclib-dev libgdal-dev gdal-bin qtkeychain-qt6-dev libsecret-1-dev
-  g++-mingw-w64-x86-64-posix wine64 nsis lintian
+  g++-mingw-w64-x86-64-posix wine64 nsis lintian tcl
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // The database clients of a build without them (the Windows core and CLI
-// cross-built with MinGW-w64): the store answers that it is not there, and
-// an offload keeps its backup and lists it for a later import.
+// cross-built with MinGW-w64 without SQLite): the store answers that it is
+// not there, and an offload keeps its backup and lists it for a later
+// import. (PostgreSQL: postgres_unavailable.cpp.)
 #include "store/database.h"
 
 namespace zelkor {
@@ -17,10 +18,5 @@ std::unique_ptr<Database> OpenSqlite(const std::string&, std::string* error) {
 }
 
 bool UseStoreJournal(Database&, std::string*) { return true; }
-
-std::unique_ptr<Database> OpenPostgres(const std::string&, std::string* error, const ConnectOptions&) {
-  if (error) *error = kNotInThisBuild;
-  return nullptr;
-}
 
 }  // namespace zelkor
