@@ -1,6 +1,12 @@
 #include "dialog_renderer.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabBar>
 #include <QDir>
 #include <QWidget>
 
@@ -281,6 +287,34 @@ bool SavePicture(QWidget& w, const QString& path, qreal scale) {
 }
 }  // namespace
 
+void UseRenderFont() {
+  QApplication::setStyle("Fusion");
+  if (QFontDatabase::hasFamily("DejaVu Sans")) QApplication::setFont(QFont("DejaVu Sans", 9));
+}
+
+namespace {
+// The texts a user sees in a window: its title, labels, buttons, boxes and
+// tabs, one to a line, sorted.
+QStringList VisibleTexts(QWidget& w) {
+  QStringList texts;
+  if (!w.windowTitle().isEmpty()) texts << "title: " + w.windowTitle();
+  for (QWidget* child : w.findChildren<QWidget*>()) {
+    if (!child->isVisibleTo(&w)) continue;
+    if (auto* label = qobject_cast<QLabel*>(child)) {
+      if (!label->text().isEmpty()) texts << "label: " + label->text();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(child)) {
+      if (!button->text().isEmpty()) texts << "button: " + button->text();
+    } else if (auto* box = qobject_cast<QGroupBox*>(child)) {
+      if (!box->title().isEmpty()) texts << "box: " + box->title();
+    } else if (auto* tabs = qobject_cast<QTabBar*>(child)) {
+      for (int i = 0; i < tabs->count(); ++i) texts << "tab: " + tabs->tabText(i);
+    }
+  }
+  texts.sort();
+  return texts;
+}
+}  // namespace
+
 QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame, QStringList* problems) {
   QStringList written;
   if (!QDir().mkpath(dir)) return written;
@@ -295,6 +329,9 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
     const QString two = QDir(dir).filePath(name + "@2x.png");
     if (SavePicture(w, one, 1.0)) written << one;
     if (SavePicture(w, two, 2.0)) written << two;
+    QFile texts(QDir(dir).filePath(name + ".txt"));
+    if (texts.open(QIODevice::WriteOnly | QIODevice::Truncate))
+      texts.write((VisibleTexts(w).join('\n') + '\n').toUtf8());
     if (&w != &frame) w.hide();
   });
   {

@@ -22,6 +22,11 @@ void ForEachDialog(AppContext& context, MainFrame& frame, const DialogVisitor& v
 // Writes "Name.png" and "Name@2x.png" of every dialog, and the printout as a
 // PDF. Returns the files written; an empty list when the folder cannot be
 // made. What LayoutProblems finds in any of them goes to `problems`.
+// One style and font for the pictures on every platform (Fusion, DejaVu
+// Sans 9 pt where it is installed), set before any window is made.
+void UseRenderFont();
+
+// Also writes NAME.txt beside each picture: the texts the window shows.
 QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& frame, QStringList* problems = nullptr);
 
 }  // namespace zelkor

@@ -78,6 +78,9 @@ int RunProgram(int argc, char** argv) {
   parser.addOption(render);
   parser.addPositionalArgument("file", "A \".gps\" file to open.", "[file]");
   parser.process(app);
+  // Pictures of the dialogs in one font on every platform, so that the
+  // Windows build's can be held against the Linux build's.
+  if (parser.isSet(render)) UseRenderFont();
 
   QtSettingsStore store;
   MessageBoxPrompter prompter;
