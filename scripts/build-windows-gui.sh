@@ -5,7 +5,9 @@
 # throwaway prefix: a silent per-user install, the installed program's
 # smoke test (its window, the calendar control found by its class id, the
 # receiver), every dialog rendered, the .gps association and Programs and
-# Features entries, and a silent uninstall that leaves the user's data.
+# Features entries, named zones and an offload through COM1 from the
+# simulated collar equal to Linux's, and a silent uninstall that leaves the
+# user's data.
 # Needs the Linux build (build/) for the manual's pictures and to compare
 # the dialogs with.
 #   scripts/build-windows.sh --gui [--build-only]
@@ -77,7 +79,9 @@ wine=$(command -v wine64 || true)
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || { echo "error: wine64 is not installed (apt-get install wine64)" >&2; exit 1; }
 work=$(mktemp -d)
+sim_pid=
 cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
   WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
   rm -rf "$work"
 }
@@ -115,12 +119,14 @@ grep -q "calendar control found" <<<"$smoke" || failed "the calendar control was
 grep -q "receiver found" <<<"$smoke" || failed "the receiver was not found"
 
 say "named zones from the installed copy's own zone data"
-gps="$here/tests/data/gps/south_east_track.gps"
-"$linux/bin/zelkor-cli" translate "$gps" "$work/sydney-linux.csv" --tz Australia/Sydney >/dev/null 2>&1 || true
-(cd "$work" && "$wine" "$installed/zelkor-cli.exe" translate "Z:$gps" sydney-windows.csv --tz Australia/Sydney) \
-  >"$work/zone.out" 2>&1 || true
-cmp -s "$work/sydney-linux.csv" "$work/sydney-windows.csv" ||
-  failed "the installed zelkor-cli.exe translates --tz Australia/Sydney differently: $(cat "$work/zone.out")"
+for zone in America/Denver Australia/Sydney; do
+  gps="$here/tests/data/gps/south_east_track.gps"
+  "$linux/bin/zelkor-cli" translate "$gps" "$work/zone-linux.csv" --tz "$zone" >/dev/null 2>&1 || true
+  (cd "$work" && "$wine" "$installed/zelkor-cli.exe" translate "Z:$gps" zone-windows.csv --tz "$zone") \
+    >"$work/zone.out" 2>&1 || true
+  cmp -s "$work/zone-linux.csv" "$work/zone-windows.csv" ||
+    failed "the installed zelkor-cli.exe translates --tz $zone differently: $(cat "$work/zone.out")"
+done
 
 say "every dialog, as on Linux: the same size within a few pixels, the same texts"
 # The pictures are made in one font on both sides (DejaVu Sans 9 pt) on the
@@ -178,6 +184,35 @@ for png in "$linux/manual-pictures/"*.png; do
   compared=$((compared + 1))
 done
 echo "$compared pictures compared"
+
+say "an offload through COM1 from the simulated collar with the installed copy, as on Linux"
+sim_pid=
+offload() {  # offload NAME RUNNER...
+  local name=$1
+  shift
+  rm -f "$work/collar.state"
+  "$linux/bin/collar-sim" --link "$work/collar" --state "$work/collar.state" --fixes 300 --seed 7 \
+    >"$work/sim-$name.out" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 100); do grep -q ready "$work/sim-$name.out" 2>/dev/null && break; sleep 0.05; done
+  local rc=0
+  "$@" >"$work/offload-$name.out" 2>&1 || rc=$?
+  kill "$sim_pid" 2>/dev/null || true
+  wait "$sim_pid" 2>/dev/null || true
+  sim_pid=
+  return $rc
+}
+offload linux env ZELKOR_COM1="$work/collar" "$linux/bin/zelkor-cli" offload --port 1 --out elk \
+  --data-dir "$work/linux-data" || failed "the Linux offload: $(cat "$work/offload-linux.out")"
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$work/collar" /f >/dev/null 2>&1 ||
+  failed "could not map COM1 in the Wine registry"
+ln -sfn "$work/collar" "$WINEPREFIX/dosdevices/com1"
+if offload windows "$wine" "$installed/zelkor-cli.exe" offload --port 1 --out elk --data-dir "Z:$work/windows-data"; then
+  cmp "$work/linux-data/GPS Data/elk.csv" "$work/windows-data/GPS Data/elk.csv" ||
+    failed "the installed copy's offload gives another CSV than Linux"
+else
+  failed "the installed copy's offload through COM1: $(cat "$work/offload-windows.out" "$work/sim-windows.out")"
+fi
 
 say "silent uninstall keeps the user's data"
 mkdir -p "$HOME/Zelkor-data-kept"
