@@ -75,23 +75,8 @@ makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" "$here/pac
 ls -l "$setup"
 [ "${1:-}" = "--build-only" ] && exit 0
 
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || { echo "error: wine64 is not installed (apt-get install wine64)" >&2; exit 1; }
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$work/home"
-unset DISPLAY
-mkdir -p "$HOME"
-status=0
-failed() { echo "FAIL: $*" >&2; status=1; }
-"$wine" wineboot -i >/dev/null 2>&1 || true
+# shellcheck source=wine-prefix.sh
+. "$here/scripts/wine-prefix.sh"
 winpath() { "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 reg_value() {  # reg_value KEY NAME
   "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  */, ""); print }'
@@ -186,7 +171,6 @@ done
 echo "$compared pictures compared"
 
 say "an offload through COM1 from the simulated collar with the installed copy, as on Linux"
-sim_pid=
 offload() {  # offload NAME RUNNER...
   local name=$1
   shift

@@ -39,28 +39,10 @@ for exe in zelkor-cli.exe nvk_xmodem.exe zelkor_core_tests.exe; do
 done
 [ "${1:-}" = "--build-only" ] && exit 0
 
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || { echo "error: wine64 is not installed (apt-get install wine64)" >&2; exit 1; }
 [ -x "$linux/collar-sim" ] || { echo "error: build the Linux side first (cmake --build build)" >&2; exit 1; }
-
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$work/home"
-unset DISPLAY
-mkdir -p "$HOME"
-status=0
+# shellcheck source=wine-prefix.sh
+. "$here/scripts/wine-prefix.sh"
 step() { echo "== $*"; }
-failed() { echo "FAIL: $*" >&2; status=1; }
-
-step "Wine prefix"
-"$wine" wineboot -i >/dev/null 2>&1 || true
 
 step "core tests under Wine"
 (cd "$here/tests" && "$wine" "$bin/zelkor_core_tests.exe" --gtest_brief=1) || failed "the Windows core tests"

@@ -5,8 +5,8 @@
 # libraries Debian has no MinGW build of.
 #   scripts/debian-source.sh PACKAGE[=VERSION]
 set -euo pipefail
-spec=${1:?usage: scripts/debian-source.sh PACKAGE[=VERSION]}
-package=${spec%%=*}
+request=${1:?usage: scripts/debian-source.sh PACKAGE[=VERSION]}
+package=${request%%=*}
 cache="${ZELKOR_SOURCE_CACHE:-$HOME/.cache/zelkor/debian-src}"
 work="$cache/$package"
 mkdir -p "$work"
@@ -35,8 +35,8 @@ fi
 # no version was asked for and the newest cannot be fetched, the next newest
 # that can is taken.
 fetch() { (cd "$work" && rm -rf ./*/ && apt-get "${apt_opts[@]}" source -qq "$1" >&2); }
-if ! fetch "$spec"; then
-  [ "$spec" = "$package" ] || exit 1
+if ! fetch "$request"; then
+  [ "$request" = "$package" ] || exit 1
   fetched=
   for version in $(apt-cache "${apt_opts[@]}" showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -rV); do
     if fetch "$package=$version"; then fetched=1; break; fi

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -38,6 +37,7 @@
 #include "store/season_store.h"
 #include <cstdio>
 #include "offload_dialog.h"
+#include "util/atomic_file.h"
 #include "util/endian.h"
 #include "view_gps_data_dialog.h"
 #ifdef ZELKOR_HAVE_MAPS
@@ -329,9 +329,8 @@ QStringList RenderDialogs(const QString& dir, AppContext& context, MainFrame& fr
     const QString two = QDir(dir).filePath(name + "@2x.png");
     if (SavePicture(w, one, 1.0)) written << one;
     if (SavePicture(w, two, 2.0)) written << two;
-    QFile texts(QDir(dir).filePath(name + ".txt"));
-    if (texts.open(QIODevice::WriteOnly | QIODevice::Truncate))
-      texts.write((VisibleTexts(w).join('\n') + '\n').toUtf8());
+    WriteFileAtomically(QDir(dir).filePath(name + ".txt").toStdString(),
+                        (VisibleTexts(w).join('\n') + '\n').toStdString());
     if (&w != &frame) w.hide();
   });
   {

@@ -1,6 +1,7 @@
 #include "cli_args.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace zelkor::cli {
@@ -61,6 +62,20 @@ std::optional<long> Args::number(const std::string& name) {
     return std::nullopt;
   }
   return n;
+}
+
+bool MaxSpeedOption(const Args& args, double* kmh) {
+  const auto speed = args.value("max-speed");
+  if (!speed) return true;
+  char* end = nullptr;
+  const double value = std::strtod(speed->c_str(), &end);
+  if (end == speed->c_str() || *end != '\0' || !(value > 0)) {
+    std::fprintf(stderr, "error: --max-speed takes a speed in km/h above 0, as \"15\" or \"4.5\", not \"%s\".\n",
+                 speed->c_str());
+    return false;
+  }
+  *kmh = value;
+  return true;
 }
 
 }  // namespace zelkor::cli

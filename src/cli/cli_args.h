@@ -33,4 +33,8 @@ class Args {
   std::string error_;
 };
 
+// --max-speed KMH, when given, into *kmh; false (after printing why) for
+// anything but a speed above 0.
+bool MaxSpeedOption(const Args& args, double* kmh);
+
 }  // namespace zelkor::cli

@@ -34,14 +34,7 @@ int RunExport(int argc, char** argv) {
     options.zoneName = zone->name();
     options.offsetMinutesAt = [z = *zone](int64_t utc) { return z.offsetMinutesAt(utc); };
   }
-  if (const auto speed = args.value("max-speed")) {
-    char* end = nullptr;
-    options.maxSpeedKmh = std::strtod(speed->c_str(), &end);
-    if (end == speed->c_str() || *end != '\0' || !(options.maxSpeedKmh > 0)) {
-      std::fprintf(stderr, "error: --max-speed takes a speed in km/h above 0, not \"%s\".\n", speed->c_str());
-      return kExitUsage;
-    }
-  }
+  if (!MaxSpeedOption(args, &options.maxSpeedKmh)) return kExitUsage;
   int written = 0, skipped = 0;
   std::string reason;
   switch (ExportGpsFile(args.positional()[0], args.positional()[1], format, options, &written, &skipped, &reason)) {

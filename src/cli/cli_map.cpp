@@ -32,14 +32,7 @@ int RunMap(int argc, char** argv) {
   }
   SeasonMapOptions options;
   options.utm = args.flag("utm");
-  if (const auto speed = args.value("max-speed")) {
-    char* end = nullptr;
-    options.maxSpeedKmh = std::strtod(speed->c_str(), &end);
-    if (end == speed->c_str() || *end != '\0' || !(options.maxSpeedKmh > 0)) {
-      std::fprintf(stderr, "error: --max-speed takes a speed in km/h above 0, not \"%s\".\n", speed->c_str());
-      return kExitUsage;
-    }
-  }
+  if (!MaxSpeedOption(args, &options.maxSpeedKmh)) return kExitUsage;
   // Fonts need a GUI application; the offscreen platform needs no display.
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   int qtArgc = 1;

@@ -47,15 +47,7 @@ int RunSummary(int argc, char** argv) {
     return kExitUsage;
   }
   SummaryOptions options;
-  if (const auto speed = args.value("max-speed")) {
-    char* end = nullptr;
-    options.maxSpeedKmh = std::strtod(speed->c_str(), &end);
-    if (end == speed->c_str() || *end != '\0' || !(options.maxSpeedKmh > 0)) {
-      std::fprintf(stderr, "error: --max-speed takes a speed in km/h above 0, as \"15\" or \"4.5\", not \"%s\".\n",
-                   speed->c_str());
-      return kExitUsage;
-    }
-  }
+  if (!MaxSpeedOption(args, &options.maxSpeedKmh)) return kExitUsage;
   std::string reason;
   if (const auto cfg = args.value("config")) {
     CollarConfig config;

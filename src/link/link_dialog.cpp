@@ -18,7 +18,7 @@ LinkDialog::LinkDialog(SerialPort& serial, XmodemLauncher& launcher, Prompter& p
   setMinimumWidth(420);
   auto* grid = new QGridLayout(this);
   int row = 0;
-  // Which step of a longer job this is, above the specified rows.
+  // Which step of a longer job this is, above the standing rows.
   stage_ = new QLabel(QString::fromStdString(params.stage), this);
   QFont bold = stage_->font();
   bold.setBold(true);

@@ -83,7 +83,7 @@ TEST(OffloadNamedZone, TheLastEntryPicksAZoneAndTheCsvFollowsIt) {
 
   OffloadGpsDataDialog dialog(config, context, sink);
   QComboBox* zones = dialog.zoneList();
-  EXPECT_EQ(zones->currentIndex(), 15) << "the specified list stays the default";
+  EXPECT_EQ(zones->currentIndex(), 15) << "the standing list stays the default";
   EXPECT_EQ(zones->itemText(dialog.namedZoneIndex()), "Named time zone...");
 
   // A cancelled pick goes back to the entry chosen before.

@@ -96,7 +96,7 @@ class NoHelper : public XmodemLauncher {
   int run(const HelperRun&) override { return -1; }
 };
 
-// Each link failure, as the real message box shows it: the specified text,
+// Each link failure, as the real message box shows it: the standing text,
 // and under it the cause and the next step.
 TEST(LinkFailureMessages, EachShowsItsCauseAndNextStepUnderTheText) {
   testing::App();

@@ -164,7 +164,7 @@ bool RunConfigDownloadChoice(CollarChoice choice, int port, const std::string& p
     else
       text = offload ? "Did not receive the GPS data file. Offload GPS data canceled!"
                      : "Did not receive the collar config data file. View collar config is canceled!";
-    // One message: the specified sentence, and under it what the link
+    // One message: the collar program's own sentence, and under it what the link
     // found (the port, the collar's silence, the transfer's end).
     PromptOptions more;
     for (const LinkMessage& m : f.link.problems)

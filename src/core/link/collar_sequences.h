@@ -68,7 +68,7 @@ struct ConfigDownloadState {
 
 // Collar Commands choices 0-2: downloads the configuration and queues what
 // comes next (32782, 32776, or 32775 after a failure). True on success. A
-// failure is said once: the specified sentence, the precise reason under
+// failure is said once: the program's own sentence, the precise reason under
 // it, and Retry. The record is kept in `state.record` and written (whole)
 // as configFileName in "Backup/Collar Config", where the user finds the
 // configuration last downloaded.
